@@ -1,0 +1,34 @@
+include(GoogleTest)
+
+# tralex_add_test(<source> <library>): one test program per source file, named after it,
+# linked with <library> and the matching test support (a core main or a window main), its cases registered with CTest.
+# Every test runs on Qt's offscreen platform and is ended after five minutes.
+function(tralex_add_test source library)
+  get_filename_component(name "${source}" NAME_WE)
+  add_executable(${name} "${source}")
+  if(library STREQUAL "tralexcore")
+    target_link_libraries(${name} PRIVATE ${library} tralex_test_core)
+  else()
+    target_link_libraries(${name} PRIVATE ${library} tralex_test_gui)
+  endif()
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endfunction()
+
+# tralex_add_tests(<folder> <library> [GUI <file>...]): every *_test.cpp of a folder;
+# the files named after GUI link tralexgui instead of <library>.
+function(tralex_add_tests folder library)
+  cmake_parse_arguments(ARG "" "" "GUI" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp")
+  foreach(source IN LISTS sources)
+    get_filename_component(file "${source}" NAME)
+    if(file IN_LIST ARG_GUI)
+      tralex_add_test("${source}" tralexgui)
+    else()
+      tralex_add_test("${source}" ${library})
+    endif()
+  endforeach()
+endfunction()

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds Tralex and its tests into build/ (RelWithDebInfo, Ninja).
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${TRALEX_BUILD_DIR:-"$top/build"}
+cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build_dir"

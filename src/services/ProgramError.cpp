@@ -1,0 +1,11 @@
+#include "services/ProgramError.h"
+
+namespace tralex {
+
+ProgramError::ProgramError(const QString& source, const QString& description, qint32 number)
+    : mNumber(number), mSource(source), mDescription(description),
+      mWhat((source + QStringLiteral(": ") + description).toStdString())
+{
+}
+
+}  // namespace tralex
