@@ -1,0 +1,71 @@
+#pragma once
+// Code pages of the files Tralex reads and writes.
+//
+// Reading: a byte order mark decides (UTF-8, UTF-16LE, UTF-16BE); else text that is valid UTF-8 is
+// UTF-8; else strict Windows-31J (cp932); text that decodes as none of these is refused.
+// Decoding and encoding are strict: an undecodable byte or an unencodable character is reported
+// with its position, never replaced.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace tralex {
+
+enum class TextEncoding {
+    Utf8,        // UTF-8 without a byte order mark
+    Utf8Bom,     // UTF-8 with EF BB BF
+    Utf16LeBom,  // UTF-16 little endian with FF FE
+    Utf16BeBom,  // UTF-16 big endian with FE FF
+    Windows31J,  // Shift-JIS as Windows writes it (code page 932)
+};
+
+// A character of a decoded text whose encoding back would not give the bytes it was read from.
+// Windows-31J holds NEC and IBM duplicate codes (ED 40 and FA 5C both read as U+7E8A, which
+// encodes as FA 5C); to leave such bytes as they were, the decoder keeps the original bytes.
+struct KeptBytes {
+    qsizetype position = 0;  // index of the character (UTF-16 unit) in the decoded text
+    QByteArray bytes;        // the bytes it was read from
+};
+
+struct DecodedText {
+    TextEncoding encoding = TextEncoding::Utf8;
+    QString text;
+    QList<KeptBytes> kept;  // sorted by position; empty when the text encodes back to its bytes
+};
+
+// The position of the first byte (decoding) or character (encoding) that failed; -1 when none.
+struct CodePageFailure {
+    qsizetype position = -1;
+};
+
+// Whether the bytes hold a NUL byte and no UTF-16 byte order mark: such a file is binary.
+bool LooksBinary(const QByteArray& bytes);
+
+// Detects the encoding as described above and decodes. On failure returns nothing and, when
+// failure is given, sets it to the byte offset at which strict Windows-31J decoding stopped.
+std::optional<DecodedText> DecodeText(const QByteArray& bytes, CodePageFailure* failure = nullptr);
+
+// Strict decoding of bytes in one given encoding (a byte order mark, if any, already removed).
+std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encoding,
+                                    CodePageFailure* failure = nullptr);
+
+// Strict encoding, with the byte order mark of the encoding in front. Characters listed in kept
+// (positions in text, sorted) are written as their kept bytes instead of being encoded. On
+// failure returns nothing and sets failure to the index of the first unencodable character.
+std::optional<QByteArray> EncodeText(QStringView text, TextEncoding encoding,
+                                     const QList<KeptBytes>& kept = {},
+                                     CodePageFailure* failure = nullptr);
+
+// Whether every character of the text can be written in the encoding.
+bool CanEncode(QStringView text, TextEncoding encoding);
+
+// Tralex's own files (list files, INI files, TextFile.tfd): Windows-31J when every character
+// fits, so that they stay interchangeable with files written on Windows; otherwise UTF-8 with a
+// byte order mark.
+QByteArray EncodeOwnFile(QStringView text);
+// Reads one of Tralex's own files; nothing when its bytes decode as none of the encodings.
+std::optional<QString> DecodeOwnFile(const QByteArray& bytes);
+
+}  // namespace tralex
