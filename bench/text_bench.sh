@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Times the text engine against `sed -i.bak`, `perl -pi.bak` and `cp -r` on fresh copies of one
+# corpus (about 2,000 Japanese text files, ~100 MB, half Windows-31J and half UTF-8, nested
+# folders, half of the files holding the find texts), with 1 pair and with 100 ASCII pairs, and
+# measures Tralex's peak memory on one large file. A benchmark, never a test.
+#
+#   bench/text_bench.sh [--files N] [--mb N] [--runs N] [--big-mb N] [--work DIR] [--keep]
+#
+# Prints the median of each measurement and, as its last line:
+#   ratio tralex/sed 1-pair: X, 100-pair: Y; tralex/perl 1-pair: P; tralex/cp: Z
+# (Z compares the slower Tralex case, 100 pairs, with copying the whole corpus.)
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+files=2000 mb=100 runs=3 big_mb=512 keep=0
+work="$top/build/bench-work"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --files) files=$2; shift 2 ;;
+    --mb) mb=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --big-mb) big_mb=$2; shift 2 ;;
+    --work) work=$2; shift 2 ;;
+    --keep) keep=1; shift ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+done
+
+"$top/scripts/setup.sh"
+"$top/scripts/build.sh" >/dev/null
+bin="${TRALEX_BUILD_DIR:-$top/build}/bench"
+
+rm -rf "$work"
+mkdir -p "$work"
+[ "$keep" = 1 ] || trap 'rm -rf "$work"' EXIT
+echo "corpus: $files files, about $mb MB, in $work"
+"$bin/make_corpus" tree "$work/corpus" "$files" "$mb" 1
+du -sh "$work/corpus" | awk '{print "corpus size on disk: " $1}'
+
+# The pairs: tralexkeyNNN -> replacedNNN (the key 001 alone for the 1-pair case).
+pairs() {  # $1 = number of pairs; prints "find replace" per line
+  for ((k = 1; k <= $1; k++)); do printf 'tralexkey%03d replaced%03d\n' "$k" "$k"; done
+}
+tralex_args() { pairs "$1" | tr '\n' ' '; }
+sed_args() { pairs "$1" | awk '{printf "-e s/%s/%s/g ", $1, $2}'; }
+perl_prog() { pairs "$1" | awk '{printf "s/%s/%s/g; ", $1, $2}'; }
+
+now() { date +%s.%N; }
+median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+
+# time_fresh NAME COMMAND...: runs COMMAND (with {} replaced by the copy's path) on `runs` fresh
+# copies of the corpus; prints and remembers the median wall time in seconds.
+declare -A result
+time_fresh() {
+  local name=$1; shift
+  local times=()
+  for ((r = 1; r <= runs; r++)); do
+    rm -rf "$work/run"
+    cp -r "$work/corpus" "$work/run"
+    sync
+    local cmd=("${@//\{\}/$work/run}")
+    local start end
+    start=$(now)
+    "${cmd[@]}" >/dev/null
+    end=$(now)
+    times+=("$(echo "$end - $start" | bc -l)")
+  done
+  result[$name]=$(printf '%s\n' "${times[@]}" | median)
+  printf '%-22s median %6.2f s   runs: %s\n' "$name" "${result[$name]}" "${times[*]}"
+}
+
+find_txt() { find "$1" -type f -name '*.txt' -print0; }
+run_sed() { local dir=$1; shift; find_txt "$dir" | xargs -0 sed -i.bak "$@"; }
+run_perl() { local dir=$1 prog=$2; find_txt "$dir" | xargs -0 perl -pi.bak -e "$prog"; }
+export -f find_txt run_sed run_perl
+
+# shellcheck disable=SC2046
+time_fresh "tralex 1-pair" "$bin/tralex_bench" --subfolders txt "{}/" $(tralex_args 1)
+# shellcheck disable=SC2046
+time_fresh "tralex 100-pair" "$bin/tralex_bench" --subfolders txt "{}/" $(tralex_args 100)
+# shellcheck disable=SC2046
+time_fresh "sed -i.bak 1-pair" bash -c 'run_sed "$@"' _ "{}" $(sed_args 1)
+# shellcheck disable=SC2046
+time_fresh "sed -i.bak 100-pair" bash -c 'run_sed "$@"' _ "{}" $(sed_args 100)
+time_fresh "perl -pi.bak 1-pair" bash -c 'run_perl "$@"' _ "{}" "$(perl_prog 1)"
+time_fresh "perl -pi.bak 100-pair" bash -c 'run_perl "$@"' _ "{}" "$(perl_prog 100)"
+time_fresh "cp -r" cp -r "$work/corpus" "{}-copy"
+rm -rf "$work/run-copy"
+
+# One large file: Tralex's peak memory (GNU time's maximum resident set size).
+rm -rf "$work/run" "$work/corpus"
+mkdir -p "$work/big"
+"$bin/make_corpus" single "$work/big/big.txt" "$big_mb" 1
+sync
+peak_kb=$( { /usr/bin/time -f '%M %e' "$bin/tralex_bench" txt "$work/big/" tralexkey001 replaced001 >/dev/null; } 2>&1 | tail -n 1)
+read -r kb secs <<<"$peak_kb"
+limit_mb=$((big_mb * 8 + 64))
+printf 'large file: %d MB, tralex 1-pair %.2f s, peak memory %d MB (target under %d MB)\n' \
+  "$big_mb" "$secs" "$((kb / 1024))" "$limit_mb"
+
+ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
+echo "ratio tralex/sed 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[sed -i.bak 1-pair]}"), 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[sed -i.bak 100-pair]}"); tralex/perl 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[perl -pi.bak 1-pair]}"); tralex/cp: $(ratio "${result[tralex 100-pair]}" "${result[cp -r]}")"
