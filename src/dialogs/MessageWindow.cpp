@@ -1,0 +1,120 @@
+#include "dialogs/MessageWindow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+#include <limits>
+
+#include "dialogs/basFormLayout.h"
+#include "dialogs/basWindowEffects.h"
+#include "services/ProgramError.h"
+
+namespace tralex {
+
+namespace {
+
+// The design size of the client area and the places of the two lines, in twips.
+constexpr int ClientWidth = 5880;
+constexpr int ClientHeight = 1590;
+constexpr int LineLeft = 600;
+constexpr int LineTops[2] = {195, 570};
+constexpr int LineWidth = 4680;
+constexpr int LineHeight = 180;
+
+// What the lines show at design time; replaced at every load.
+const QString Placeholder = QString(24, QChar(0x25CB));
+
+}  // namespace
+
+MessageWindow::MessageWindow(const QString& name, const QColor& designColor)
+    : FixedDialog(name), mDesignColor(designColor), mTimer1(new QTimer(this))
+{
+    setWindowModality(Qt::ApplicationModal);
+    for (int i = 0; i < 2; ++i) {
+        mLabels[i] = new QLabel(client());
+        mLabels[i]->setObjectName(QStringLiteral("lblMessage(%1)").arg(i));
+        mLabels[i]->setFont(GothicFont(9, true));
+        mLabels[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        mLabels[i]->setTextFormat(Qt::PlainText);
+    }
+    mTimer1->setObjectName(QStringLiteral("Timer1"));
+    mTimer1->setSingleShot(true);
+    connect(mTimer1, &QTimer::timeout, this, [this] { timedOut(); });
+}
+
+void MessageWindow::setTimerSet(qint32 vlngSeconds)
+{
+    const qint64 milliseconds = qint64(vlngSeconds) * 1000;
+    if (milliseconds > std::numeric_limits<qint32>::max())
+        throw ProgramError(objectName(), QStringLiteral("オーバーフローしました。"));
+    if (milliseconds < 0)
+        throw ProgramError(objectName(), QStringLiteral("プロパティの値が不正です。"));
+    mTimerSet = static_cast<qint32>(milliseconds);
+}
+
+void MessageWindow::Show()
+{
+    if (isVisible())
+        return;
+    exec();
+}
+
+void MessageWindow::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        load();
+    FixedDialog::setVisible(visible);
+    if (visible)
+        firstButton()->setFocus(Qt::OtherFocusReason);
+}
+
+void MessageWindow::load()
+{
+    // Back to the design look: the previous message may have widened the window or coloured the
+    // lines, and its buttons were hidden when it was answered.
+    setClientSize(QSize(Twips(ClientWidth), Twips(ClientHeight)));
+    QPalette palette = mLabels[0]->palette();
+    palette.setColor(QPalette::WindowText, mDesignColor);
+    for (int i = 0; i < 2; ++i) {
+        mLabels[i]->setGeometry(TwipsRect(LineLeft, LineTops[i], LineWidth, LineHeight));
+        mLabels[i]->setText(Placeholder);
+        mLabels[i]->setPalette(palette);
+    }
+    layOutButtons();
+
+    showLine(0, mMessage1.trimmed());
+    showLine(1, mMessage2.trimmed());
+
+    if (mColor != 0) {
+        palette.setColor(QPalette::WindowText, ColorFromValue(mColor));
+        for (QLabel* label : mLabels)
+            label->setPalette(palette);
+    }
+
+    mTimer1->stop();
+    if (mTimerSet != 0) {
+        mTimer1->setInterval(mTimerSet);
+        mTimer1->start();
+    }
+
+    CenterWindow(this);
+    AnimateOpen(this);
+    QApplication::beep();
+}
+
+void MessageWindow::showLine(int index, const QString& text)
+{
+    setSelfSizingText(mLabels[index], text, {mLabels[0], mLabels[1], buttonControl()});
+}
+
+void MessageWindow::done(int result)
+{
+    mTimer1->stop();
+    mMessage1.clear();
+    mMessage2.clear();
+    mColor = 0;
+    mTimerSet = 0;
+    FixedDialog::done(result);
+}
+
+}  // namespace tralex

@@ -1,0 +1,55 @@
+// Pictures of the message windows: a warning, a notice in the success colour, a warning too long
+// for the design width, and a question.
+#include "ScreenshotScene.h"
+#include "dialogs/Msg_Warning.h"
+#include "dialogs/Msg_YesNo.h"
+#include "dialogs/basFormLayout.h"
+
+namespace {
+
+using tralex::Msg_Warning;
+using tralex::Msg_YesNo;
+
+const bool registered = tralex::screenshots::registerScenes({
+    {QStringLiteral("Msg_Warning"),
+     [] {
+         Msg_Warning& w = Msg_Warning::instance();
+         w.setMessage2(QStringLiteral("置換対象ファイルはありませんでした"));
+         w.Show();
+     }},
+    {QStringLiteral("Msg_Warning_two_lines"),
+     [] {
+         Msg_Warning& w = Msg_Warning::instance();
+         w.setMessage1(QStringLiteral("すでにTralexは起動しています"));
+         w.setMessage2(QStringLiteral("なお、複数起動は出来ません"));
+         w.Show();
+     }},
+    {QStringLiteral("Msg_Warning_notice"),
+     [] {
+         Msg_Warning& w = Msg_Warning::instance();
+         w.setMessage2(QStringLiteral("終了しました"));
+         w.setColor(tralex::RGB(0, 0, 128));
+         w.Show();
+     }},
+    {QStringLiteral("Msg_Warning_long"),
+     [] {
+         Msg_Warning& w = Msg_Warning::instance();
+         w.setMessage2(QStringLiteral("BackUpファイルを作成するフォルダが正しくありません"));
+         w.Show();
+     }},
+    {QStringLiteral("Msg_YesNo_overwrite"),
+     [] {
+         Msg_YesNo& w = Msg_YesNo::instance();
+         w.setMessage1(QStringLiteral("「置換リスト.slt」は既に存在します"));
+         w.setMessage2(QStringLiteral("既存のファイルを書き換えますか？"));
+         w.Show();
+     }},
+    {QStringLiteral("Msg_YesNo"),
+     [] {
+         Msg_YesNo& w = Msg_YesNo::instance();
+         w.setMessage2(QStringLiteral("「/home/user/バックアップ/」を作成しますか？"));
+         w.Show();
+     }},
+});
+
+}  // namespace
