@@ -43,8 +43,11 @@ struct CodePageFailure {
 // Whether the bytes hold a NUL byte and no UTF-16 byte order mark: such a file is binary.
 bool LooksBinary(const QByteArray& bytes);
 
-// Detects the encoding as described above and decodes. On failure returns nothing and, when
-// failure is given, sets it to the byte offset at which strict Windows-31J decoding stopped.
+// Detects the encoding as described above and decodes. Empty bytes are UTF-8 with an empty text.
+// On failure returns nothing and, when failure is given, sets it to the byte offset at which
+// strict Windows-31J decoding stopped (for a file with a byte order mark: the offset, counted
+// from the start of bytes, at which decoding in that encoding stopped).
+// Bytes 00-7F are ASCII in every encoding, as Windows reads them.
 std::optional<DecodedText> DecodeText(const QByteArray& bytes, CodePageFailure* failure = nullptr);
 
 // Strict decoding of bytes in one given encoding (a byte order mark, if any, already removed).
@@ -52,8 +55,11 @@ std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encodi
                                     CodePageFailure* failure = nullptr);
 
 // Strict encoding, with the byte order mark of the encoding in front. Characters listed in kept
-// (positions in text, sorted) are written as their kept bytes instead of being encoded. On
-// failure returns nothing and sets failure to the index of the first unencodable character.
+// (positions in text, sorted) are written as their kept bytes instead of being encoded; an entry
+// whose bytes do not stand for the character now at its position is passed over (the character
+// is encoded as usual), so a stale entry can never write a wrong character. Kept bytes apply to
+// Windows-31J only. On failure returns nothing and sets failure to the index of the first
+// unencodable character (for a surrogate pair, the index of its first unit).
 std::optional<QByteArray> EncodeText(QStringView text, TextEncoding encoding,
                                      const QList<KeptBytes>& kept = {},
                                      CodePageFailure* failure = nullptr);
@@ -63,7 +69,8 @@ bool CanEncode(QStringView text, TextEncoding encoding);
 
 // Tralex's own files (list files, INI files, TextFile.tfd): Windows-31J when every character
 // fits, so that they stay interchangeable with files written on Windows; otherwise UTF-8 with a
-// byte order mark.
+// byte order mark. (Also UTF-8 with a byte order mark in the rare case where the Windows-31J
+// bytes would be valid UTF-8 of another text, so that the file always reads back as written.)
 QByteArray EncodeOwnFile(QStringView text);
 // Reads one of Tralex's own files; nothing when its bytes decode as none of the encodings.
 std::optional<QString> DecodeOwnFile(const QByteArray& bytes);
