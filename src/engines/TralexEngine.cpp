@@ -1,0 +1,118 @@
+#include "engines/TralexEngine.h"
+
+#include "services/ProgramError.h"
+
+#include <QFileInfo>
+
+namespace tralex {
+
+TralexEngine::TralexEngine(QObject* parent) : QObject(parent) {}
+
+TralexEngine::~TralexEngine() = default;
+
+void TralexEngine::raise(const QString& description) const
+{
+    throw ProgramError(ClassName(), description);
+}
+
+void TralexEngine::setCheckedFolder(QString& member, const QString& value)
+{
+    // A folder given with or without its final "/" is accepted; a file of that name is not a
+    // folder to search or to back up into.
+    if (value.isEmpty() || QFileInfo(value).isDir()) {
+        member = value;
+        return;
+    }
+    member.clear();
+    raise(QStringLiteral("指定のディレクトリは存在しません"));
+}
+
+void TralexEngine::setBackUpPath(const QString& value)
+{
+    setCheckedFolder(mBackUpPath, value);
+}
+
+void TralexEngine::setTargetPath(const QString& value)
+{
+    setCheckedFolder(mTargetPath, value);
+}
+
+void TralexEngine::setTargetType(const QString& value)
+{
+    if (acceptsType(value)) {
+        mTargetType = value;
+        return;
+    }
+    mTargetType.clear();
+    raise(typeRefusedMessage());
+}
+
+void TralexEngine::AddTarget(const QString& vstrFndStr, const QString& vstrRepStr)
+{
+    ItemTarget()->Add(BuildPairEntry(vstrFndStr, vstrRepStr, mSepChar, pairArrow()));
+}
+
+OrderedListRef TralexEngine::ItemTarget()
+{
+    if (!mTargets)
+        mTargets = makeOrderedList();
+    return mTargets;
+}
+
+OrderedListRef TralexEngine::ItemResult()
+{
+    if (!mResults)
+        mResults = makeOrderedList();
+    return mResults;
+}
+
+int TralexEngine::CountTarget() const
+{
+    return mTargets ? mTargets->Count() : 0;
+}
+
+int TralexEngine::CountResult() const
+{
+    return mResults ? mResults->Count() : 0;
+}
+
+void TralexEngine::RemoveTargetAll()
+{
+    if (mTargets)
+        mTargets->Clear();
+}
+
+void TralexEngine::RemoveTarget(int vintRow)
+{
+    if (vintRow < 1 || vintRow > CountTarget())
+        raise(QStringLiteral("指定された位置に置換設定がありません"));
+    mTargets->Remove(vintRow);
+}
+
+void TralexEngine::setSsCollection(OrderedListRef list)
+{
+    mTargets = std::move(list);
+}
+
+void TralexEngine::checkRunPreconditions(bool pairsNeeded) const
+{
+    if (mTargetPath.isEmpty())
+        raise(QStringLiteral("パスが指定されていません"));
+    if (mTargetType.isEmpty())
+        raise(QStringLiteral("ファイルタイプが指定されていません"));
+    if (pairsNeeded && CountTarget() == 0)
+        raise(QStringLiteral("置換が設定されていません"));
+}
+
+QString TrimBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+}  // namespace tralex

@@ -1,0 +1,111 @@
+#pragma once
+// The members that every replacement engine shares: the pair list, the result list, the paths
+// and options of a run, the progress signal and the way errors are raised.
+//
+// A caller creates one engine per run, sets its members (BackUpPath only when backups go to a
+// folder of their own, then SsCollection, TargetPath, TargetType, the options), calls TralexGo and
+// reads ItemResult afterwards. Errors are ProgramError with the engine's class name as source.
+#include "engines/PairEntry.h"
+#include "services/OrderedList.h"
+
+#include <QObject>
+#include <QString>
+
+namespace tralex {
+
+class TralexEngine : public QObject {
+    Q_OBJECT
+public:
+    ~TralexEngine() override;
+
+    // Request to stop; set by the caller from its ExecutionMessage handler.
+    void setStopFlag(bool value) { mStopFlag = value; }
+    bool StopFlag() const { return mStopFlag; }
+
+    // Folder for backups (empty: each backup beside its file). Must be an existing folder; else the
+    // path becomes empty and "指定のディレクトリは存在しません" is raised.
+    void setBackUpPath(const QString& value);
+    QString BackUpPath() const { return mBackUpPath; }
+    // Folder to search; checked like BackUpPath.
+    void setTargetPath(const QString& value);
+    QString TargetPath() const { return mTargetPath; }
+    // File extension without the dot; each engine checks it against what it accepts and, when it
+    // is refused, empties it and raises its own message.
+    void setTargetType(const QString& value);
+    QString TargetType() const { return mTargetType; }
+
+    // Appends the pair entry for a find text and a replace text to the target list.
+    void AddTarget(const QString& vstrFndStr, const QString& vstrRepStr);
+
+    // Leave occurrences alone that lie inside an occurrence of the replace text.
+    void setRetryOption(bool value) { mRetryOption = value; }
+    bool RetryOption() const { return mRetryOption; }
+    // Compare without regard to letter case.
+    void setUcaseOption(bool value) { mUcaseOption = value; }
+    bool UcaseOption() const { return mUcaseOption; }
+    // Include every subfolder of the target path.
+    void setSubFolder(bool value) { mSubFolder = value; }
+    bool SubFolder() const { return mSubFolder; }
+
+    // The field separator of pair entries (character code 31).
+    QString SepChar() const { return mSepChar; }
+    void setSepChar(const QString& value) { mSepChar = value; }
+
+    // The engine's own lists, not copies: changes through them are the engine's changes.
+    OrderedListRef ItemTarget();
+    OrderedListRef ItemResult();
+    int CountTarget() const;
+    int CountResult() const;
+
+    void RemoveTargetAll();
+    // Removes the pair entry at a position from 1; the entries behind move up.
+    void RemoveTarget(int vintRow);
+
+    // Makes the caller's list the target list: shared, not copied.
+    void setSsCollection(OrderedListRef list);
+
+    // Runs the replacement.
+    virtual void TralexGo() = 0;
+
+    // The class name that errors carry as their source.
+    virtual QString ClassName() const = 0;
+
+signals:
+    // Raised before each unit of work with a short progress text.
+    void ExecutionMessage(const QString& vstrMsg);
+
+protected:
+    explicit TralexEngine(QObject* parent = nullptr);
+
+    // Whether an engine takes this file type; the refusal message when it does not.
+    virtual bool acceptsType(const QString& type) const = 0;
+    virtual QString typeRefusedMessage() const = 0;
+    // The arrow written into pair entries by AddTarget.
+    virtual QString pairArrow() const { return DefaultSepTralex; }
+
+    // Raises a ProgramError with this engine's class name as its source.
+    [[noreturn]] void raise(const QString& description) const;
+    // The run preconditions in their order: a path, a type and (when pairsNeeded) a pair.
+    void checkRunPreconditions(bool pairsNeeded) const;
+
+    QString mTargetPath;
+    QString mBackUpPath;
+    QString mTargetType;
+    bool mRetryOption = false;
+    bool mUcaseOption = false;
+    bool mSubFolder = false;
+    bool mStopFlag = false;
+    QString mSepChar = DefaultSepChar;
+
+private:
+    // Empty is taken as "no folder"; anything else must name an existing folder.
+    void setCheckedFolder(QString& member, const QString& value);
+
+    OrderedListRef mTargets;
+    OrderedListRef mResults;
+};
+
+// The text with blanks (U+0020 only) removed from both ends.
+QString TrimBlanks(const QString& text);
+
+}  // namespace tralex
