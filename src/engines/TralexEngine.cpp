@@ -104,15 +104,4 @@ void TralexEngine::checkRunPreconditions(bool pairsNeeded) const
         raise(QStringLiteral("置換が設定されていません"));
 }
 
-QString TrimBlanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 }  // namespace tralex

@@ -105,7 +105,4 @@ private:
     OrderedListRef mResults;
 };
 
-// The text with blanks (U+0020 only) removed from both ends.
-QString TrimBlanks(const QString& text);
-
 }  // namespace tralex
