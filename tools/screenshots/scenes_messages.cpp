@@ -1,5 +1,7 @@
 // Pictures of the message windows: a warning, a notice in the success colour, a warning too long
 // for the design width, and a question.
+#include <QLabel>
+
 #include "ScreenshotScene.h"
 #include "dialogs/Msg_Warning.h"
 #include "dialogs/Msg_YesNo.h"
@@ -31,10 +33,27 @@ const bool registered = tralex::screenshots::registerScenes({
          w.setColor(tralex::RGB(0, 0, 128));
          w.Show();
      }},
+    {QStringLiteral("Msg_Warning_after_long"),
+     [] {
+         // A long message widens the window; the next one starts again at the design width.
+         Msg_Warning& w = Msg_Warning::instance();
+         w.setMessage2(QStringLiteral("「/home/user/ドキュメント/見積書/2024年度/第三四半期/」は存在しません"));
+         w.setTimerSet(1);
+         w.Show();
+         w.setMessage2(QStringLiteral("ファイル名が指定されていません"));
+         w.Show();
+     },
+     // The picture is of the second message only.
+     []() -> QWidget* {
+         Msg_Warning& w = Msg_Warning::instance();
+         auto* line = w.findChild<QLabel*>(QStringLiteral("lblMessage(1)"));
+         return line && line->text() == QStringLiteral("ファイル名が指定されていません") ? &w : nullptr;
+     }},
     {QStringLiteral("Msg_Warning_long"),
      [] {
          Msg_Warning& w = Msg_Warning::instance();
-         w.setMessage2(QStringLiteral("BackUpファイルを作成するフォルダが正しくありません"));
+         w.setMessage1(QStringLiteral("BackUpファイルを作成するフォルダが正しくありません"));
+         w.setMessage2(QStringLiteral("「/home/user/ドキュメント/見積書/2024年度/第三四半期/」は存在しません"));
          w.Show();
      }},
     {QStringLiteral("Msg_YesNo_overwrite"),

@@ -1,0 +1,81 @@
+#pragma once
+// The please-wait window that stands in front of another window (its PreForm) while a long
+// operation runs on the same thread: two lines of text, two optional progress bars with a
+// percentage, and a STOP button. While it is loaded its PreForm is disabled; the window itself is a
+// separate top-level window, so it stays usable while the PreForm is disabled.
+//
+// Callers set PreForm, Message1 and Message2, call Show(), optionally drive the bars with
+// StartProgress() and CountProgress(), read StopFlag() between steps, and call Unload().
+#include <QPointer>
+#include <QString>
+
+#include "dialogs/FixedDialog.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace tralex {
+
+class Msg_Waiting : public FixedDialog {
+    Q_OBJECT
+public:
+    // The one instance of the process, made on first use and reused for every operation.
+    static Msg_Waiting& instance();
+
+    // The window disabled while this one is loaded. It keeps its reference across unloads.
+    void setPreForm(QWidget* vfrmPreForm) { mPreForm = vfrmPreForm; }
+    QWidget* PreForm() const { return mPreForm; }
+
+    // The two lines. Setting them only stores the text; the window shows it when it loads, at each
+    // StartProgress() or CountProgress(), and when STOP is pressed.
+    void setMessage1(const QString& vstrMsg) { mMessage1 = vstrMsg; }
+    QString Message1() const { return mMessage1; }
+    void setMessage2(const QString& vstrMsg) { mMessage2 = vstrMsg; }
+    QString Message2() const { return mMessage2; }
+
+    // True once STOP was pressed during the current showing.
+    bool StopFlag() const { return mStopFlag; }
+
+    // Loads and shows the window (not modal) and disables PreForm. Without a PreForm it raises
+    // ProgramError 0x800403EA from "Msg_Waiting" and nothing is shown or disabled. Showing a window
+    // that is already loaded only brings it to the front.
+    void Show();
+    // Takes the window down, empties both lines, hides the bars and enables PreForm again.
+    void Unload();
+    bool isLoaded() const { return mLoaded; }
+
+    // Shows bar vlngIndex (0 or 1) empty, to be filled by vlngMaxCount units.
+    void StartProgress(qint32 vlngIndex, qint32 vlngMaxCount);
+    // Advances bar vlngIndex by vlngCount units and redraws it with its percentage.
+    void CountProgress(qint32 vlngIndex, qint32 vlngCount);
+
+protected:
+    void setVisible(bool visible) override;
+    // Escape and closing the window do nothing: the operation is stopped with STOP, and the caller
+    // takes the window down when the operation has ended.
+    void reject() override;
+
+private:
+    class Bar;
+
+    Msg_Waiting();
+    void load();
+    void refreshLines();
+    Bar* bar(qint32 vlngIndex);
+    void settle();
+    void cmdStop_Click();
+
+    QPointer<QWidget> mPreForm;
+    QString mMessage1;
+    QString mMessage2;
+    bool mStopFlag = false;
+    bool mLoaded = false;
+
+    QLabel* mLabels[2];
+    QFrame* mfraBar;
+    Bar* mBars[2];
+    QPushButton* mcmdStop;
+};
+
+}  // namespace tralex
