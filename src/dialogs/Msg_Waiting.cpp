@@ -42,6 +42,7 @@ public:
         mMax = maxCount;
         mCounted = 0;
         mDrawn = false;
+        setAccessibleName(QString());
         show();
         repaint();
     }
@@ -50,6 +51,8 @@ public:
     {
         mCounted += units;
         mDrawn = true;
+        // The percentage is also the bar's accessible name, so screen readers can announce it.
+        setAccessibleName(text());
         repaint();
     }
 
@@ -60,6 +63,8 @@ public:
             return 0;
         return static_cast<int>(std::clamp<qint64>(mCounted, 0, mMax) * 100 / mMax);
     }
+
+    QString text() const { return QString::number(percent()) + QLatin1Char('%'); }
 
     // The width of the yellow part, in pixels of the inner area.
     int filledWidth() const
@@ -80,19 +85,19 @@ protected:
         painter.fillRect(inner, palette().color(QPalette::Button));
         if (!mDrawn)
             return;
-        const QString text = QString::number(percent()) + QLatin1Char('%');
+        const QString shown = text();
         // The text starts just left of the middle, at the top of the bar.
         const QPoint origin(inner.left() + inner.width() / 2 - Twips(50),
                             inner.top() + painter.fontMetrics().ascent());
         painter.setPen(Qt::black);
-        painter.drawText(origin, text);
+        painter.drawText(origin, shown);
         const QRect filled(inner.topLeft(), QSize(filledWidth(), inner.height()));
         if (filled.width() <= 0)
             return;
         painter.setClipRect(filled);
         painter.fillRect(filled, QColor(255, 255, 0));
         painter.setPen(QColor(0, 0, 255));
-        painter.drawText(origin, text);
+        painter.drawText(origin, shown);
     }
 
 private:
