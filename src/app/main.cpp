@@ -4,12 +4,14 @@
 #include <QMainWindow>
 
 #include "TralexVersion.h"
+#include "dialogs/JapaneseFonts.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tralex"));
     QApplication::setApplicationVersion(QString::fromLatin1(tralex::AppVersion));
+    tralex::InstallJapaneseFonts();
 
     // Stand-in main window until the real one is built.
     QMainWindow window;
