@@ -64,8 +64,10 @@ void MessageWindow::setVisible(bool visible)
     if (visible && !isVisible())
         load();
     FixedDialog::setVisible(visible);
-    if (visible)
+    if (visible) {
+        activateWindow();
         firstButton()->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MessageWindow::load()

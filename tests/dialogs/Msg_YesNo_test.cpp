@@ -1,5 +1,6 @@
 // The question window: the answer in YesNo for every way a user can answer, the time-out answering
 // Cancel, and the layout of its two buttons.
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
@@ -118,6 +119,31 @@ TEST_F(MsgYesNoTest, LongQuestionCentresTheButtonFrameInTheWidenedWindow)
     const int client = width - 2 * FixedDialog::FrameWidth;
     EXPECT_EQ(frame.x(), (client - frame.width()) / 2);
     EXPECT_EQ(label.x(), (client - label.width()) / 2);
+}
+
+TEST_F(MsgYesNoTest, AQuestionAskedFromAnotherModalWindowIsAnsweredOnTopOfIt)
+{
+    // As the file picker asks before overwriting: its own modal window opens the question.
+    QDialog picker;
+    picker.setObjectName(QStringLiteral("frmDialogBox"));
+    auto* ok = new QPushButton(QStringLiteral("OK"), &picker);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    bool answerSeen = false;
+    QObject::connect(ok, &QPushButton::clicked, [this, &answerSeen] {
+        window.setMessage1(QStringLiteral("「a.slt」は既に存在します"));
+        window.setMessage2(QStringLiteral("既存のファイルを書き換えますか？"));
+        window.Show();
+        answerSeen = window.YesNo();
+    });
+    ModalAnswerer answer;
+    answer.then(QStringLiteral("frmDialogBox"), [](QWidget* w) { click(w, QStringLiteral("cmdOK")); })
+        .then(QStringLiteral("Msg_YesNo"), [](QWidget* w) { press(w, Qt::Key_Return); });
+    picker.exec();
+    EXPECT_TRUE(answer.allAnswered());
+    EXPECT_TRUE(answerSeen);
+    EXPECT_EQ(answer.answered(), QStringList({QStringLiteral("frmDialogBox"), QStringLiteral("Msg_YesNo")}));
+    // The picker stayed open after the answer, until the answerer closed it as left over.
+    EXPECT_EQ(answer.leftOpen(), QStringList(QStringLiteral("frmDialogBox")));
 }
 
 }  // namespace
