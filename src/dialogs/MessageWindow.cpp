@@ -31,11 +31,11 @@ MessageWindow::MessageWindow(const QString& name, const QColor& designColor)
 {
     setWindowModality(Qt::ApplicationModal);
     for (int i = 0; i < 2; ++i) {
-        mLabels[i] = new QLabel(client());
-        mLabels[i]->setObjectName(QStringLiteral("lblMessage(%1)").arg(i));
-        mLabels[i]->setFont(GothicFont(9, true));
-        mLabels[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        mLabels[i]->setTextFormat(Qt::PlainText);
+        mlblMessage[i] = new QLabel(client());
+        mlblMessage[i]->setObjectName(QStringLiteral("lblMessage(%1)").arg(i));
+        mlblMessage[i]->setFont(GothicFont(9, true));
+        mlblMessage[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        mlblMessage[i]->setTextFormat(Qt::PlainText);
     }
     mTimer1->setObjectName(QStringLiteral("Timer1"));
     mTimer1->setSingleShot(true);
@@ -49,7 +49,7 @@ void MessageWindow::setTimerSet(qint32 vlngSeconds)
         throw ProgramError(objectName(), QStringLiteral("オーバーフローしました。"));
     if (milliseconds < 0)
         throw ProgramError(objectName(), QStringLiteral("プロパティの値が不正です。"));
-    mTimerSet = static_cast<qint32>(milliseconds);
+    mlngTimerSet = static_cast<qint32>(milliseconds);
 }
 
 void MessageWindow::Show()
@@ -75,27 +75,27 @@ void MessageWindow::load()
     // Back to the design look: the previous message may have widened the window or coloured the
     // lines, and its buttons were hidden when it was answered.
     setClientSize(QSize(Twips(ClientWidth), Twips(ClientHeight)));
-    QPalette palette = mLabels[0]->palette();
+    QPalette palette = mlblMessage[0]->palette();
     palette.setColor(QPalette::WindowText, mDesignColor);
     for (int i = 0; i < 2; ++i) {
-        mLabels[i]->setGeometry(TwipsRect(LineLeft, LineTops[i], LineWidth, LineHeight));
-        mLabels[i]->setText(Placeholder);
-        mLabels[i]->setPalette(palette);
+        mlblMessage[i]->setGeometry(TwipsRect(LineLeft, LineTops[i], LineWidth, LineHeight));
+        mlblMessage[i]->setText(Placeholder);
+        mlblMessage[i]->setPalette(palette);
     }
     layOutButtons();
 
-    showLine(0, mMessage1.trimmed());
-    showLine(1, mMessage2.trimmed());
+    showLine(0, mstrMessage1.trimmed());
+    showLine(1, mstrMessage2.trimmed());
 
-    if (mColor != 0) {
-        palette.setColor(QPalette::WindowText, ColorFromValue(mColor));
-        for (QLabel* label : mLabels)
+    if (mlngColor != 0) {
+        palette.setColor(QPalette::WindowText, ColorFromValue(mlngColor));
+        for (QLabel* label : mlblMessage)
             label->setPalette(palette);
     }
 
     mTimer1->stop();
-    if (mTimerSet != 0) {
-        mTimer1->setInterval(mTimerSet);
+    if (mlngTimerSet != 0) {
+        mTimer1->setInterval(mlngTimerSet);
         mTimer1->start();
     }
 
@@ -106,16 +106,16 @@ void MessageWindow::load()
 
 void MessageWindow::showLine(int index, const QString& text)
 {
-    setSelfSizingText(mLabels[index], text, {mLabels[0], mLabels[1], buttonControl()});
+    setSelfSizingText(mlblMessage[index], text, {mlblMessage[0], mlblMessage[1], buttonControl()});
 }
 
 void MessageWindow::done(int result)
 {
     mTimer1->stop();
-    mMessage1.clear();
-    mMessage2.clear();
-    mColor = 0;
-    mTimerSet = 0;
+    mstrMessage1.clear();
+    mstrMessage2.clear();
+    mlngColor = 0;
+    mlngTimerSet = 0;
     FixedDialog::done(result);
 }
 

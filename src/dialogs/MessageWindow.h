@@ -17,21 +17,21 @@ class MessageWindow : public FixedDialog {
     Q_OBJECT
 public:
     // The upper and the lower line. A caller with one line only sets Message2.
-    void setMessage1(const QString& vstrMsg) { mMessage1 = vstrMsg; }
-    QString Message1() const { return mMessage1; }
-    void setMessage2(const QString& vstrMsg) { mMessage2 = vstrMsg; }
-    QString Message2() const { return mMessage2; }
+    void setMessage1(const QString& vstrMsg) { mstrMessage1 = vstrMsg; }
+    QString Message1() const { return mstrMessage1; }
+    void setMessage2(const QString& vstrMsg) { mstrMessage2 = vstrMsg; }
+    QString Message2() const { return mstrMessage2; }
 
     // Text colour of both lines as a colour value (see RGB()); 0 keeps the window's own colour.
-    void setColor(qint32 vlngColor) { mColor = vlngColor; }
-    qint32 Color() const { return mColor; }
+    void setColor(qint32 vlngColor) { mlngColor = vlngColor; }
+    qint32 Color() const { return mlngColor; }
 
     // Seconds after which the window answers itself; 0 for never. A number of seconds whose
     // milliseconds do not fit in a signed 32-bit integer, or a negative one, raises a ProgramError
     // and leaves the value as it was.
     void setTimerSet(qint32 vlngSeconds);
     // The time-out in milliseconds.
-    qint32 TimerSet() const { return mTimerSet; }
+    qint32 TimerSet() const { return mlngTimerSet; }
 
     // Shows the window modally and returns when it has unloaded itself. Does nothing while the
     // window is already showing.
@@ -58,13 +58,13 @@ private:
     void load();
     void showLine(int index, const QString& text);
 
-    QString mMessage1;
-    QString mMessage2;
-    qint32 mColor = 0;
-    qint32 mTimerSet = 0;
+    QString mstrMessage1;
+    QString mstrMessage2;
+    qint32 mlngColor = 0;
+    qint32 mlngTimerSet = 0;
 
     QColor mDesignColor;
-    QLabel* mLabels[2];
+    QLabel* mlblMessage[2];
     QTimer* mTimer1;
 };
 

@@ -122,18 +122,18 @@ Msg_Waiting::Msg_Waiting()
     QPalette palette;
     palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
     for (int i = 0; i < 2; ++i) {
-        mLabels[i] = new QLabel(client());
-        mLabels[i]->setObjectName(QStringLiteral("lblMessage(%1)").arg(i));
-        mLabels[i]->setFont(GothicFont(9, true));
-        mLabels[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        mLabels[i]->setTextFormat(Qt::PlainText);
-        mLabels[i]->setPalette(palette);
+        mlblMessage[i] = new QLabel(client());
+        mlblMessage[i]->setObjectName(QStringLiteral("lblMessage(%1)").arg(i));
+        mlblMessage[i]->setFont(GothicFont(9, true));
+        mlblMessage[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        mlblMessage[i]->setTextFormat(Qt::PlainText);
+        mlblMessage[i]->setPalette(palette);
     }
     mfraBar->setObjectName(QStringLiteral("fraBar"));
     mfraBar->setFrameShape(QFrame::NoFrame);
     for (int i = 0; i < 2; ++i) {
-        mBars[i] = new Bar(mfraBar);
-        mBars[i]->setObjectName(QStringLiteral("picBar(%1)").arg(i));
+        mpicBar[i] = new Bar(mfraBar);
+        mpicBar[i]->setObjectName(QStringLiteral("picBar(%1)").arg(i));
     }
     mcmdStop->setObjectName(QStringLiteral("cmdStop"));
     mcmdStop->setText(QStringLiteral("STOP"));
@@ -143,7 +143,7 @@ Msg_Waiting::Msg_Waiting()
 
 void Msg_Waiting::Show()
 {
-    if (!mLoaded && !mPreForm)
+    if (!mblnLoaded && !mfrmPreForm)
         throw ProgramError(Source, QStringLiteral("対象formが指定されていません"),
                            ProgramError::WaitingError);
     show();
@@ -153,35 +153,35 @@ void Msg_Waiting::Show()
 
 void Msg_Waiting::setVisible(bool visible)
 {
-    if (visible && !mLoaded) {
-        if (!mPreForm)
+    if (visible && !mblnLoaded) {
+        if (!mfrmPreForm)
             return;  // Show() reports this; a bare show() must not come up without its PreForm
         load();
     }
     FixedDialog::setVisible(visible);
-    if (visible && mPreForm && windowHandle() && mPreForm->window()->windowHandle())
-        windowHandle()->setTransientParent(mPreForm->window()->windowHandle());
+    if (visible && mfrmPreForm && windowHandle() && mfrmPreForm->window()->windowHandle())
+        windowHandle()->setTransientParent(mfrmPreForm->window()->windowHandle());
 }
 
 void Msg_Waiting::load()
 {
-    EnableForm(mPreForm, false);
-    mLoaded = true;
+    EnableForm(mfrmPreForm, false);
+    mblnLoaded = true;
 
     setClientSize(QSize(Twips(ClientWidth), Twips(ClientHeight)));
     for (int i = 0; i < 2; ++i) {
-        mLabels[i]->setGeometry(TwipsRect(LineLeft, LineTops[i], LineWidth, LineHeight));
-        mLabels[i]->setText(Placeholder);
+        mlblMessage[i]->setGeometry(TwipsRect(LineLeft, LineTops[i], LineWidth, LineHeight));
+        mlblMessage[i]->setText(Placeholder);
     }
     mfraBar->setGeometry(TwipsRect(398, 660, 5085, 480));
-    mBars[0]->setGeometry(TwipsRect(45, 0, 5000, 225));
-    mBars[1]->setGeometry(TwipsRect(45, 255, 5000, 225));
+    mpicBar[0]->setGeometry(TwipsRect(45, 0, 5000, 225));
+    mpicBar[1]->setGeometry(TwipsRect(45, 255, 5000, 225));
     mcmdStop->setGeometry(TwipsRect(2475, 1215, 930, 345));
 
     refreshLines();
-    mStopFlag = false;
-    mBars[0]->hide();
-    mBars[1]->hide();
+    mblnStopFlag = false;
+    mpicBar[0]->hide();
+    mpicBar[1]->hide();
     mcmdStop->setEnabled(true);
     mcmdStop->setFocus(Qt::OtherFocusReason);
 
@@ -191,15 +191,15 @@ void Msg_Waiting::load()
 
 void Msg_Waiting::Unload()
 {
-    if (!mLoaded)
+    if (!mblnLoaded)
         return;
-    mMessage1.clear();
-    mMessage2.clear();
-    mBars[0]->hide();
-    mBars[1]->hide();
-    mLoaded = false;
+    mstrMessage1.clear();
+    mstrMessage2.clear();
+    mpicBar[0]->hide();
+    mpicBar[1]->hide();
+    mblnLoaded = false;
     FixedDialog::setVisible(false);
-    EnableForm(mPreForm, true);
+    EnableForm(mfrmPreForm, true);
 }
 
 void Msg_Waiting::reject()
@@ -209,16 +209,16 @@ void Msg_Waiting::reject()
 void Msg_Waiting::refreshLines()
 {
     // STOP is centred with the lines and the bars, so that it stays under them in a widened window.
-    const QList<QWidget*> centred{mLabels[0], mLabels[1], mfraBar, mcmdStop};
-    setSelfSizingText(mLabels[0], mMessage1, centred);
-    setSelfSizingText(mLabels[1], mMessage2, centred);
+    const QList<QWidget*> centred{mlblMessage[0], mlblMessage[1], mfraBar, mcmdStop};
+    setSelfSizingText(mlblMessage[0], mstrMessage1, centred);
+    setSelfSizingText(mlblMessage[1], mstrMessage2, centred);
 }
 
 Msg_Waiting::Bar* Msg_Waiting::bar(qint32 vlngIndex)
 {
     if (vlngIndex < 0 || vlngIndex > 1)
         throw ProgramError(Source, QStringLiteral("インデックスが有効範囲にありません。"));
-    return mBars[vlngIndex];
+    return mpicBar[vlngIndex];
 }
 
 // Lets the window paint at once and lets a click on STOP through.
@@ -249,9 +249,9 @@ void Msg_Waiting::CountProgress(qint32 vlngIndex, qint32 vlngCount)
 
 void Msg_Waiting::cmdStop_Click()
 {
-    mStopFlag = true;
-    mMessage1.clear();
-    mMessage2 = QStringLiteral("処理を中断しています．．．");
+    mblnStopFlag = true;
+    mstrMessage1.clear();
+    mstrMessage2 = QStringLiteral("処理を中断しています．．．");
     mcmdStop->setEnabled(false);
     // Show at once that the press was taken: the operation may need a while to reach its next step.
     refreshLines();

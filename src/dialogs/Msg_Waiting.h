@@ -24,18 +24,18 @@ public:
     static Msg_Waiting& instance();
 
     // The window disabled while this one is loaded. It keeps its reference across unloads.
-    void setPreForm(QWidget* vfrmPreForm) { mPreForm = vfrmPreForm; }
-    QWidget* PreForm() const { return mPreForm; }
+    void setPreForm(QWidget* vfrmPreForm) { mfrmPreForm = vfrmPreForm; }
+    QWidget* PreForm() const { return mfrmPreForm; }
 
     // The two lines. Setting them only stores the text; the window shows it when it loads, at each
     // StartProgress() or CountProgress(), and when STOP is pressed.
-    void setMessage1(const QString& vstrMsg) { mMessage1 = vstrMsg; }
-    QString Message1() const { return mMessage1; }
-    void setMessage2(const QString& vstrMsg) { mMessage2 = vstrMsg; }
-    QString Message2() const { return mMessage2; }
+    void setMessage1(const QString& vstrMsg) { mstrMessage1 = vstrMsg; }
+    QString Message1() const { return mstrMessage1; }
+    void setMessage2(const QString& vstrMsg) { mstrMessage2 = vstrMsg; }
+    QString Message2() const { return mstrMessage2; }
 
     // True once STOP was pressed during the current showing.
-    bool StopFlag() const { return mStopFlag; }
+    bool StopFlag() const { return mblnStopFlag; }
 
     // Loads and shows the window (not modal) and disables PreForm. Without a PreForm it raises
     // ProgramError 0x800403EA from "Msg_Waiting" and nothing is shown or disabled. Showing a window
@@ -43,7 +43,7 @@ public:
     void Show();
     // Takes the window down, empties both lines, hides the bars and enables PreForm again.
     void Unload();
-    bool isLoaded() const { return mLoaded; }
+    bool isLoaded() const { return mblnLoaded; }
 
     // Shows bar vlngIndex (0 or 1) empty, to be filled by vlngMaxCount units.
     void StartProgress(qint32 vlngIndex, qint32 vlngMaxCount);
@@ -66,15 +66,15 @@ private:
     void settle();
     void cmdStop_Click();
 
-    QPointer<QWidget> mPreForm;
-    QString mMessage1;
-    QString mMessage2;
-    bool mStopFlag = false;
-    bool mLoaded = false;
+    QPointer<QWidget> mfrmPreForm;
+    QString mstrMessage1;
+    QString mstrMessage2;
+    bool mblnStopFlag = false;
+    bool mblnLoaded = false;
 
-    QLabel* mLabels[2];
+    QLabel* mlblMessage[2];
     QFrame* mfraBar;
-    Bar* mBars[2];
+    Bar* mpicBar[2];
     QPushButton* mcmdStop;
 };
 

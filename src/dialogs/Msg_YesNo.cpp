@@ -56,7 +56,7 @@ void Msg_YesNo::cmdOK_Click()
 {
     mcmdOK->hide();
     mcmdCancel->hide();
-    mYesNo = true;
+    mblnYesNo = true;
     done(Accepted);
 }
 
@@ -64,7 +64,7 @@ void Msg_YesNo::cmdCancel_Click()
 {
     mcmdOK->hide();
     mcmdCancel->hide();
-    mYesNo = false;
+    mblnYesNo = false;
     done(Rejected);
 }
 

@@ -16,8 +16,8 @@ public:
     static Msg_YesNo& instance();
 
     // True after OK, false after Cancel or the time-out.
-    bool YesNo() const { return mYesNo; }
-    void setYesNo(bool vblnYesNo) { mYesNo = vblnYesNo; }
+    bool YesNo() const { return mblnYesNo; }
+    void setYesNo(bool vblnYesNo) { mblnYesNo = vblnYesNo; }
 
 protected:
     void layOutButtons() override;
@@ -31,7 +31,7 @@ private:
     void cmdOK_Click();
     void cmdCancel_Click();
 
-    bool mYesNo = false;
+    bool mblnYesNo = false;
     QFrame* mfraCommandButton;
     QPushButton* mcmdOK;
     QPushButton* mcmdCancel;
