@@ -1,0 +1,59 @@
+#pragma once
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace tralex {
+
+// Lists the entries of one folder that match a wildcard pattern, one name at a time.
+//
+// The mask is a folder path followed by a pattern as its last piece ("/data/sub/*.txt"). The
+// folder is listed in full when the mask is set, so files renamed or written afterwards (backups,
+// rewritten targets) never show up in, or drop out of, the listing being walked.
+//
+// Names come sorted without regard to letter case (the order NTFS shows), hidden entries
+// included, "." and ".." left out. The pattern is matched without regard to letter case: "*" is
+// any run of characters, "?" any one character, everything else stands for itself ("*.htm"
+// matches a.HTM but not a.html; "*.*" matches every name, as it does on Windows).
+//
+// Symbolic links are listed as what they are and never followed: after a link, IsSymLink() is
+// true and IsDir() false, even when the link points to a folder.
+// Pipes, sockets and devices are left out. A name that is not valid UTF-8 is listed with U+FFFD
+// for each bad byte; that name then no longer opens the entry, so a caller fails on it and can
+// report it instead of passing it over unseen.
+class clsFindFile {
+public:
+    // Starts a new listing with this mask; a missing or unreadable folder lists nothing.
+    void setFileMask(const QString& vstrMask);
+    // The name (not the path) of the next matching entry; the empty text when there are no more.
+    QString NextFile();
+
+    // What NextFile returned last: a folder (not a link to one)?
+    bool IsDir() const;
+    // The last-write time of the entry NextFile returned last, in local time as
+    // "yyyy/MM/dd H:mm:ss"; the current time when there is no such entry.
+    QString LastWriteTime() const;
+    // Whether the entry NextFile returned last is a symbolic link.
+    bool IsSymLink() const;
+    // Whether its name starts with "." (what counts as hidden here).
+    bool IsHidden() const;
+
+    // Whether a name matches a wildcard pattern as described above.
+    static bool MatchesPattern(const QString& name, const QString& pattern);
+    // Sorts names the way the listing returns them.
+    static void SortNames(QStringList& names);
+
+private:
+    struct Entry {
+        QString name;
+        bool isDir = false;
+        bool isSymLink = false;
+        QDateTime lastWrite;
+    };
+
+    QList<Entry> mEntries;
+    qsizetype mNext = 0;      // index of the entry NextFile returns next
+    qsizetype mCurrent = -1;  // index of the entry NextFile returned last, -1 for none
+};
+
+}  // namespace tralex
