@@ -1,0 +1,79 @@
+#include "platform/SettingsFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace tralex {
+
+namespace {
+
+QString& overridden()
+{
+    static QString folder;
+    return folder;
+}
+
+QString withSlash(const QString& folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+QString executableFolder()
+{
+    return withSlash(QCoreApplication::applicationDirPath());
+}
+
+// Program folders that belong to the system's packages: settings never go there, not even when
+// the program runs as root and could write them.
+bool isSystemFolder(const QString& folder)
+{
+    static const char* const roots[] = {"/usr/", "/bin/", "/sbin/", "/lib/", "/lib64/", "/opt/"};
+    const QString canonical = withSlash(QFileInfo(folder).canonicalFilePath());
+    for (const char* root : roots) {
+        if (canonical.startsWith(QLatin1String(root)))
+            return true;
+    }
+    return false;
+}
+
+QString chooseFolder()
+{
+    const QString beside = executableFolder();
+    const QFileInfo info(beside);
+    if (info.isDir() && info.isWritable() && !isSystemFolder(beside))
+        return beside;
+    const QString config = withSlash(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + QStringLiteral("Tralex/");
+    QDir().mkpath(config);
+    return config;
+}
+
+}  // namespace
+
+QString SettingsFolder()
+{
+    QString& folder = overridden();
+    if (folder.isEmpty())
+        folder = chooseFolder();
+    return folder;
+}
+
+void OverrideSettingsFolder(const QString& folder)
+{
+    overridden() = folder.isEmpty() ? QString() : withSlash(folder);
+}
+
+QString ReadMePath()
+{
+    const QString name = QStringLiteral("ReadMe.txt");
+    const QString beside = executableFolder() + name;
+    if (QFileInfo(beside).isFile())
+        return beside;
+    const QString installed =
+        QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("tralex/") + name);
+    return installed.isEmpty() ? beside : installed;
+}
+
+}  // namespace tralex
