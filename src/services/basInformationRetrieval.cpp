@@ -1,0 +1,20 @@
+#include "services/basInformationRetrieval.h"
+
+#include "platform/SpecialFolders.h"
+
+#include <QSysInfo>
+
+namespace tralex {
+
+QString GetSpecialFolder(int index)
+{
+    return SpecialFolderPath(index);
+}
+
+QString GetMachineName()
+{
+    const QString name = QSysInfo::machineHostName();
+    return name.isEmpty() ? QStringLiteral("????????") : name;
+}
+
+}  // namespace tralex
