@@ -26,9 +26,7 @@ bool FileExists(const QString& vstrPath);
 // written without its final "/" gives false.
 bool PathExists(const QString& vstrPath);
 
-// Whether the text is empty or holds spaces only.
+// Whether the text is empty or holds spaces (U+0020) only.
 bool IsBlank(const QString& text);
-// The text without the spaces at its two ends (other white space stays).
-QString TrimBlanks(const QString& text);
 
 }  // namespace tralex

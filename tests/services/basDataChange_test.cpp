@@ -35,6 +35,7 @@ TEST(basDataChange, TextFormTrimsSpacesOrGivesTheEmptyText)
     } const cases[] = {
         {QVariant(QStringLiteral("  終了しました  ")), QStringLiteral("終了しました")},
         {QVariant(QStringLiteral("a\r\n")), QStringLiteral("a\r\n")},  // only spaces go
+        {QVariant(QStringLiteral("\u3000x\u3000 ")), QStringLiteral("\u3000x\u3000")},
         {QVariant(42), QStringLiteral("42")},
         {QVariant(), QString()},
         {QVariant::fromValue(nullptr), QString()},
