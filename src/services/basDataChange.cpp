@@ -1,23 +1,13 @@
 #include "services/basDataChange.h"
 
+#include "services/basPathControl.h"
+
 #include <QLocale>
 #include <cmath>
 
 namespace tralex {
 
 namespace {
-
-// The text without the spaces (U+0020) at its two ends; other white space stays.
-QString trimSpaces(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 bool readNumber(const QVariant& value, double& number)
 {
@@ -47,7 +37,7 @@ QVariant CleanValue(const QVariant& value, bool vblnNumeric)
     }
     if (!value.isValid() || value.isNull())
         return QVariant(QString());
-    return QVariant(trimSpaces(value.toString()));
+    return QVariant(TrimBlanks(value.toString()));
 }
 
 }  // namespace tralex

@@ -20,6 +20,17 @@ bool IsBlank(const QString& text)
     return true;
 }
 
+QString TrimBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == Space)
+        ++begin;
+    while (end > begin && text.at(end - 1) == Space)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 QString GetFolderPart(const QString& vstrPath)
 {
     if (IsBlank(vstrPath))

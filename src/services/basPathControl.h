@@ -28,5 +28,7 @@ bool PathExists(const QString& vstrPath);
 
 // Whether the text is empty or holds spaces (U+0020) only.
 bool IsBlank(const QString& text);
+// The text without the spaces (U+0020) at its two ends; other white space stays.
+QString TrimBlanks(const QString& text);
 
 }  // namespace tralex

@@ -93,4 +93,6 @@ TEST(basPathControl, BlanksAreSpacesOnly)
     EXPECT_TRUE(IsBlank(QStringLiteral("  ")));
     EXPECT_FALSE(IsBlank(QStringLiteral(" \t ")));
     EXPECT_FALSE(IsBlank(QStringLiteral("\u3000")));
+    EXPECT_EQ(TrimBlanks(QStringLiteral("  a b \t ")), QStringLiteral("a b \t"));
+    EXPECT_EQ(TrimBlanks(QStringLiteral("\u3000x\u3000 ")), QStringLiteral("\u3000x\u3000"));
 }
