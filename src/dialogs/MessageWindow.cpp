@@ -8,6 +8,7 @@
 #include "dialogs/basFormLayout.h"
 #include "dialogs/basWindowEffects.h"
 #include "services/ProgramError.h"
+#include "services/basDataChange.h"
 
 namespace tralex {
 
@@ -84,8 +85,8 @@ void MessageWindow::load()
     }
     layOutButtons();
 
-    showLine(0, mstrMessage1.trimmed());
-    showLine(1, mstrMessage2.trimmed());
+    showLine(0, CleanValue(mstrMessage1, false).toString());
+    showLine(1, CleanValue(mstrMessage2, false).toString());
 
     if (mlngColor != 0) {
         palette.setColor(QPalette::WindowText, ColorFromValue(mlngColor));
