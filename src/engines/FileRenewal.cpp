@@ -208,7 +208,6 @@ RenewOutcome FileRenewal::Renew(const RenewalPaths& paths, const QByteArray& new
                                 const FileSnapshot& snapshot)
 {
     const QByteArray file = QFile::encodeName(paths.file);
-    const QByteArray temporary = QFile::encodeName(paths.temporary);
     const QByteArray backUp = QFile::encodeName(paths.backUp);
 
     struct stat st {};
@@ -216,8 +215,15 @@ RenewOutcome FileRenewal::Renew(const RenewalPaths& paths, const QByteArray& new
         return RenewOutcome::BackUpNameTaken;
 
     // 1. The new content, complete, under the temporary name. A crash here leaves the old file
-    //    alone and at most a temporary file, which no run takes for a target.
-    if (writeTemporary(temporary, newContent, snapshot) != 0)
+    //    alone and at most a temporary file, which no run takes for a target. A name taken by
+    //    such a leftover is never reused: a number is added instead.
+    QByteArray temporary = QFile::encodeName(paths.temporary);
+    int written = writeTemporary(temporary, newContent, snapshot);
+    for (int k = 1; written == EEXIST && k < 100; ++k) {
+        temporary = QFile::encodeName(paths.temporary + QLatin1Char('.') + QString::number(k));
+        written = writeTemporary(temporary, newContent, snapshot);
+    }
+    if (written != 0)
         return RenewOutcome::WriteFailed;
 
     // The file must still be the one that was read.
@@ -233,8 +239,12 @@ RenewOutcome FileRenewal::Renew(const RenewalPaths& paths, const QByteArray& new
     //    content under both names.
     int error = linkFile(file, backUp);
     if (error == EXDEV || error == EPERM || error == ENOTSUP || error == EMLINK) {
-        const QByteArray copy = QFile::encodeName(paths.backUpCopy);
+        QByteArray copy = QFile::encodeName(paths.backUpCopy);
         error = copyBackUp(file, copy, snapshot);
+        for (int k = 1; error == EEXIST && k < 100; ++k) {
+            copy = QFile::encodeName(paths.backUpCopy + QLatin1Char('.') + QString::number(k));
+            error = copyBackUp(file, copy, snapshot);
+        }
         if (error == 0) {
             error = placeWithoutOverwrite(copy, backUp);
             if (error != 0)

@@ -1,4 +1,5 @@
 #include "engines/TralexEngine.h"
+#include "services/basPathControl.h"
 
 #include "services/ProgramError.h"
 

@@ -156,6 +156,26 @@ TEST(FileRenewal, EveryFailingStepRestoresTheOldState)
     }
 }
 
+// A temporary file left by an interrupted run under the same name is neither overwritten nor
+// in the way.
+TEST(FileRenewal, LeftoverTemporaryFileIsNotReused)
+{
+    test::TempFolder temp;
+    const RenewalPaths p = pathsIn(temp.path(), temp.path());
+    temp.write("a.txt", "old");
+    temp.write("Renewal202601010101_a.txt", "left over");
+    QByteArray bytes;
+    FileSnapshot snap;
+    ASSERT_EQ(FileRenewal::ReadFile(p.file, bytes, snap), ReadOutcome::Read);
+    FileRenewal renewal;
+    ASSERT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::Renewed);
+    EXPECT_EQ(readBytes(p.file), "new");
+    EXPECT_EQ(readBytes(p.backUp), "old");
+    EXPECT_EQ(readBytes(p.temporary), "left over");
+    EXPECT_EQ(names(temp.path()),
+              QStringList({"Bk202601010101_a.txt", "Renewal202601010101_a.txt", "a.txt"}));
+}
+
 TEST(FileRenewal, FileChangedAfterReadingIsLeftAlone)
 {
     test::TempFolder temp;

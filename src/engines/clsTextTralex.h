@@ -1,0 +1,90 @@
+#pragma once
+// The engine for plain text files: every file of the chosen type in the target folder (and, with
+// SubFolder, in its subfolders) is read whole, the pairs are applied in list order, and a file in
+// which at least one pair matched gets its new content while its old content stays in a backup.
+// The accepted types come from "TextFile.tfd" in the settings folder. KillBackUpFile deletes the
+// backups of a type instead.
+//
+// Files are decoded by their byte order mark, as UTF-8 or as Windows-31J, and written back in the
+// same encoding with only the matched parts changed. A file that cannot be handled safely is left
+// as it is and listed with its reason in ItemSkipped; it is never listed in ItemResult.
+#include "engines/FileRenewal.h"
+#include "engines/TralexEngine.h"
+
+#include <QSet>
+#include <QStringList>
+#include <memory>
+#include <utility>
+
+namespace tralex {
+
+class clsTextTralex : public TralexEngine {
+    Q_OBJECT
+public:
+    // Reads "TextFile.tfd", writing it with the default types when it is missing. A file that
+    // exists but cannot be read raises "ファイルが開けません".
+    explicit clsTextTralex(QObject* parent = nullptr);
+    ~clsTextTralex() override;
+
+    QString ClassName() const override { return QStringLiteral("clsTextTralex"); }
+
+    // The accepted file types, without a dot, in the order of the type file.
+    OrderedListRef ItemType();
+    int CountType() const;
+
+    // The arrow that AddTarget writes into pair entries.
+    QString SepTralex() const { return mSepTralex; }
+    void setSepTralex(const QString& value) { mSepTralex = value; }
+
+    // Files left unchanged for a reason other than "no pair matched": the full path, a tab and
+    // the reason. Not cleared by a run, like ItemResult.
+    OrderedListRef ItemSkipped();
+    int CountSkipped() const;
+
+    // Empties the result list (and the list of skipped files).
+    void RemoveFileAll();
+
+    void TralexGo() override;
+    // Deletes the backups of the target type in the target folder (and its subfolders).
+    void KillBackUpFile();
+
+    // Replaces how files are put in place; tests use it to make single steps fail.
+    void setFileRenewal(std::unique_ptr<FileRenewal> renewal);
+
+    // The name of the type file in the settings folder.
+    static QString TypeFileName() { return QStringLiteral("TextFile.tfd"); }
+
+protected:
+    bool acceptsType(const QString& type) const override { return IsTextType(type); }
+    QString typeRefusedMessage() const override
+    {
+        return QStringLiteral("指定された拡張子には対応していません");
+    }
+    QString pairArrow() const override { return mSepTralex; }
+
+private:
+    struct Pair {
+        QString find;
+        QString replace;
+        QString findLf;     // the same texts with CR LF written as LF, for LF-only files
+        QString replaceLf;
+    };
+
+    void LoadTextTypes();
+    bool IsTextType(const QString& type) const;
+    void runFolders(bool deleteMode);
+    // Returns false when the run was stopped.
+    bool SearchFolder(const QString& folder, const QString& type, bool deleteMode);
+    void ReplaceInFile(const QString& folder, const QString& name);
+    void DeleteBackUp(const QString& folder, const QString& name);
+    void skip(const QString& path, const QString& reason);
+
+    QString mSepTralex = DefaultSepTralex;
+    OrderedListRef mTypes;
+    OrderedListRef mSkipped;
+    QList<Pair> mPairs;                         // the pair list as split at the start of a run
+    QSet<std::pair<quint64, quint64>> mVisited;  // folders handled in this run (device, inode)
+    std::unique_ptr<FileRenewal> mRenewal;
+};
+
+}  // namespace tralex

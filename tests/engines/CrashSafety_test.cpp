@@ -1,0 +1,202 @@
+// A run killed at random moments never loses a file: a child process runs the text engine over a
+// few hundred files and is killed with SIGKILL, many times over. After every kill each target
+// holds its old or its new content, each file with new content has a backup with exactly its old
+// content, and a later run never takes a leftover temporary file (or a backup) for a target.
+#include "engines/BackUpFile.h"
+#include "engines/clsTextTralex.h"
+#include "platform/CodePage.h"
+#include "platform/SettingsFolder.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QSet>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+using namespace tralex;
+using tralex::test::readBytes;
+using tralex::test::TempFolder;
+
+namespace {
+
+struct Target {
+    QString folder;  // with final "/"
+    QString name;
+    QByteArray before;
+    QByteArray after;  // equal to before when no pair matches
+};
+
+// A few hundred files in nested folders, half UTF-8 and half Windows-31J, most holding the find
+// texts of the child's pairs.
+QList<Target> makeCorpus(const TempFolder& root, std::mt19937& rng)
+{
+    const QStringList folders = {"", "a/", "a/b/", "a/b/c/", "d/", "d/e/", "f/", "f/g/h/"};
+    const QString line = QStringLiteral("表示テキストの %1 行目、ソースコード second の説明。\r\n");
+    QList<Target> targets;
+    for (int i = 0; i < 240; ++i) {
+        const QString folder = root.path() + folders[i % folders.size()];
+        QString text;
+        const int lines = 60 + int(rng() % 120);
+        for (int l = 0; l < lines; ++l) {
+            text += line.arg(l);
+            if (i % 5 != 0 && rng() % 7 == 0)
+                text += QStringLiteral("tralexkey が入った行\r\n");
+        }
+        if (i % 5 == 0)
+            text.replace(QStringLiteral("second"), QStringLiteral("third"));  // nothing matches
+        QString changed = text;
+        changed.replace(QStringLiteral("tralexkey"), QStringLiteral("置換済み"));
+        changed.replace(QStringLiteral("second"), QStringLiteral("2nd"));
+        const TextEncoding encoding = i % 2 ? TextEncoding::Windows31J : TextEncoding::Utf8;
+        Target t{folder, QStringLiteral("file%1.txt").arg(i, 3, 10, QLatin1Char('0')),
+                 EncodeText(text, encoding).value(), EncodeText(changed, encoding).value()};
+        root.write(folders[i % folders.size()] + t.name, t.before);
+        targets.append(t);
+    }
+    return targets;
+}
+
+struct Tally {
+    int unchanged = 0;
+    int changed = 0;
+};
+
+// Checks the invariants on disk; counts the targets that hold their new content.
+Tally checkTargets(const QList<Target>& targets)
+{
+    Tally tally;
+    QHash<QString, QStringList> listings;  // each folder listed once
+    for (const Target& t : targets) {
+        if (!listings.contains(t.folder))
+            listings.insert(t.folder, QDir(t.folder).entryList(QDir::Files));
+        const QByteArray now = readBytes(t.folder + t.name);
+        const bool isOld = now == t.before;
+        const bool isNew = now == t.after;
+        EXPECT_TRUE(isOld || isNew) << "neither old nor new content: " << t.name.toStdString();
+        // Every backup of the file holds exactly its old content.
+        int backUps = 0;
+        for (const QString& n : listings.value(t.folder)) {
+            if (HasBackUpForm(n) && n.mid(15) == t.name) {
+                ++backUps;
+                EXPECT_EQ(readBytes(t.folder + n), t.before) << n.toStdString();
+            }
+        }
+        if (isNew && t.after != t.before) {
+            EXPECT_GE(backUps, 1) << "new content without a backup: " << t.name.toStdString();
+            ++tally.changed;
+        } else {
+            ++tally.unchanged;
+        }
+        if (t.after == t.before) {
+            EXPECT_EQ(backUps, 0) << t.name.toStdString();
+        }
+    }
+    return tally;
+}
+
+// Every name in the tree is a target, a backup of one, or a temporary file of one.
+void checkNoStrangers(const QString& root, const QList<Target>& targets)
+{
+    QSet<QString> known;
+    for (const Target& t : targets)
+        known.insert(t.name);
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QString name = QFileInfo(it.next()).fileName();
+        // A temporary name taken by a leftover gets a number behind it.
+        static const QRegularExpression numbered(QStringLiteral("\\.\\d+$"));
+        if (HasRenewalForm(name))
+            name.remove(numbered);
+        const bool own = known.contains(name) ||
+                         (HasBackUpForm(name) && known.contains(name.mid(15))) ||
+                         (HasRenewalForm(name) && known.contains(name.mid(20)));
+        EXPECT_TRUE(own) << "unexpected file " << name.toStdString();
+    }
+}
+
+}  // namespace
+
+TEST(CrashSafety, KilledRunsNeverLoseAFile)
+{
+    const QString child = QCoreApplication::applicationDirPath() + "/tralex_crash_child";
+    ASSERT_TRUE(QFileInfo(child).isExecutable()) << child.toStdString();
+    TempFolder settings;
+    OverrideSettingsFolder(settings.path());
+    std::mt19937 rng(4242);
+
+    auto runChild = [&](const QString& target, int killAfterMicros) {
+        QProcess process;
+        process.start(child, {settings.path(), target});
+        EXPECT_TRUE(process.waitForStarted(10000));
+        if (killAfterMicros >= 0) {
+            std::this_thread::sleep_for(std::chrono::microseconds(killAfterMicros));
+            process.kill();  // SIGKILL
+        }
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+
+    // How long one whole run takes, so that the kills fall inside runs.
+    qint64 wholeRun = 0;
+    {
+        TempFolder root;
+        const QList<Target> targets = makeCorpus(root, rng);
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_TRUE(runChild(root.path(), -1));
+        wholeRun = timer.nsecsElapsed() / 1000;
+        std::printf("one whole run of the child: %.3f s\n", wholeRun / 1e6);
+        const Tally tally = checkTargets(targets);
+        EXPECT_EQ(tally.unchanged, 48);  // every fifth file holds no find text
+        EXPECT_EQ(tally.changed, 192);
+    }
+
+    int killsInsideRun = 0;
+    const int rounds = 8;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE(round);
+        TempFolder root;
+        const QList<Target> targets = makeCorpus(root, rng);
+        // Several killed runs on the same folder: later runs meet what earlier ones left.
+        for (int kill = 0; kill < 4; ++kill) {
+            const int delay = int(rng() % quint64(wholeRun));
+            const Tally before = checkTargets(targets);
+            runChild(root.path(), delay);
+            const Tally after = checkTargets(targets);
+            checkNoStrangers(root.path(), targets);
+            if (after.changed > before.changed && after.changed < 192)
+                ++killsInsideRun;
+            if (HasFailure())
+                return;
+        }
+        // A last run to the end, in this process, finishes the work; temporary files left by
+        // the killed runs are passed over.
+        clsTextTralex engine;
+        engine.setTargetPath(root.path());
+        engine.setTargetType(QStringLiteral("txt"));
+        engine.setSubFolder(true);
+        engine.AddTarget(QStringLiteral("tralexkey"), QStringLiteral("置換済み"));
+        engine.AddTarget(QStringLiteral("second"), QStringLiteral("2nd"));
+        engine.TralexGo();
+        const Tally done = checkTargets(targets);
+        checkNoStrangers(root.path(), targets);
+        // A file stays old only when its backup name of this second was taken by a killed run.
+        EXPECT_EQ(done.changed + engine.CountSkipped(), 192);
+        for (const QString& skipped : engine.ItemSkipped()->items())
+            EXPECT_TRUE(skipped.endsWith(QStringLiteral("\tバックアップファイル名が既に存在します")))
+                << skipped.toStdString();
+        for (const QString& path : engine.ItemResult()->items())
+            EXPECT_FALSE(HasRenewalForm(QFileInfo(path).fileName())) << path.toStdString();
+    }
+    // The kills must really have fallen in the middle of runs.
+    EXPECT_GE(killsInsideRun, rounds / 2 + 2);
+}

@@ -1,0 +1,547 @@
+// The text engine on real folders: its members and checks, the type file, and runs that replace,
+// back up, skip and delete, each checked on the bytes left on disk.
+#include "engines/clsTextTralex.h"
+#include "engines/BackUpFile.h"
+#include "platform/CodePage.h"
+#include "platform/SettingsFolder.h"
+#include "services/ProgramError.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tralex;
+using tralex::test::readBytes;
+using tralex::test::TempFolder;
+
+namespace {
+
+class TextTralexTest : public ::testing::Test {
+protected:
+    void SetUp() override { OverrideSettingsFolder(settings.path()); }
+
+    // An engine on the data folder with the type "txt" and the given pairs.
+    std::unique_ptr<clsTextTralex> engineFor(const QString& folder,
+                                             const QList<std::pair<QString, QString>>& pairs,
+                                             const QString& type = QStringLiteral("txt"))
+    {
+        auto engine = std::make_unique<clsTextTralex>();
+        engine->setTargetPath(folder);
+        engine->setTargetType(type);
+        for (const auto& [find, replace] : pairs)
+            engine->AddTarget(find, replace);
+        return engine;
+    }
+
+    // The names in a folder, sorted.
+    static QStringList names(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                          QDir::System,
+                                      QDir::Name);
+    }
+    static QStringList backUpsIn(const QString& folder)
+    {
+        QStringList result;
+        for (const QString& n : names(folder))
+            if (HasBackUpForm(n))
+                result.append(n);
+        return result;
+    }
+
+    static void expectError(const std::function<void()>& action, const QString& description)
+    {
+        try {
+            action();
+            ADD_FAILURE() << "no error, expected " << description.toStdString();
+        } catch (const ProgramError& e) {
+            EXPECT_EQ(e.description(), description);
+            EXPECT_EQ(e.source(), QStringLiteral("clsTextTralex"));
+            EXPECT_EQ(e.number(), ProgramError::ObjectError);
+        }
+    }
+
+    static QByteArray encoded(const QString& text, TextEncoding encoding)
+    {
+        const std::optional<QByteArray> bytes = EncodeText(text, encoding);
+        EXPECT_TRUE(bytes.has_value());
+        return bytes.value_or(QByteArray());
+    }
+
+    TempFolder settings;
+    TempFolder data;
+};
+
+// Makes the temporary file's write fail as on a full disk.
+class FullDisk : public FileRenewal {
+protected:
+    int writeAll(int fd, const char* d, size_t n) override
+    {
+        FileRenewal::writeAll(fd, d, n / 2);
+        return ENOSPC;
+    }
+};
+
+}  // namespace
+
+// ---- members and checks ----
+
+TEST_F(TextTralexTest, PathSettersAcceptExistingFoldersOnly)
+{
+    clsTextTralex engine;
+    const QString folder = data.mkdir(QStringLiteral("f"));
+    engine.setTargetPath(folder);
+    EXPECT_EQ(engine.TargetPath(), folder);
+    engine.setTargetPath(folder.chopped(1));  // without the final "/"
+    EXPECT_EQ(engine.TargetPath(), folder.chopped(1));
+    engine.setBackUpPath(folder);
+    EXPECT_EQ(engine.BackUpPath(), folder);
+
+    const QString file = data.write(QStringLiteral("f/a.txt"), "x");
+    for (const QString& bad : {data.file(QStringLiteral("missing/")), file}) {
+        expectError([&] { engine.setTargetPath(bad); }, QStringLiteral("指定のディレクトリは存在しません"));
+        EXPECT_TRUE(engine.TargetPath().isEmpty());
+        expectError([&] { engine.setBackUpPath(bad); }, QStringLiteral("指定のディレクトリは存在しません"));
+        EXPECT_TRUE(engine.BackUpPath().isEmpty());
+    }
+}
+
+TEST_F(TextTralexTest, TargetTypeMustBeInTheTypeList)
+{
+    clsTextTralex engine;
+    engine.setTargetType(QStringLiteral(" txt "));
+    EXPECT_EQ(engine.TargetType(), QStringLiteral(" txt "));  // kept untrimmed
+    expectError([&] { engine.setTargetType(QStringLiteral("TXT")); },
+                QStringLiteral("指定された拡張子には対応していません"));
+    EXPECT_TRUE(engine.TargetType().isEmpty());
+    expectError([&] { engine.setTargetType(QStringLiteral("log")); },
+                QStringLiteral("指定された拡張子には対応していません"));
+}
+
+TEST_F(TextTralexTest, RunPreconditionsInTheirOrder)
+{
+    clsTextTralex engine;
+    expectError([&] { engine.TralexGo(); }, QStringLiteral("パスが指定されていません"));
+    expectError([&] { engine.KillBackUpFile(); }, QStringLiteral("パスが指定されていません"));
+    engine.setTargetPath(data.path());
+    expectError([&] { engine.TralexGo(); }, QStringLiteral("ファイルタイプが指定されていません"));
+    expectError([&] { engine.KillBackUpFile(); }, QStringLiteral("ファイルタイプが指定されていません"));
+    engine.setTargetType(QStringLiteral("txt"));
+    expectError([&] { engine.TralexGo(); }, QStringLiteral("置換が設定されていません"));
+    // Deleting backups needs no pairs.
+    EXPECT_NO_THROW(engine.KillBackUpFile());
+    // A failed setter leaves its property empty, so the run stops at the matching check.
+    try {
+        engine.setTargetPath(data.file(QStringLiteral("missing")));
+    } catch (const ProgramError&) {
+    }
+    engine.AddTarget(QStringLiteral("a"), QStringLiteral("b"));
+    expectError([&] { engine.TralexGo(); }, QStringLiteral("パスが指定されていません"));
+}
+
+TEST_F(TextTralexTest, PairListIsSharedWithTheCaller)
+{
+    clsTextTralex engine;
+    OrderedListRef mine = makeOrderedList();
+    mine->Add(BuildPairEntry(QStringLiteral("1"), QStringLiteral("one")));
+    engine.setSsCollection(mine);
+    engine.AddTarget(QStringLiteral("2"), QStringLiteral("two"));
+    engine.AddTarget(QStringLiteral("3"), QStringLiteral("three"));
+    EXPECT_EQ(mine->Count(), 3);
+    EXPECT_EQ(engine.ItemTarget(), mine);
+    EXPECT_EQ(engine.CountTarget(), 3);
+    EXPECT_EQ(mine->Item(2), QStringLiteral("2\x1F  \u21D2  \x1Ftwo\x1F"));
+
+    engine.RemoveTarget(1);
+    ASSERT_EQ(mine->Count(), 2);
+    EXPECT_EQ(SplitPairEntry(mine->Item(1)).find, QStringLiteral("2"));
+    EXPECT_EQ(SplitPairEntry(mine->Item(2)).find, QStringLiteral("3"));
+    expectError([&] { engine.RemoveTarget(3); }, QStringLiteral("指定された位置に置換設定がありません"));
+
+    engine.setSepTralex(QStringLiteral("->"));
+    engine.AddTarget(QStringLiteral("4"), QStringLiteral("four"));
+    EXPECT_EQ(mine->Item(3), QStringLiteral("4\x1F->\x1F" "four\x1F"));
+    engine.RemoveTargetAll();
+    EXPECT_EQ(mine->Count(), 0);
+    EXPECT_EQ(engine.ItemResult(), engine.ItemResult());
+}
+
+// ---- the type file ----
+
+TEST_F(TextTralexTest, MissingTypeFileIsWrittenWithTheDefaults)
+{
+    const QString path = settings.file(QStringLiteral("TextFile.tfd"));
+    ASSERT_FALSE(QFile::exists(path));
+    clsTextTralex engine;
+    EXPECT_EQ(readBytes(path), QByteArray("doc,xls,\r\ntxt,rtf,\r\nhtml,htm,\r\nxml,\r\n"
+                                          "vbp,frm,bas,cls,\r\njava,\r\njsp,\r\n\r\n"));
+    EXPECT_EQ(engine.ItemType()->items(),
+              QStringList({"doc", "xls", "txt", "rtf", "html", "htm", "xml", "vbp", "frm", "bas",
+                           "cls", "java", "jsp"}));
+    EXPECT_EQ(engine.CountType(), 13);
+    // A second engine reads the file it finds.
+    clsTextTralex second;
+    EXPECT_EQ(second.ItemType()->items(), engine.ItemType()->items());
+}
+
+TEST_F(TextTralexTest, TypeFileEntriesAreKeptAsWritten)
+{
+    settings.write(QStringLiteral("TextFile.tfd"), "txt, log\r\n\r\n ,md,\n\xE8\xA1\xA8,\r\n");
+    clsTextTralex engine;
+    EXPECT_EQ(engine.ItemType()->items(), QStringList({"txt", " log", "md", "表"}));
+    engine.setTargetType(QStringLiteral("log"));  // matched trimmed
+    EXPECT_EQ(engine.TargetType(), QStringLiteral("log"));
+}
+
+TEST_F(TextTralexTest, UnreadableTypeFileFailsTheCreation)
+{
+    settings.write(QStringLiteral("TextFile.tfd"), "\x80\xFF\xFE\x81");  // neither UTF-8 nor cp932
+    expectError([] { clsTextTralex engine; }, QStringLiteral("ファイルが開けません"));
+}
+
+// ---- replacing ----
+
+TEST_F(TextTralexTest, ChangedFileIsBackedUpAndListedUnchangedOneIsNotTouched)
+{
+    const QString a = data.write(QStringLiteral("a.txt"), "abc abc\r\n");
+    const QString b = data.write(QStringLiteral("b.txt"), "nothing here\r\n");
+    const QString log = data.write(QStringLiteral("c.log"), "abc\r\n");
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(b).constData(), old, 0);
+
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    QStringList messages;
+    QObject::connect(engine.get(), &TralexEngine::ExecutionMessage,
+                     [&](const QString& m) { messages.append(m); });
+    engine->TralexGo();
+
+    EXPECT_EQ(messages, QStringList({"a.txt を置換中...", "b.txt を置換中..."}));
+    EXPECT_EQ(readBytes(a), "xyz xyz\r\n");  // no line end added
+    ASSERT_EQ(engine->CountResult(), 1);
+    EXPECT_EQ(engine->ItemResult()->Item(1), a);
+    const QStringList backUps = backUpsIn(data.path());
+    ASSERT_EQ(backUps.size(), 1);
+    EXPECT_TRUE(backUps[0].endsWith(QStringLiteral("_a.txt")));
+    EXPECT_EQ(readBytes(data.file(backUps[0])), "abc abc\r\n");
+    EXPECT_EQ(readBytes(b), "nothing here\r\n");
+    EXPECT_EQ(QFileInfo(b).lastModified().toSecsSinceEpoch(), 1000000000);
+    EXPECT_EQ(readBytes(log), "abc\r\n");
+    EXPECT_EQ(engine->CountSkipped(), 0);
+    EXPECT_EQ(names(data.path()).size(), 4);  // a, b, c.log and one backup; no temporary file
+
+    // The result list is not cleared by the next run; RemoveFileAll empties it.
+    data.write(QStringLiteral("d.txt"), "abc");
+    engine->TralexGo();
+    EXPECT_EQ(engine->CountResult(), 2);
+    engine->RemoveFileAll();
+    EXPECT_EQ(engine->CountResult(), 0);
+}
+
+TEST_F(TextTralexTest, EveryEncodingIsWrittenBackAsItWasRead)
+{
+    const QString before = QStringLiteral("表示する\r\nソース表示\n");
+    const QString after = QStringLiteral("ソースを出す\r\nソースソース\n");
+    const struct {
+        const char* name;
+        TextEncoding encoding;
+    } cases[] = {
+        {"utf8.txt", TextEncoding::Utf8},
+        {"utf8bom.txt", TextEncoding::Utf8Bom},
+        {"utf16le.txt", TextEncoding::Utf16LeBom},
+        {"utf16be.txt", TextEncoding::Utf16BeBom},
+        {"sjis.txt", TextEncoding::Windows31J},
+    };
+    for (const auto& c : cases)
+        data.write(QString::fromLatin1(c.name), encoded(before, c.encoding));
+    auto engine = engineFor(data.path(), {{QStringLiteral("表示"), QStringLiteral("ソース")},
+                                          {QStringLiteral("する"), QStringLiteral("を出す")}});
+    engine->TralexGo();
+    EXPECT_EQ(engine->CountResult(), 5);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(readBytes(data.file(QString::fromLatin1(c.name))), encoded(after, c.encoding));
+    }
+    // Byte order marks stay, UTF-16 stays UTF-16.
+    EXPECT_TRUE(readBytes(data.file(QStringLiteral("utf8bom.txt"))).startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(readBytes(data.file(QStringLiteral("utf16le.txt"))).startsWith("\xFF\xFE"));
+}
+
+TEST_F(TextTralexTest, BytesOutsideTheMatchesStayAsTheyWere)
+{
+    // Mixed line ends, a lone CR, no line end at the end; in Windows-31J the NEC duplicate code
+    // ED 40 (which would encode back as FA 5C) before and after the match.
+    const QByteArray sjisBefore = QByteArray("x\r\ny\nz\rw ") + "\xED\x40" + "\x95\x5C" "abc" +
+                                  "\xED\x40" + "\x83\x5C";
+    const QByteArray sjisAfter = QByteArray("x\r\ny\nz\rw ") + "\xED\x40" + "\x95\x5C" "XYZW" +
+                                 "\xED\x40" + "\x83\x5C";
+    data.write(QStringLiteral("sjis.txt"), sjisBefore);
+    data.write(QStringLiteral("utf8.txt"), "a\r\rabc\n\r\n  abc");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("XYZW")}});
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("sjis.txt"))), sjisAfter);
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("utf8.txt"))), "a\r\rXYZW\n\r\n  XYZW");
+}
+
+TEST_F(TextTralexTest, DuplicateCodeInsideAMatchIsReplacedWithTheMatch)
+{
+    // ED 40 and FA 5C read as the same character; a pair may find it and the rest keeps its bytes.
+    data.write(QStringLiteral("a.txt"), QByteArray("\xED\x40" "a" "\xED\x40" "b" "\xED\x40"));
+    const QString dup = DecodeText(QByteArray("\xFA\x5C"))->text;
+    auto engine = engineFor(data.path(), {{dup + QStringLiteral("a"), QStringLiteral("表")}});
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("a.txt"))),
+              QByteArray("\x95\x5C" "\xED\x40" "b" "\xED\x40"));
+}
+
+TEST_F(TextTralexTest, LineBreaksOfPairTextsFollowAnLfOnlyFile)
+{
+    data.write(QStringLiteral("lf.txt"), "end a\nb start\n");
+    data.write(QStringLiteral("crlf.txt"), "end a\r\nb start\r\n");
+    data.write(QStringLiteral("mixed.txt"), "a\nb a\r\nb");
+    auto engine = engineFor(data.path(), {{QStringLiteral("a\r\nb"), QStringLiteral("1\r\n2")}});
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("lf.txt"))), "end 1\n2 start\n");
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("crlf.txt"))), "end 1\r\n2 start\r\n");
+    // A file that already holds CR LF keeps the pair's CR LF as it is.
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("mixed.txt"))), "a\nb 1\r\n2");
+}
+
+TEST_F(TextTralexTest, OptionsReachTheReplacement)
+{
+    data.write(QStringLiteral("a.txt"), "Abc ABC abcd");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("abcd")},
+                                          {QStringLiteral("   "), QStringLiteral("x")}});
+    engine->setUcaseOption(true);
+    engine->setRetryOption(true);
+    engine->TralexGo();
+    // Blank find texts are passed over; "abcd" already there is left alone by the retry rule.
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("a.txt"))), "abcd abcd abcd");
+}
+
+TEST_F(TextTralexTest, FilesThatCannotBeHandledSafelyAreSkippedAndReported)
+{
+    const QByteArray binary("abc\0def", 7);
+    const QByteArray undecodable("abc \x80\xFF");
+    data.write(QStringLiteral("bin.txt"), binary);
+    data.write(QStringLiteral("bad.txt"), undecodable);
+    data.write(QStringLiteral("sjis.txt"), encoded(QStringLiteral("表 abc"), TextEncoding::Windows31J));
+    // UTF-16 holds NUL bytes and is text all the same.
+    data.write(QStringLiteral("u16.txt"), encoded(QStringLiteral("abc"), TextEncoding::Utf16LeBom));
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("😀")}});
+    engine->TralexGo();
+
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("bin.txt"))), binary);
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("bad.txt"))), undecodable);
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("sjis.txt"))),
+              encoded(QStringLiteral("表 abc"), TextEncoding::Windows31J));
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("u16.txt"))),
+              encoded(QStringLiteral("😀"), TextEncoding::Utf16LeBom));
+    EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file(QStringLiteral("u16.txt"))}));
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({data.file(QStringLiteral("bad.txt")) + "\t文字コードを判別できません",
+                           data.file(QStringLiteral("bin.txt")) + "\tバイナリファイルです",
+                           data.file(QStringLiteral("sjis.txt")) +
+                               "\t置換後の文字を保存できる文字コードではありません"}));
+    EXPECT_EQ(backUpsIn(data.path()).size(), 1);
+}
+
+TEST_F(TextTralexTest, ExistingBackUpNameLeavesTheFileUnchanged)
+{
+    data.write(QStringLiteral("a.txt"), "abc");
+    // Take the backup names of the next seconds, so that the run meets one of them.
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int s = 0; s < 5; ++s)
+        data.write(BackUpName(QStringLiteral("a.txt"), BackUpStamp(now.addSecs(s))), "earlier");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("a.txt"))), "abc");
+    EXPECT_EQ(engine->CountResult(), 0);
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({data.file(QStringLiteral("a.txt")) + "\tバックアップファイル名が既に存在します"}));
+    for (const QString& n : backUpsIn(data.path()))
+        EXPECT_EQ(readBytes(data.file(n)), "earlier");
+}
+
+TEST_F(TextTralexTest, FullDiskLeavesTheOldFileAndReportsIt)
+{
+    data.write(QStringLiteral("a.txt"), "abc");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    engine->setFileRenewal(std::make_unique<FullDisk>());
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("a.txt"))), "abc");
+    EXPECT_EQ(engine->CountResult(), 0);
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({data.file(QStringLiteral("a.txt")) + "\tファイルを書き込めません"}));
+    EXPECT_EQ(names(data.path()), QStringList({"a.txt"}));
+}
+
+TEST_F(TextTralexTest, OwnBackUpsAndTemporaryFilesAreNeverTargets)
+{
+    data.write(QStringLiteral("Bk202601010101_a.txt"), "a");
+    data.write(QStringLiteral("Renewal202601010101_a.txt"), "a");
+    data.write(QStringLiteral("a.txt"), "a");
+    data.write(QStringLiteral("b.txt"), "a");
+    // Every replacement makes a new match: a backup seen by the same run would change again.
+    auto engine = engineFor(data.path(), {{QStringLiteral("a"), QStringLiteral("aa")}});
+    engine->TralexGo();
+    EXPECT_EQ(engine->CountResult(), 2);
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("Bk202601010101_a.txt"))), "a");
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("Renewal202601010101_a.txt"))), "a");
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("a.txt"))), "aa");
+    EXPECT_EQ(backUpsIn(data.path()).size(), 3);  // the old one and one per changed file
+    for (const QString& n : names(data.path()))
+        EXPECT_FALSE(n.contains(QStringLiteral("_Bk")) || n.contains(QStringLiteral("_Renewal")))
+            << n.toStdString();
+}
+
+TEST_F(TextTralexTest, SubfoldersLevelByLevelAndEachFolderOnce)
+{
+    data.write(QStringLiteral("t.txt"), "a");
+    data.write(QStringLiteral("x/t.txt"), "a");
+    data.write(QStringLiteral("x/y/t.txt"), "a");
+    data.write(QStringLiteral("old.txt/t.txt"), "a");  // a folder whose name matches the type
+    data.write(QStringLiteral(".hidden/t.txt"), "a");
+    auto engine = engineFor(data.path(), {{QStringLiteral("a"), QStringLiteral("aa")}});
+    engine->setSubFolder(true);
+    engine->TralexGo();
+    EXPECT_EQ(engine->ItemResult()->items(),
+              QStringList({data.file("old.txt/t.txt"), data.file("t.txt"), data.file("x/t.txt"),
+                           data.file("x/y/t.txt")}));
+    EXPECT_EQ(readBytes(data.file("old.txt/t.txt")), "aa");  // once, not twice
+    EXPECT_EQ(readBytes(data.file(".hidden/t.txt")), "a");
+
+    // Without subfolders, a folder whose name matches is still searched.
+    data.write(QStringLiteral("second/old.txt/t.txt"), "a");
+    data.write(QStringLiteral("second/sub/t.txt"), "a");
+    auto second = engineFor(data.file("second"), {{QStringLiteral("a"), QStringLiteral("b")}});
+    second->TralexGo();
+    EXPECT_EQ(second->ItemResult()->items(), QStringList({data.file("second/old.txt/t.txt")}));
+}
+
+TEST_F(TextTralexTest, SymbolicLinksAreNotFollowed)
+{
+    TempFolder outside;
+    const QString target = outside.write(QStringLiteral("target.txt"), "a");
+    outside.write(QStringLiteral("sub/inner.txt"), "a");
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(),
+                        QFile::encodeName(data.file("link.txt")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(outside.file("sub")).constData(),
+                        QFile::encodeName(data.file("linked")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(outside.file("sub")).constData(),
+                        QFile::encodeName(data.file("linked.txt")).constData()), 0);
+    data.write(QStringLiteral("own.txt"), "a");
+    auto engine = engineFor(data.path(), {{QStringLiteral("a"), QStringLiteral("b")}});
+    engine->setSubFolder(true);
+    engine->TralexGo();
+    EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file("own.txt")}));
+    EXPECT_EQ(readBytes(target), "a");
+    EXPECT_EQ(readBytes(outside.file("sub/inner.txt")), "a");
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({data.file("link.txt") + "\tシンボリックリンクは対象外です",
+                           data.file("linked.txt") + "\tシンボリックリンクは対象外です"}));
+}
+
+TEST_F(TextTralexTest, BackUpsGoToTheMirroredFolder)
+{
+    TempFolder bk;
+    const QString a = data.write(QStringLiteral("sub/a.txt"), "abc");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("x")}});
+    engine->setBackUpPath(bk.path());
+    engine->setSubFolder(true);
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(a), "x");
+    const QString mirror = bk.path() + data.file("sub/").mid(1);
+    const QStringList backUps = backUpsIn(mirror);
+    ASSERT_EQ(backUps.size(), 1);
+    EXPECT_EQ(readBytes(mirror + backUps[0]), "abc");
+    EXPECT_EQ(names(data.file("sub")), QStringList({"a.txt"}));
+}
+
+TEST_F(TextTralexTest, StopIsHonouredBeforeTheNextFile)
+{
+    for (const int stopAt : {1, 2}) {
+        SCOPED_TRACE(stopAt);
+        TempFolder folder;
+        folder.write(QStringLiteral("a.txt"), "a");
+        folder.write(QStringLiteral("b.txt"), "a");
+        folder.write(QStringLiteral("c.txt"), "a");
+        auto engine = engineFor(folder.path(), {{QStringLiteral("a"), QStringLiteral("b")}});
+        int seen = 0;
+        QObject::connect(engine.get(), &TralexEngine::ExecutionMessage, [&](const QString&) {
+            if (++seen == stopAt)
+                engine->setStopFlag(true);
+        });
+        engine->TralexGo();
+        EXPECT_EQ(seen, stopAt);
+        EXPECT_EQ(engine->CountResult(), stopAt - 1);
+    }
+}
+
+// ---- deleting backups ----
+
+TEST_F(TextTralexTest, KillBackUpFileDeletesBackUpsOfTheTypeOnly)
+{
+    const QStringList gone = {"Bk202612061831_a.txt", "Bk000000000000_a.txt", "sub/Bk202612061831_c.txt"};
+    const QStringList kept = {"bk202612061831_a.txt", "Bk20261206183_a.txt", "Bk202612061831_x.xls",
+                              "Renewal202612061831_b.txt", "a.txt"};
+    for (const QString& n : gone + kept)
+        data.write(n, "x");
+    ::chmod(QFile::encodeName(data.file(gone[0])).constData(), 0444);  // read-only all the same
+
+    auto engine = engineFor(data.path(), {});
+    engine->setSubFolder(true);
+    QStringList messages;
+    QObject::connect(engine.get(), &TralexEngine::ExecutionMessage,
+                     [&](const QString& m) { messages.append(m); });
+    engine->KillBackUpFile();
+    for (const QString& n : gone)
+        EXPECT_FALSE(QFileInfo::exists(data.file(n))) << n.toStdString();
+    for (const QString& n : kept)
+        EXPECT_TRUE(QFileInfo::exists(data.file(n))) << n.toStdString();
+    EXPECT_EQ(engine->CountResult(), 3);
+    EXPECT_TRUE(messages.contains(QStringLiteral("Bk000000000000_a.txt を削除中...")));
+
+    // With the type "xls" only the xls backup goes.
+    auto xls = engineFor(data.path(), {}, QStringLiteral("xls"));
+    xls->KillBackUpFile();
+    EXPECT_EQ(xls->ItemResult()->items(), QStringList({data.file("Bk202612061831_x.xls")}));
+    EXPECT_TRUE(QFileInfo::exists(data.file("Renewal202612061831_b.txt")));
+}
+
+TEST_F(TextTralexTest, BackUpThatCannotBeDeletedEndsTheRun)
+{
+    data.write(QStringLiteral("Bk202612061830_a.txt"), "x");
+    const QString locked = data.write(QStringLiteral("Bk202612061831_a.txt"), "x");
+    data.write(QStringLiteral("Bk202612061832_a.txt"), "x");
+    // An immutable file cannot be removed, not even by root.
+    const QByteArray name = QFile::encodeName(locked);
+    const int fd = ::open(name.constData(), O_RDONLY);
+    int flags = 0;
+    if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0 ||
+        (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags)) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        GTEST_SKIP() << "cannot make a file immutable here";
+    }
+    auto engine = engineFor(data.path(), {});
+    expectError([&] { engine->KillBackUpFile(); },
+                QStringLiteral("バックアップファイルを削除できません: ") + locked);
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+    // Backups deleted before the failure stay deleted and listed; the rest stays.
+    EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file("Bk202612061830_a.txt")}));
+    EXPECT_TRUE(QFileInfo::exists(data.file("Bk202612061832_a.txt")));
+}

@@ -1,0 +1,43 @@
+// Child program of the crash test: runs the text engine over a folder and its subfolders with
+// the test's two pairs, so that the test can kill it at any moment.
+//
+//   tralex_crash_child SETTINGS_FOLDER TARGET_FOLDER [BACKUP_FOLDER]
+//
+// The data is not flushed to the disk before renames: a killed process loses nothing that was
+// written, and the test runs many times faster.
+#include "engines/clsTextTralex.h"
+#include "platform/SettingsFolder.h"
+#include "services/ProgramError.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3)
+        return 2;
+    tralex::OverrideSettingsFolder(args[1]);
+    try {
+        auto renewal = std::make_unique<tralex::FileRenewal>();
+        renewal->setSyncData(false);
+        tralex::clsTextTralex engine;
+        engine.setFileRenewal(std::move(renewal));
+        if (args.size() > 3)
+            engine.setBackUpPath(args[3]);
+        engine.setTargetPath(args[2]);
+        engine.setTargetType(QStringLiteral("txt"));
+        engine.setSubFolder(true);
+        engine.AddTarget(QStringLiteral("tralexkey"), QStringLiteral("置換済み"));
+        engine.AddTarget(QStringLiteral("second"), QStringLiteral("2nd"));
+        engine.TralexGo();
+        std::printf("%d %d\n", engine.CountResult(), engine.CountSkipped());
+    } catch (const tralex::ProgramError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.description()));
+        return 1;
+    }
+    return 0;
+}
