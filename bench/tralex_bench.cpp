@@ -1,7 +1,7 @@
 // Runs the text engine over a folder without a window, for benchmarks and for trying the engine
 // from a shell.
 //
-//   tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR] [--no-sync]
+//   tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR] [--sync]
 //                [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]
 //       Replaces in every FOLDER/*.TYPE (with --subfolders, in all subfolders too) with the pairs
 //       given as arguments and/or in FILE (one pair per line: find, a tab, replace), in that order.
@@ -34,7 +34,7 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR]\n"
-                 "                    [--no-sync] [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]\n"
+                 "                    [--sync] [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]\n"
                  "       tralex_bench --replace-text [MB] [MATCHES]\n");
     return 2;
 }
@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     if (args.value(0) == QStringLiteral("--replace-text"))
         return replaceTextBench(args.mid(1));
 
-    bool subFolders = false, ignoreCase = false, retry = false, sync = true;
+    bool subFolders = false, ignoreCase = false, retry = false, sync = false;
     QString backUp, pairsFile;
     while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
         const QString option = args.takeFirst();
@@ -91,8 +91,8 @@ int main(int argc, char** argv)
             ignoreCase = true;
         else if (option == QStringLiteral("--retry"))
             retry = true;
-        else if (option == QStringLiteral("--no-sync"))
-            sync = false;
+        else if (option == QStringLiteral("--sync"))
+            sync = true;  // flush every new file before it takes the old name
         else if (option == QStringLiteral("--backup") && !args.isEmpty())
             backUp = args.takeFirst();
         else if (option == QStringLiteral("--pairs") && !args.isEmpty())

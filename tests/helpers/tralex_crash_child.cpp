@@ -2,9 +2,6 @@
 // the test's two pairs, so that the test can kill it at any moment.
 //
 //   tralex_crash_child SETTINGS_FOLDER TARGET_FOLDER [BACKUP_FOLDER]
-//
-// The data is not flushed to the disk before renames: a killed process loses nothing that was
-// written, and the test runs many times faster.
 #include "engines/clsTextTralex.h"
 #include "platform/SettingsFolder.h"
 #include "services/ProgramError.h"
@@ -22,10 +19,7 @@ int main(int argc, char** argv)
         return 2;
     tralex::OverrideSettingsFolder(args[1]);
     try {
-        auto renewal = std::make_unique<tralex::FileRenewal>();
-        renewal->setSyncData(false);
         tralex::clsTextTralex engine;
-        engine.setFileRenewal(std::move(renewal));
         if (args.size() > 3)
             engine.setBackUpPath(args[3]);
         engine.setTargetPath(args[2]);
