@@ -22,7 +22,11 @@ QString withSlash(const QString& folder)
 
 QString executableFolder()
 {
-    return withSlash(QCoreApplication::applicationDirPath());
+    // Qt knows the folder once the application object exists; before that, the kernel does.
+    const QString folder = QCoreApplication::instance()
+                               ? QCoreApplication::applicationDirPath()
+                               : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return withSlash(folder);
 }
 
 // Program folders that belong to the system's packages: settings never go there, not even when

@@ -2,9 +2,12 @@
 #include "services/ProgramError.h"
 #include "support/TestFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace tralex;
@@ -143,4 +146,50 @@ TEST(basMake, WriteTextFileFailuresRaiseAndLeaveThingsAsTheyWere)
     const ProgramError onPath = raised([&] { WriteTextFile(blocker + QStringLiteral("/a.txt"), QStringLiteral("x")); });
     EXPECT_EQ(onPath.source(), QStringLiteral("MakeFolders"));
     EXPECT_EQ(readBytes(blocker), QByteArray("b"));
+}
+
+namespace {
+
+// Whether the process has a file of the folder open (what /proc tells of its descriptors).
+bool holdsFileIn(qint64 pid, const QString& folder)
+{
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QFileInfo& fd : QDir(fds).entryInfoList(QDir::Files | QDir::System)) {
+        if (fd.symLinkTarget().startsWith(folder))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// A writer killed while it has the new content open leaves the old file whole (or, when the kill
+// came after the new file took the name, the whole new file), never a part of either.
+TEST(basMake, AWriterKilledWhileWritingLeavesTheOldFileWhole)
+{
+    const QString child = QCoreApplication::applicationDirPath() + QStringLiteral("/WriteTextFileChild");
+    ASSERT_TRUE(QFileInfo(child).isExecutable()) << child.toStdString();
+    constexpr qint64 size = 40'000'000;
+    const QByteArray oldBytes("old settings\r\n");
+    TempFolder t;
+    const QString folder = t.path().chopped(1);
+    int keptOld = 0;
+    for (int round = 0; round < 3; ++round) {
+        const QString path = t.write(QStringLiteral("list.slt"), oldBytes);
+        QProcess writer;
+        writer.start(child, {path, QString::number(size)});
+        ASSERT_TRUE(writer.waitForStarted(10000));
+        while (writer.state() == QProcess::Running && !holdsFileIn(writer.processId(), folder)) {
+        }
+        writer.kill();
+        writer.waitForFinished(10000);
+
+        if (QFileInfo(path).size() == oldBytes.size()) {
+            EXPECT_EQ(readBytes(path), oldBytes) << round;
+            ++keptOld;
+        } else {
+            EXPECT_EQ(QFileInfo(path).size(), size + 2) << round;  // the text and its CR LF
+        }
+    }
+    EXPECT_GE(keptOld, 1) << "every kill came too late to test anything";
 }
