@@ -52,6 +52,31 @@ std::optional<QList<FolderEntry>> ListFolder(const QString& folder,
     return entries;
 }
 
+std::optional<QStringList> ListSubfolders(const QString& folder)
+{
+    const QByteArray native = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR* dir = ::opendir(native.constData());
+    if (!dir)
+        return std::nullopt;
+    const int dirFd = ::dirfd(dir);
+
+    QStringList names;
+    while (const dirent* d = ::readdir(dir)) {
+        const char* raw = d->d_name;
+        if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
+            continue;
+        bool isFolder = d->d_type == DT_DIR;
+        if (d->d_type == DT_UNKNOWN) {
+            struct stat st{};
+            isFolder = ::fstatat(dirFd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isFolder)
+            names.append(QFile::decodeName(raw));
+    }
+    ::closedir(dir);
+    return names;
+}
+
 std::optional<FileIdentity> IdentityOf(const QString& path)
 {
     struct stat st{};

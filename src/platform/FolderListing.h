@@ -3,6 +3,7 @@
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -24,6 +25,12 @@ struct FolderEntry {
 // when the folder cannot be opened.
 std::optional<QList<FolderEntry>> ListFolder(const QString& folder,
                                              const std::function<bool(const QString&)>& accept);
+
+// The names of the folders directly inside a folder (not links to folders), in the order the
+// file system gives them; hidden ones included. Entries of other kinds are told apart by the
+// type the folder itself records where the file system keeps one, without looking at each.
+// Nothing when the folder cannot be opened.
+std::optional<QStringList> ListSubfolders(const QString& folder);
 
 // Device and inode of what a path names (links followed): equal for two paths to one folder.
 struct FileIdentity {

@@ -29,12 +29,14 @@ QString executableFolder()
     return withSlash(folder);
 }
 
-// Program folders that belong to the system's packages: settings never go there, not even when
-// the program runs as root and could write them.
+// Program folders that belong to the system's packages, and the root: settings never go there,
+// not even when the program runs as root and could write them.
 bool isSystemFolder(const QString& folder)
 {
     static const char* const roots[] = {"/usr/", "/bin/", "/sbin/", "/lib/", "/lib64/", "/opt/"};
     const QString canonical = withSlash(QFileInfo(folder).canonicalFilePath());
+    if (canonical == QLatin1String("/"))
+        return true;
     for (const char* root : roots) {
         if (canonical.startsWith(QLatin1String(root)))
             return true;

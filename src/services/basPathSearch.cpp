@@ -14,16 +14,12 @@ namespace {
 const QChar Slash = QLatin1Char('/');
 
 // The names of the folders directly inside a folder that are neither hidden nor links, in the
-// order of the listing.
+// order clsFindFile lists them.
 QStringList childFolders(const QString& folder)
 {
-    QStringList names;
-    clsFindFile find;
-    find.setFileMask(folder + QLatin1Char('*'));
-    for (QString name = find.NextFile(); !name.isEmpty(); name = find.NextFile()) {
-        if (find.IsDir() && !find.IsSymLink() && !find.IsHidden())
-            names.append(name);
-    }
+    QStringList names = ListSubfolders(folder).value_or(QStringList());
+    names.removeIf([](const QString& name) { return name.startsWith(QLatin1Char('.')); });
+    clsFindFile::SortNames(names);
     return names;
 }
 

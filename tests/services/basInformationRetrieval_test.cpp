@@ -32,22 +32,8 @@ TEST(basInformationRetrieval, DesktopAndDocumentsFollowTheUsersFolderSettings)
         qunsetenv("XDG_CONFIG_HOME");
 }
 
-TEST(basInformationRetrieval, FoldersWithoutACounterpartAndUnknownIndexesAreEmpty)
+TEST(basInformationRetrieval, UnknownIndexesGiveTheEmptyText)
 {
-    for (int index : {-1, 3, 5, 7, 13, 15, 16, 18, 19, 1000})
+    for (int index : {-1, 19, 1000})
         EXPECT_EQ(GetSpecialFolder(index), QString()) << index;
-    for (int index : {0, 1, 2, 4, 6, 8, 9, 10, 11, 12, 14, 17}) {
-        const QString path = GetSpecialFolder(index);
-        EXPECT_TRUE(path.startsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('/')))
-            << index << " " << path.toStdString();
-    }
-}
-
-TEST(basInformationRetrieval, MachineNameIsTheHostName)
-{
-    QFile file(QStringLiteral("/proc/sys/kernel/hostname"));
-    if (!file.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "no /proc here";
-    const QString expected = QString::fromLocal8Bit(file.readAll()).trimmed();
-    EXPECT_EQ(GetMachineName(), expected.isEmpty() ? QStringLiteral("????????") : expected);
 }
