@@ -23,7 +23,8 @@ QString GetPathBelowDrive(const QString& vstrPath);
 // through another path, such as a bind mount, or one already in the list) is not appended again.
 // Two different folders whose names differ only in letter case are both appended, the second
 // without a key, since here they are two folders with files of their own.
-// A folder that cannot be read adds nothing.
+// A folder that cannot be read adds nothing; a folder whose name is not valid UTF-8 cannot be
+// named in a path and is left out.
 void AddSubFolders(OrderedList& list);
 
 }  // namespace tralex
