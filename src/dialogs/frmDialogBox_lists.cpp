@@ -23,6 +23,7 @@ namespace {
 
 constexpr int PathRole = Qt::UserRole;
 constexpr int LevelRole = Qt::UserRole + 1;
+constexpr int OpenRole = Qt::UserRole + 2;   // true for the chain of open folders
 
 QString withSep(const QString& path)
 {
@@ -130,6 +131,7 @@ void frmDialogBox::fillFolderList()
         auto* item = new QListWidgetItem(openIcon, name, Dir1);
         item->setData(PathRole, folder);
         item->setData(LevelRole, level++);
+        item->setData(OpenRole, true);
     }
     const int openRow = Dir1->count() - 1;
 
