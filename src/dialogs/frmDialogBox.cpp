@@ -137,6 +137,11 @@ void frmDialogBox::load()
 
     mblnLoaded = true;
     arrangeControls();
+    // The first control in tab order that is shown takes the focus.
+    if (mintMode == 1)
+        Drive1->setFocus(Qt::OtherFocusReason);
+    else
+        txtFileName->setFocus(Qt::OtherFocusReason);
 }
 
 // Remembers the confirmed folder and resets what the caller set, keeping the outcome.
@@ -313,7 +318,7 @@ void frmDialogBox::showWarning(const QString& vstrMessage2)
     Msg_Warning& warning = Msg_Warning::instance();
     warning.setMessage2(vstrMessage2);
     warning.setTimerSet(mlngTimerSet);
-    warning.exec();
+    warning.Show();
 }
 
 bool frmDialogBox::askYesNo(const QString& vstrMessage1, const QString& vstrMessage2)
@@ -322,7 +327,7 @@ bool frmDialogBox::askYesNo(const QString& vstrMessage1, const QString& vstrMess
     question.setMessage1(vstrMessage1);
     question.setMessage2(vstrMessage2);
     question.setTimerSet(mlngTimerSet);
-    question.exec();
+    question.Show();
     return question.YesNo();
 }
 

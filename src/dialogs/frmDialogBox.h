@@ -58,6 +58,9 @@ public:
     // True unless the user confirmed a choice.
     void setCancel(bool vblnCancel) { mblnCancel = vblnCancel; }
     bool Cancel() const { return mblnCancel; }
+    // The window's caption for this use ("置換ﾘｽﾄ読込"); back to "DialogBox" when the window closes.
+    void setCaption(const QString& vstrCaption) { setWindowTitle(vstrCaption); }
+    QString Caption() const { return windowTitle(); }
     // The chosen path after a confirmed choice (a folder ends with "/"), empty after a cancel.
     QString FullPathName() const { return mstrFullPathName; }
 

@@ -20,11 +20,12 @@
 #include <QToolButton>
 #include <cmath>
 
+#include "dialogs/basFormLayout.h"
+
 namespace tralex {
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;
 // The frame of a sizable tool window: 4 px borders, an 18 px title bar.
 constexpr int FrameWidthTwips = 120;
 constexpr int FrameHeightTwips = 390;
@@ -38,8 +39,6 @@ constexpr int MinimumSteps = (MinimumHeightTwips - HeightBaseTwips + ListStepTwi
 
 constexpr int ButtonWidthTwips = 750;
 constexpr int LinkWidthTwips = 2070;
-
-int toPixels(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixel)); }
 
 // Dir1 shows the chain of open folders above the folder's subfolders, each indented by its depth.
 class FolderItemDelegate : public QStyledItemDelegate {
@@ -87,6 +86,8 @@ protected:
 
 void frmDialogBox::createControls()
 {
+    setFont(GothicFont(9));
+
     Drive1 = new QComboBox(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setFocusPolicy(Qt::StrongFocus);
@@ -118,7 +119,7 @@ void frmDialogBox::createControls()
         button->setIconSize(QSize(16, 16));
         button->setToolTip(tips[i]);
         button->setAutoRaise(false);
-        button->setGeometry(toPixels(360 * i), 0, toPixels(360), toPixels(360));
+        button->setGeometry(Twips(360 * i), 0, Twips(360), Twips(360));
         // (2) and (3) are spare places in the row; they stay hidden.
         button->setVisible(i != 2 && i != 3);
         connect(button, &QToolButton::clicked, this, [this, i] { cmdShortCut_Click(i); });
@@ -148,9 +149,7 @@ void frmDialogBox::createControls()
     pathPalette.setColor(QPalette::Window, QColor(255, 224, 192));
     pathPalette.setColor(QPalette::WindowText, QColor(0, 0, 128));
     lblFullPath->setPalette(pathPalette);
-    QFont pathFont(QStringLiteral("ＭＳ ゴシック"));
-    pathFont.setPointSizeF(9.75);
-    lblFullPath->setFont(pathFont);
+    lblFullPath->setFont(GothicFont(9.75));
 
     Label1 = new QLabel(QStringLiteral("フォルダ名"), fraDir);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -217,12 +216,12 @@ int frmDialogBox::outerHeight() const { return height() * TwipsPerPixel + FrameH
 
 void frmDialogBox::setOuterSize(int vlngWidth, int vlngHeight)
 {
-    resize(toPixels(vlngWidth - FrameWidthTwips), toPixels(vlngHeight - FrameHeightTwips));
+    resize(Twips(vlngWidth - FrameWidthTwips), Twips(vlngHeight - FrameHeightTwips));
 }
 
 void frmDialogBox::placeTwips(QWidget* control, int vlngLeft, int vlngTop, int vlngWidth, int vlngHeight)
 {
-    control->setGeometry(toPixels(vlngLeft), toPixels(vlngTop), toPixels(vlngWidth), toPixels(vlngHeight));
+    control->setGeometry(Twips(vlngLeft), Twips(vlngTop), Twips(vlngWidth), Twips(vlngHeight));
 }
 
 // Places every control for the window's current size. The height comes in steps of one list step
@@ -275,7 +274,7 @@ void frmDialogBox::arrangeControls()
     const int pathBottom = 165 + pathHeight;
     const int dirTop = std::max(panelTop + listHeight - 570, pathBottom + 30 + 320);
     placeTwips(txtDir, 75, dirTop, panelWidth - 150, 270);
-    Label1->move(toPixels(120), toPixels(dirTop - 320));
+    Label1->move(Twips(120), Twips(dirTop - 320));
     Label1->adjustSize();
 
     mblnArranging = false;
