@@ -281,6 +281,14 @@ TEST_F(PickerTest, SaveModeAppliesTheExtensionRule)
     click(picker, QStringLiteral("cmdOK"));
     EXPECT_EQ(shown, QStringLiteral("|ファイル名が指定されていません"));
     EXPECT_TRUE(picker->isVisible());
+    picker->reject();
+
+    // A mode the program does not know takes whatever is shown, even no name at all.
+    open(7, QStringLiteral("Save"), QStringLiteral("*.slt"));
+    typeName(QString());
+    click(picker, QStringLiteral("cmdOK"));
+    EXPECT_FALSE(picker->isVisible());
+    EXPECT_EQ(picker->FullPathName(), data.path());
 }
 
 TEST_F(PickerTest, OverwriteQuestionAnsweredBothWays)
