@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
@@ -63,7 +64,9 @@ frmDialogBox::~frmDialogBox() = default;
 frmDialogBox& frmDialogBox::instance()
 {
     // Made on first use and kept for the rest of the process, like the program's other windows.
-    static frmDialogBox* picker = new frmDialogBox();
+    static QPointer<frmDialogBox> picker;
+    if (!picker)
+        picker = new frmDialogBox();
     return *picker;
 }
 
