@@ -131,7 +131,7 @@ private:
     bool mblnNewFolderMode = false;
     bool mblnArranging = false;
     QString mstrFolder;                       // the folder opened in Dir1, without a final "/" except "/"
-    QHash<QString, QString> mFolderOfDrive;   // last folder opened on each drive in this session
+    QHash<QString, QString> mcolFolderOfDrive;   // last folder opened on each drive in this session
 
     // Controls, named as their objectName.
     QComboBox* Drive1 = nullptr;

@@ -92,7 +92,7 @@ void frmDialogBox::selectDriveOf(const QString& vstrFolder)
         return;
     const QSignalBlocker blocker(Drive1);
     Drive1->setCurrentIndex(index);
-    mFolderOfDrive.insert(Drive1->itemData(index, PathRole).toString(), mstrFolder);
+    mcolFolderOfDrive.insert(Drive1->itemData(index, PathRole).toString(), mstrFolder);
 }
 
 // Opens a folder in Dir1 and shows its files in File1. A folder that does not exist or cannot be
@@ -186,13 +186,13 @@ void frmDialogBox::onDriveChanged(int vintIndex)
         const int programDrive = driveIndexOf(programFolder);
         const QString programRoot =
             programDrive < 0 ? QStringLiteral("/") : Drive1->itemData(programDrive, PathRole).toString();
-        if (!openFolder(mFolderOfDrive.value(programRoot, programRoot)))
+        if (!openFolder(mcolFolderOfDrive.value(programRoot, programRoot)))
             openFolder(programRoot);
         selectDriveOf(mstrFolder);
         arrangeControls();
         return;
     }
-    if (!openFolder(mFolderOfDrive.value(root, root)))
+    if (!openFolder(mcolFolderOfDrive.value(root, root)))
         openFolder(root);
     arrangeControls();
 }
