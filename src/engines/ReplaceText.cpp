@@ -10,6 +10,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define TRALEX_HAVE_AVX2 1
+#endif
 
 namespace tralex {
 
@@ -108,6 +112,15 @@ public:
         qsizetype i = from;
         if (i > lastStart)
             return -1;
+#if defined(TRALEX_HAVE_AVX2)
+        static const bool avx2 = __builtin_cpu_supports("avx2");
+        if (avx2 && mFirst.size <= 4 && mLast.size <= 4) {
+            const qsizetype found = findAvx2(hay, lastStart, i);
+            if (found != -2)
+                return found;
+            i = std::max(i, lastStart - 15);  // the rest, fewer than sixteen places
+        }
+#endif
 #if defined(__SSE2__)
         // Compare eight positions at a time: their first units against the first unit of the find
         // text and the units mLen - 1 further on against its last unit; only where both agree is
@@ -148,6 +161,40 @@ public:
     }
 
 private:
+#if defined(TRALEX_HAVE_AVX2)
+    // The same comparison sixteen places at a time. Returns the match, -1 when there is none, or
+    // -2 when fewer than sixteen places remained unsearched.
+    __attribute__((target("avx2"))) qsizetype findAvx2(const char16_t* hay, qsizetype lastStart,
+                                                       qsizetype i) const
+    {
+        __m256i first[4], last[4];
+        for (qsizetype k = 0; k < 4; ++k) {
+            first[k] = _mm256_set1_epi16(short(mFirst.units[std::min(k, mFirst.size - 1)]));
+            last[k] = _mm256_set1_epi16(short(mLast.units[std::min(k, mLast.size - 1)]));
+        }
+        const qsizetype lastOff = mLen - 1;
+        for (; i + 15 <= lastStart; i += 16) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hay + i));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hay + i + lastOff));
+            __m256i ea = _mm256_cmpeq_epi16(a, first[0]);
+            __m256i eb = _mm256_cmpeq_epi16(b, last[0]);
+            for (qsizetype k = 1; k < mFirst.size; ++k)
+                ea = _mm256_or_si256(ea, _mm256_cmpeq_epi16(a, first[k]));
+            for (qsizetype k = 1; k < mLast.size; ++k)
+                eb = _mm256_or_si256(eb, _mm256_cmpeq_epi16(b, last[k]));
+            unsigned mask = unsigned(_mm256_movemask_epi8(_mm256_and_si256(ea, eb)));
+            while (mask != 0) {
+                const int bit = __builtin_ctz(mask);
+                const qsizetype at = i + bit / 2;
+                if (matchesAt(hay + at))
+                    return at;
+                mask &= ~(3u << bit);
+            }
+        }
+        return -2;
+    }
+#endif
+
     bool matchesAt(const char16_t* p) const
     {
         if (!mUcase)

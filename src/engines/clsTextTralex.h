@@ -78,11 +78,16 @@ private:
     void ReplaceInFile(const QString& folder, const QString& name);
     void DeleteBackUp(const QString& folder, const QString& name);
     void skip(const QString& path, const QString& reason);
+    bool mayMatch(const QByteArray& bytes) const;
 
     QString mSepTralex = DefaultSepTralex;
     OrderedListRef mTypes;
     OrderedListRef mSkipped;
     QList<Pair> mPairs;                         // the pair list as split at the start of a run
+    // The find texts as bytes, when every one is ASCII and letter case counts: a file whose bytes
+    // hold none of them cannot change (in UTF-8 and Windows-31J an ASCII text is its own bytes),
+    // so it is passed over without being decoded. Empty when that test cannot be used.
+    QList<QByteArray> mFindBytes;
     QSet<std::pair<quint64, quint64>> mVisited;  // folders handled in this run (device, inode)
     std::unique_ptr<FileRenewal> mRenewal;
 };

@@ -357,6 +357,21 @@ TEST_F(TextTralexTest, FilesThatCannotBeHandledSafelyAreSkippedAndReported)
     EXPECT_EQ(backUpsIn(data.path()).size(), 1);
 }
 
+// A file that holds no find text at all is "no pair matched", whatever its bytes: it is neither
+// changed nor reported.
+TEST_F(TextTralexTest, FileWithoutAnyFindTextIsNotReported)
+{
+    data.write(QStringLiteral("bin.txt"), QByteArray("xyz\0", 4));
+    data.write(QStringLiteral("bad.txt"), "xyz \x80\xFF");
+    data.write(QStringLiteral("lf.txt"), "a\nb");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("x")},
+                                          {QStringLiteral("a\r\nb"), QStringLiteral("y")}});
+    engine->TralexGo();
+    EXPECT_EQ(engine->CountSkipped(), 0);
+    EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file("lf.txt")}));
+    EXPECT_EQ(readBytes(data.file("lf.txt")), "y");
+}
+
 TEST_F(TextTralexTest, ExistingBackUpNameLeavesTheFileUnchanged)
 {
     data.write(QStringLiteral("a.txt"), "abc");
