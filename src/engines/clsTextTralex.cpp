@@ -235,14 +235,19 @@ bool clsTextTralex::mayMatch(const QByteArray& bytes) const
         return true;
     // While no pair matches, the text stays as it is, so no later pair can match either: the file
     // can change only if one of the find texts is in its bytes.
-    bool anyLong = false;
+    // A few find texts are looked for one by one; for many, one pass builds a table of the file's
+    // four-byte sequences that every longer find text is then checked against.
+    constexpr qsizetype DirectSearchLimit = 8;
+    qsizetype longFinds = 0;
+    for (const QByteArray& find : mFindBytes)
+        longFinds += find.size() >= 4 ? 1 : 0;
+    const bool direct = longFinds <= DirectSearchLimit;
     for (const QByteArray& find : mFindBytes) {
-        if (find.size() >= 4)
-            anyLong = true;
-        else if (::memmem(bytes.constData(), size_t(bytes.size()), find.constData(), size_t(find.size())))
+        if ((direct || find.size() < 4)
+            && ::memmem(bytes.constData(), size_t(bytes.size()), find.constData(), size_t(find.size())))
             return true;
     }
-    if (!anyLong || bytes.size() < 4)
+    if (direct || bytes.size() < 4)
         return false;
     const QuadGramSet grams(bytes);
     for (const QByteArray& find : mFindBytes)
