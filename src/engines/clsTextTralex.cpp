@@ -336,12 +336,14 @@ void clsTextTralex::ReplaceInFile(const QString& folder, const QString& name)
     case ReadOutcome::SymbolicLink: skip(path, ReasonSymbolicLink); return;
     case ReadOutcome::NotAFile: return;
     }
-    if (!mayMatch(bytes))
-        return;  // no find text in it: not touched, whatever its encoding
+    // A binary file is reported whether or not it holds a find text: the user asked for files of
+    // this type and should learn that one of them is not text.
     if (LooksBinary(bytes)) {
         skip(path, ReasonBinary);
         return;
     }
+    if (!mayMatch(bytes))
+        return;  // no find text in it: not touched, whatever its encoding
     std::optional<DecodedText> decoded = DecodeText(bytes);
     if (!decoded) {
         skip(path, ReasonUndecodable);

@@ -359,15 +359,19 @@ TEST_F(TextTralexTest, FilesThatCannotBeHandledSafelyAreSkippedAndReported)
 
 // A file that holds no find text at all is "no pair matched", whatever its bytes: it is neither
 // changed nor reported.
-TEST_F(TextTralexTest, FileWithoutAnyFindTextIsNotReported)
+TEST_F(TextTralexTest, UndecodableFileWithoutAnyFindTextIsNotReportedButABinaryOneIs)
 {
-    data.write(QStringLiteral("bin.txt"), QByteArray("xyz\0", 4));
+    const QByteArray binary("xyz\0", 4);
+    data.write(QStringLiteral("bin.txt"), binary);
     data.write(QStringLiteral("bad.txt"), "xyz \x80\xFF");
     data.write(QStringLiteral("lf.txt"), "a\nb");
     auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("x")},
                                           {QStringLiteral("a\r\nb"), QStringLiteral("y")}});
     engine->TralexGo();
-    EXPECT_EQ(engine->CountSkipped(), 0);
+    // No pair could change bad.txt, whatever its encoding; bin.txt is not text at all.
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({data.file("bin.txt") + QStringLiteral("\tバイナリファイルです")}));
+    EXPECT_EQ(readBytes(data.file("bin.txt")), binary);
     EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file("lf.txt")}));
     EXPECT_EQ(readBytes(data.file("lf.txt")), "y");
 }
