@@ -8,7 +8,7 @@
 // Files are decoded by their byte order mark, as UTF-8 or as Windows-31J, and written back in the
 // same encoding with only the matched parts changed. A file that cannot be handled safely is left
 // as it is and listed with its reason in ItemSkipped; it is never listed in ItemResult.
-#include "engines/FileRenewal.h"
+#include "platform/FileRenewal.h"
 #include "engines/TralexEngine.h"
 
 #include <QSet>

@@ -1,6 +1,6 @@
 // Putting new content in place: on real files in temporary folders, with a test double only to
 // make single steps fail as a full disk or a vanished folder would.
-#include "engines/FileRenewal.h"
+#include "platform/FileRenewal.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

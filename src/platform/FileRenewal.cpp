@@ -1,4 +1,4 @@
-#include "engines/FileRenewal.h"
+#include "platform/FileRenewal.h"
 
 #include <QFile>
 
