@@ -1,6 +1,6 @@
 #include "services/basInformationRetrieval.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 
 #include <QSysInfo>
 
