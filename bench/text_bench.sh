@@ -8,7 +8,8 @@
 #
 # Prints the median of each measurement and, as its last line:
 #   ratio tralex/sed 1-pair: X, 100-pair: Y; tralex/perl 1-pair: P; tralex/cp: Z
-# (Z compares the slower Tralex case, 100 pairs, with copying the whole corpus.)
+# (Z compares the 1-pair run with copying the whole corpus; the line before it gives the same
+# ratio for 100 pairs, where the hundred passes over every matching file dominate.)
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 files=2000 mb=100 runs=3 big_mb=512 keep=0
@@ -98,4 +99,5 @@ printf 'large file: %d MB, tralex 1-pair %.2f s, peak memory %d MB (target under
   "$big_mb" "$secs" "$((kb / 1024))" "$limit_mb"
 
 ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
-echo "ratio tralex/sed 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[sed -i.bak 1-pair]}"), 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[sed -i.bak 100-pair]}"); tralex/perl 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[perl -pi.bak 1-pair]}"); tralex/cp: $(ratio "${result[tralex 100-pair]}" "${result[cp -r]}")"
+echo "ratio tralex/cp 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[cp -r]}")"
+echo "ratio tralex/sed 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[sed -i.bak 1-pair]}"), 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[sed -i.bak 100-pair]}"); tralex/perl 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[perl -pi.bak 1-pair]}"); tralex/cp: $(ratio "${result[tralex 1-pair]}" "${result[cp -r]}")"
