@@ -84,7 +84,7 @@ time_fresh "sed -i.bak 1-pair" bash -c 'run_sed "$@"' _ "{}" $(sed_args 1)
 time_fresh "sed -i.bak 100-pair" bash -c 'run_sed "$@"' _ "{}" $(sed_args 100)
 time_fresh "perl -pi.bak 1-pair" bash -c 'run_perl "$@"' _ "{}" "$(perl_prog 1)"
 time_fresh "perl -pi.bak 100-pair" bash -c 'run_perl "$@"' _ "{}" "$(perl_prog 100)"
-time_fresh "cp -r" cp -r "$work/corpus" "{}-copy"
+time_fresh "cp -r" cp -r "{}" "{}-copy"
 rm -rf "$work/run-copy"
 
 # One large file: Tralex's peak memory (GNU time's maximum resident set size).
