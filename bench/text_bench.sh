@@ -49,13 +49,14 @@ now() { date +%s.%N; }
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 
 # time_fresh NAME COMMAND...: runs COMMAND (with {} replaced by the copy's path) on `runs` fresh
-# copies of the corpus; prints and remembers the median wall time in seconds.
+# copies of the corpus; prints and remembers the median wall time in seconds. Every tool, cp -r
+# included, works on a copy made just before it, so all of them find it in the page cache alike.
 declare -A result
 time_fresh() {
   local name=$1; shift
   local times=()
   for ((r = 1; r <= runs; r++)); do
-    rm -rf "$work/run"
+    rm -rf "$work/run" "$work/run-copy"
     cp -r "$work/corpus" "$work/run"
     sync
     local cmd=("${@//\{\}/$work/run}")
