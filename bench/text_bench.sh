@@ -4,7 +4,11 @@
 # folders, half of the files holding the find texts), with 1 pair and with 100 ASCII pairs, and
 # measures Tralex's peak memory on one large file. A benchmark, never a test.
 #
-#   bench/text_bench.sh [--files N] [--mb N] [--runs N] [--big-mb N] [--work DIR] [--keep]
+#   bench/text_bench.sh [--files N] [--mb N] [--runs N] [--big-mb N] [--settle S] [--work DIR] [--keep]
+#
+# Before every timed run the script waits --settle seconds (default 6) after `sync`: on a file
+# system mounted with `discard`, deleting the previous run's files keeps the disk busy for a few
+# seconds and would slow whichever tool runs next.
 #
 # Prints the median of each measurement and, as its last line:
 #   ratio tralex/sed 1-pair: X, 100-pair: Y; tralex/perl 1-pair: P; tralex/cp: Z
@@ -12,7 +16,7 @@
 # ratio for 100 pairs, where the hundred passes over every matching file dominate.)
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-files=2000 mb=100 runs=3 big_mb=512 keep=0
+files=2000 mb=100 runs=3 big_mb=512 settle=6 keep=0
 work="$top/build/bench-work"
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -20,6 +24,7 @@ while [ $# -gt 0 ]; do
     --mb) mb=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --big-mb) big_mb=$2; shift 2 ;;
+    --settle) settle=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     --keep) keep=1; shift ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
@@ -59,6 +64,7 @@ time_fresh() {
     rm -rf "$work/run" "$work/run-copy"
     cp -r "$work/corpus" "$work/run"
     sync
+    sleep "$settle"
     local cmd=("${@//\{\}/$work/run}")
     local start end
     start=$(now)
@@ -93,6 +99,7 @@ rm -rf "$work/run" "$work/corpus"
 mkdir -p "$work/big"
 "$bin/make_corpus" single "$work/big/big.txt" "$big_mb" 1
 sync
+sleep "$settle"
 peak_kb=$( { /usr/bin/time -f '%M %e' "$bin/tralex_bench" txt "$work/big/" tralexkey001 replaced001 >/dev/null; } 2>&1 | tail -n 1)
 read -r kb secs <<<"$peak_kb"
 limit_mb=$((big_mb * 8 + 64))
