@@ -69,6 +69,13 @@ QStringList names(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
+// Reads a whole file as a run would and gives its snapshot; false when it cannot be read.
+bool readSnapshot(const QString& path, FileSnapshot& snapshot)
+{
+    QByteArray bytes;
+    return FileRenewal::ReadFile(path, bytes, snapshot) == ReadOutcome::Read;
+}
+
 }  // namespace
 
 TEST(FileRenewal, NewContentInPlaceAndTheOldFileAsBackup)
@@ -99,9 +106,8 @@ TEST(FileRenewal, ReadOnlyFileIsRenewedAndStaysReadOnly)
     const RenewalPaths p = pathsIn(temp.path(), temp.path());
     temp.write("a.txt", "old");
     ::chmod(QFile::encodeName(p.file).constData(), 0444);
-    QByteArray bytes;
     FileSnapshot snap;
-    ASSERT_EQ(FileRenewal::ReadFile(p.file, bytes, snap), ReadOutcome::Read);
+    ASSERT_TRUE(readSnapshot(p.file, snap));
     FileRenewal renewal;
     ASSERT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::Renewed);
     EXPECT_EQ(readBytes(p.file), "new");
@@ -114,9 +120,8 @@ TEST(FileRenewal, ExistingBackUpNameIsNeverOverwritten)
     const RenewalPaths p = pathsIn(temp.path(), temp.path());
     temp.write("a.txt", "old");
     temp.write("Bk202601010101_a.txt", "earlier backup");
-    QByteArray bytes;
     FileSnapshot snap;
-    ASSERT_EQ(FileRenewal::ReadFile(p.file, bytes, snap), ReadOutcome::Read);
+    ASSERT_TRUE(readSnapshot(p.file, snap));
     FileRenewal renewal;
     EXPECT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::BackUpNameTaken);
     EXPECT_EQ(readBytes(p.file), "old");
@@ -164,9 +169,8 @@ TEST(FileRenewal, LeftoverTemporaryFileIsNotReused)
     const RenewalPaths p = pathsIn(temp.path(), temp.path());
     temp.write("a.txt", "old");
     temp.write("Renewal202601010101_a.txt", "left over");
-    QByteArray bytes;
     FileSnapshot snap;
-    ASSERT_EQ(FileRenewal::ReadFile(p.file, bytes, snap), ReadOutcome::Read);
+    ASSERT_TRUE(readSnapshot(p.file, snap));
     FileRenewal renewal;
     ASSERT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::Renewed);
     EXPECT_EQ(readBytes(p.file), "new");
@@ -181,9 +185,8 @@ TEST(FileRenewal, FileChangedAfterReadingIsLeftAlone)
     test::TempFolder temp;
     const RenewalPaths p = pathsIn(temp.path(), temp.path());
     temp.write("a.txt", "old");
-    QByteArray bytes;
     FileSnapshot snap;
-    ASSERT_EQ(FileRenewal::ReadFile(p.file, bytes, snap), ReadOutcome::Read);
+    ASSERT_TRUE(readSnapshot(p.file, snap));
     temp.write("a.txt", "someone else's edit");
     FileRenewal renewal;
     EXPECT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::ChangedMeanwhile);
@@ -202,9 +205,8 @@ TEST(FileRenewal, BackUpIsCopiedWhereNoHardLinkCanBeMade)
     ::chmod(QFile::encodeName(p.file).constData(), 0604);
     const timespec times[2] = {{1000000000, 0}, {1200000000, 500}};
     ::utimensat(AT_FDCWD, QFile::encodeName(p.file).constData(), times, 0);
-    QByteArray bytes;
     FileSnapshot snap;
-    ASSERT_EQ(FileRenewal::ReadFile(p.file, bytes, snap), ReadOutcome::Read);
+    ASSERT_TRUE(readSnapshot(p.file, snap));
 
     FailingRenewal renewal;
     renewal.linkError = EXDEV;  // as across two file systems
@@ -230,9 +232,8 @@ TEST(FileRenewal, BackUpOnAnotherFileSystem)
     ASSERT_TRUE(other.isValid());
     const RenewalPaths p = pathsIn(temp.path(), other.path() + "/");
     temp.write("a.txt", "old content");
-    QByteArray bytes;
     FileSnapshot snap;
-    ASSERT_EQ(FileRenewal::ReadFile(p.file, bytes, snap), ReadOutcome::Read);
+    ASSERT_TRUE(readSnapshot(p.file, snap));
     FileRenewal renewal;
     ASSERT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::Renewed);
     EXPECT_EQ(readBytes(p.file), "new");
@@ -246,9 +247,8 @@ TEST(FileRenewal, CopiedBackUpNeverOverwritesAnExistingOne)
     const QString bk = temp.mkdir("bk");
     const RenewalPaths p = pathsIn(temp.path(), bk);
     temp.write("a.txt", "old");
-    QByteArray bytes;
     FileSnapshot snap;
-    ASSERT_EQ(FileRenewal::ReadFile(p.file, bytes, snap), ReadOutcome::Read);
+    ASSERT_TRUE(readSnapshot(p.file, snap));
     // The backup name is taken between the first check and the placing of the copy.
     class LateBackUp : public FailingRenewal {
     public:
