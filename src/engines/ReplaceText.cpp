@@ -220,6 +220,13 @@ char16_t UpperUnit(char16_t unit)
     return caseTables().upper[unit];
 }
 
+bool HasCaseVariants(char16_t unit)
+{
+    const CaseTables& t = caseTables();
+    const char16_t u = t.upper[unit];
+    return t.preStart[u + 1] - t.preStart[u] > 1;
+}
+
 QString UpperText(QStringView text)
 {
     const auto& upper = caseTables().upper;

@@ -23,6 +23,9 @@ namespace tralex {
 // ς and σ become Σ). Surrogate units stay as they are, so a position in an upper-cased copy is
 // the same position in the original text, whatever surrounds it.
 char16_t UpperUnit(char16_t unit);
+// Whether another unit has the same upper case as this one, so that the upper-case option lets
+// the two compare equal (a and A, ı and I, ａ and Ａ; not あ, 1 or a surrogate).
+bool HasCaseVariants(char16_t unit);
 // The text with every unit mapped by UpperUnit.
 QString UpperText(QStringView text);
 

@@ -180,9 +180,11 @@ void clsTextTralex::TralexGo()
                 mFindBytes.append(pair.findLf.toLatin1());
         }
     }
+    mByteReplacers.clear();
     runFolders(false);
     mPairs.clear();
     mFindBytes.clear();
+    mByteReplacers.clear();
 }
 
 namespace {
@@ -344,13 +346,75 @@ void clsTextTralex::ReplaceInFile(const QString& folder, const QString& name)
     }
     if (!mayMatch(bytes))
         return;  // no find text in it: not touched, whatever its encoding
-    std::optional<DecodedText> decoded = DecodeText(bytes);
-    if (!decoded) {
+    const std::optional<TextEncoding> encoding = DetectEncoding(bytes);
+    if (!encoding) {
         skip(path, ReasonUndecodable);
         return;
     }
-    bytes = QByteArray();  // the file may be large: keep one copy at a time
+    std::optional<qint64> total = replaceInBytes(bytes, *encoding);
+    if (!total)
+        total = replaceInText(bytes, *encoding);
+    if (!total) {
+        skip(path, ReasonUnencodable);
+        return;
+    }
+    if (*total == 0)
+        return;  // not touched, not listed
 
+    const QString stamp = BackUpStamp();
+    RenewalPaths paths;
+    paths.file = path;
+    paths.temporary = JoinPath(folder, RenewalName(name, stamp));
+    try {
+        paths.backUp = BackUpFilePath(mBackUpPath, folder, name, stamp, true, ClassName());
+    } catch (const ProgramError&) {
+        skip(path, ReasonBackUpFolder);
+        return;
+    }
+    paths.backUpCopy = BackUpFolder(mBackUpPath, folder) + RenewalName(name, stamp);
+
+    switch (mRenewal->Renew(paths, bytes, snapshot)) {
+    case RenewOutcome::Renewed: ItemResult()->Add(path); break;
+    case RenewOutcome::BackUpNameTaken: skip(path, ReasonBackUpTaken); break;
+    case RenewOutcome::BackUpFailed: skip(path, ReasonBackUpFailed); break;
+    case RenewOutcome::WriteFailed: skip(path, ReasonWriteFailed); break;
+    case RenewOutcome::ChangedMeanwhile: skip(path, ReasonChanged); break;
+    }
+}
+
+const ByteReplacer& clsTextTralex::byteReplacer(TextEncoding encoding, bool lfOnly)
+{
+    const int key = int(encoding) * 2 + (lfOnly ? 1 : 0);
+    auto found = mByteReplacers.find(key);
+    if (found == mByteReplacers.end()) {
+        QList<TextPair> pairs;
+        for (const Pair& pair : std::as_const(mPairs))
+            pairs.append(lfOnly ? TextPair{pair.findLf, pair.replaceLf}
+                                : TextPair{pair.find, pair.replace});
+        found = mByteReplacers.emplace(key, ByteReplacer(pairs, encoding, mRetryOption,
+                                                         mUcaseOption)).first;
+    }
+    return found->second;
+}
+
+std::optional<qint64> clsTextTralex::replaceInBytes(QByteArray& bytes, TextEncoding encoding)
+{
+    if (encoding != TextEncoding::Utf8 && encoding != TextEncoding::Utf8Bom
+        && encoding != TextEncoding::Windows31J)
+        return std::nullopt;
+    // Line-break bytes are the same in both encodings and never part of another character.
+    const bool lfOnly = bytes.contains('\n') && !bytes.contains("\r\n");
+    return byteReplacer(encoding, lfOnly).Apply(bytes, ByteOrderMarkSize(encoding));
+}
+
+std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncoding encoding)
+{
+    const qsizetype bom = ByteOrderMarkSize(encoding);
+    std::optional<DecodedText> decoded =
+        DecodeAs(QByteArray::fromRawData(bytes.constData() + bom, bytes.size() - bom), encoding);
+    if (!decoded)
+        return std::nullopt;  // cannot happen: the encoding was detected from these bytes
+    bytes = QByteArray();  // the file may be large: keep one copy at a time
     QString& text = decoded->text;
     QList<KeptBytes>& kept = decoded->kept;
     // In a file whose line breaks are LF alone, the CR LF of a pair text stands for LF.
@@ -367,34 +431,12 @@ void clsTextTralex::ReplaceInFile(const QString& folder, const QString& name)
         total += n;
     }
     if (total == 0)
-        return;  // not touched, not listed
-
-    std::optional<QByteArray> encoded = EncodeText(text, decoded->encoding, kept);
-    if (!encoded) {
-        skip(path, ReasonUnencodable);
-        return;
-    }
-    text = QString();
-
-    const QString stamp = BackUpStamp();
-    RenewalPaths paths;
-    paths.file = path;
-    paths.temporary = JoinPath(folder, RenewalName(name, stamp));
-    try {
-        paths.backUp = BackUpFilePath(mBackUpPath, folder, name, stamp, true, ClassName());
-    } catch (const ProgramError&) {
-        skip(path, ReasonBackUpFolder);
-        return;
-    }
-    paths.backUpCopy = BackUpFolder(mBackUpPath, folder) + RenewalName(name, stamp);
-
-    switch (mRenewal->Renew(paths, *encoded, snapshot)) {
-    case RenewOutcome::Renewed: ItemResult()->Add(path); break;
-    case RenewOutcome::BackUpNameTaken: skip(path, ReasonBackUpTaken); break;
-    case RenewOutcome::BackUpFailed: skip(path, ReasonBackUpFailed); break;
-    case RenewOutcome::WriteFailed: skip(path, ReasonWriteFailed); break;
-    case RenewOutcome::ChangedMeanwhile: skip(path, ReasonChanged); break;
-    }
+        return 0;
+    std::optional<QByteArray> encoded = EncodeText(text, encoding, kept);
+    if (!encoded)
+        return std::nullopt;
+    bytes = std::move(*encoded);
+    return total;
 }
 
 void clsTextTralex::DeleteBackUp(const QString& folder, const QString& name)

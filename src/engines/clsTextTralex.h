@@ -6,14 +6,19 @@
 // backups of a type instead.
 //
 // Files are decoded by their byte order mark, as UTF-8 or as Windows-31J, and written back in the
-// same encoding with only the matched parts changed. A file that cannot be handled safely is left
+// same encoding with only the matched parts changed. Where the pairs allow it, they are applied to
+// the bytes directly, which gives the same result without decoding. A file that cannot be handled safely is left
 // as it is and listed with its reason in ItemSkipped; it is never listed in ItemResult.
-#include "platform/FileRenewal.h"
+#include "engines/ByteReplace.h"
 #include "engines/TralexEngine.h"
+#include "platform/CodePage.h"
+#include "platform/FileRenewal.h"
 
 #include <QSet>
 #include <QStringList>
+#include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace tralex {
@@ -79,6 +84,13 @@ private:
     void DeleteBackUp(const QString& folder, const QString& name);
     void skip(const QString& path, const QString& reason);
     bool mayMatch(const QByteArray& bytes) const;
+    // Apply the pairs to a file's bytes and leave the result in them. Both return the number of
+    // replacements. replaceInBytes works on the bytes as they are and returns nothing when the
+    // text has to be decoded instead; replaceInText decodes, replaces and encodes, and returns
+    // nothing when the result cannot be written in the file's encoding.
+    std::optional<qint64> replaceInBytes(QByteArray& bytes, TextEncoding encoding);
+    std::optional<qint64> replaceInText(QByteArray& bytes, TextEncoding encoding);
+    const ByteReplacer& byteReplacer(TextEncoding encoding, bool lfOnly);
 
     QString mSepTralex = DefaultSepTralex;
     OrderedListRef mTypes;
@@ -90,6 +102,7 @@ private:
     QList<QByteArray> mFindBytes;
     QSet<std::pair<quint64, quint64>> mVisited;  // folders handled in this run (device, inode)
     std::unique_ptr<FileRenewal> mRenewal;
+    std::map<int, ByteReplacer> mByteReplacers;  // per encoding and line-break kind, made on use
 };
 
 }  // namespace tralex

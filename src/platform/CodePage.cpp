@@ -39,6 +39,7 @@ struct Windows31JTables {
     std::vector<quint16> encode;          // canonical bytes of a BMP character; 0 = none
                                           // (a value < 0x100 is one byte, else two bytes)
     std::bitset<65536> nonCanonical;      // byte pairs whose character encodes to other bytes
+    std::bitset<65536> ambiguous;         // characters that more than one byte pair reads as
     std::vector<char> allPairs;           // every byte pair, lead << 8 | trail, in order
 
     // The two bytes of a pair as a QByteArray that shares this table's memory: kept bytes cost
@@ -152,8 +153,10 @@ Windows31JTables buildWindows31JTables()
             learn(t.pair[code]);
     for (int code = 0; code < 0x10000; ++code) {
         const char16_t c = t.pair[code];
-        if (c != 0 && t.encode[c] != code)
+        if (c != 0 && t.encode[c] != code) {
             t.nonCanonical.set(code);
+            t.ambiguous.set(c);
+        }
     }
     return t;
 }
@@ -191,6 +194,22 @@ inline const uchar* copyAscii(const uchar* p, const uchar* end, char16_t*& out)
 #endif
     while (p < end && *p < 0x80)
         *out++ = *p++;
+    return p;
+}
+
+// Skips ASCII bytes from p while they last (at most end); returns the new p.
+inline const uchar* skipAscii(const uchar* p, const uchar* end)
+{
+#ifdef __SSE2__
+    while (end - p >= 16) {
+        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+        if (high != 0)
+            return p + __builtin_ctz(unsigned(high));
+        p += 16;
+    }
+#endif
+    while (p < end && *p < 0x80)
+        ++p;
     return p;
 }
 
@@ -284,17 +303,17 @@ qsizetype firstLoneSurrogate(QStringView text)
 // UTF-8
 // ---------------------------------------------------------------------------------------------
 
-// Strict UTF-8 to UTF-16: no overlong forms, no surrogates, nothing above U+10FFFF. Returns the
-// byte offset of the first invalid sequence, or -1 on success.
-qsizetype decodeUtf8(const uchar* begin, qsizetype size, QString& text)
+// Walks strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF), handing the
+// characters to sink: runs of ASCII to sink.ascii(p, end) (which returns where the run ends) and
+// every other character to sink.unit(c) or, above U+FFFF, to sink.unit twice (its surrogates).
+// Returns the byte offset of the first invalid sequence, or -1 when all of it is valid.
+template <typename Sink>
+qsizetype walkUtf8(const uchar* begin, qsizetype size, Sink& sink)
 {
-    text.resize(size);  // never more UTF-16 units than bytes
-    char16_t* const outBegin = reinterpret_cast<char16_t*>(text.data());
-    char16_t* out = outBegin;
     const uchar* p = begin;
     const uchar* const end = begin + size;
     while (p < end) {
-        p = copyAscii(p, end, out);
+        p = sink.ascii(p, end);
         if (p == end)
             break;
         const uchar b = *p;
@@ -302,14 +321,14 @@ qsizetype decodeUtf8(const uchar* begin, qsizetype size, QString& text)
         if (b >= 0xC2 && b <= 0xDF) {
             if (left < 2 || (p[1] & 0xC0) != 0x80)
                 return p - begin;
-            *out++ = char16_t((b & 0x1F) << 6 | (p[1] & 0x3F));
+            sink.unit(char16_t((b & 0x1F) << 6 | (p[1] & 0x3F)));
             p += 2;
         } else if (b >= 0xE0 && b <= 0xEF) {
             if (left < 3 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80)
                 return p - begin;
             if ((b == 0xE0 && p[1] < 0xA0) || (b == 0xED && p[1] >= 0xA0))
                 return p - begin;  // overlong, or a surrogate
-            *out++ = char16_t((b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+            sink.unit(char16_t((b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F)));
             p += 3;
         } else if (b >= 0xF0 && b <= 0xF4) {
             if (left < 4 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80
@@ -319,15 +338,40 @@ qsizetype decodeUtf8(const uchar* begin, qsizetype size, QString& text)
                 return p - begin;  // overlong, or above U+10FFFF
             const char32_t c = char32_t(b & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12
                                | char32_t(p[2] & 0x3F) << 6 | char32_t(p[3] & 0x3F);
-            *out++ = QChar::highSurrogate(c);
-            *out++ = QChar::lowSurrogate(c);
+            sink.unit(QChar::highSurrogate(c));
+            sink.unit(QChar::lowSurrogate(c));
             p += 4;
         } else {
             return p - begin;
         }
     }
-    text.resize(out - outBegin);
     return -1;
+}
+
+// A sink that writes the UTF-16 units into a buffer.
+struct UnitWriter {
+    char16_t* out;
+    const uchar* ascii(const uchar* p, const uchar* end) { return copyAscii(p, end, out); }
+    void unit(char16_t c) { *out++ = c; }
+};
+
+// A sink that only lets the walk check the bytes.
+struct Checker {
+    const uchar* ascii(const uchar* p, const uchar* end) { return skipAscii(p, end); }
+    void unit(char16_t) {}
+    void kept(quint16) {}
+};
+
+// Strict UTF-8 to UTF-16. Returns the byte offset of the first invalid sequence, or -1.
+qsizetype decodeUtf8(const uchar* begin, qsizetype size, QString& text)
+{
+    text.resize(size);  // never more UTF-16 units than bytes
+    char16_t* const outBegin = reinterpret_cast<char16_t*>(text.data());
+    UnitWriter writer{outBegin};
+    const qsizetype bad = walkUtf8(begin, size, writer);
+    if (bad < 0)
+        text.resize(writer.out - outBegin);
+    return bad;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -355,22 +399,21 @@ qsizetype decodeUtf16(const uchar* begin, qsizetype size, bool bigEndian, QStrin
 // Windows-31J
 // ---------------------------------------------------------------------------------------------
 
-qsizetype decodeWindows31J(const uchar* begin, qsizetype size, QString& text,
-                           QList<KeptBytes>& kept)
+// Walks strict Windows-31J like walkUtf8; a character read from a byte pair that does not
+// encode back to the same pair is also handed to sink.kept(code) before its unit.
+template <typename Sink>
+qsizetype walkWindows31J(const uchar* begin, qsizetype size, Sink& sink)
 {
     const Windows31JTables& t = windows31J();
-    text.resize(size);  // one UTF-16 unit per one- or two-byte character
-    char16_t* const outBegin = reinterpret_cast<char16_t*>(text.data());
-    char16_t* out = outBegin;
     const uchar* p = begin;
     const uchar* const end = begin + size;
     while (p < end) {
-        p = copyAscii(p, end, out);
+        p = sink.ascii(p, end);
         // A run of non-ASCII characters (trail bytes may be ASCII, so the run is walked here).
         while (p < end && *p >= 0x80) {
             const uchar b = *p;
             if (t.kind[b] == Single) {
-                *out++ = t.single[b];
+                sink.unit(t.single[b]);
                 ++p;
                 continue;
             }
@@ -381,13 +424,31 @@ qsizetype decodeWindows31J(const uchar* begin, qsizetype size, QString& text,
             if (c == 0)
                 return p - begin;
             if (t.nonCanonical.test(code)) [[unlikely]]
-                kept.append({out - outBegin, t.pairBytes(code)});
-            *out++ = c;
+                sink.kept(code);
+            sink.unit(c);
             p += 2;
         }
     }
-    text.resize(out - outBegin);
     return -1;
+}
+
+// A sink that writes the UTF-16 units and notes the characters whose bytes are kept.
+struct KeepingWriter : UnitWriter {
+    char16_t* const outBegin;
+    QList<KeptBytes>& keptBytes;
+    void kept(quint16 code) { keptBytes.append({out - outBegin, windows31J().pairBytes(code)}); }
+};
+
+qsizetype decodeWindows31J(const uchar* begin, qsizetype size, QString& text,
+                           QList<KeptBytes>& kept)
+{
+    text.resize(size);  // one UTF-16 unit per one- or two-byte character
+    char16_t* const outBegin = reinterpret_cast<char16_t*>(text.data());
+    KeepingWriter writer{{outBegin}, outBegin, kept};
+    const qsizetype bad = walkWindows31J(begin, size, writer);
+    if (bad < 0)
+        text.resize(writer.out - outBegin);
+    return bad;
 }
 
 // The character that kept bytes stand for, or 0 when they are not one Windows-31J character.
@@ -546,6 +607,109 @@ std::optional<DecodedText> DecodeText(const QByteArray& bytes, CodePageFailure* 
         }
     }
     return DecodeAs(bytes, TextEncoding::Windows31J, failure);
+}
+
+std::optional<TextEncoding> DetectEncoding(const QByteArray& bytes, CodePageFailure* failure)
+{
+    const uchar* data = reinterpret_cast<const uchar*>(bytes.constData());
+    Checker checker;
+    for (TextEncoding withBom :
+         {TextEncoding::Utf8Bom, TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom}) {
+        const QByteArray& bom = bomOf(withBom);
+        if (!bytes.startsWith(bom))
+            continue;
+        qsizetype bad = -1;
+        if (withBom == TextEncoding::Utf8Bom) {
+            bad = walkUtf8(data + bom.size(), bytes.size() - bom.size(), checker);
+        } else {
+            QString text;
+            bad = decodeUtf16(data + bom.size(), bytes.size() - bom.size(),
+                              withBom == TextEncoding::Utf16BeBom, text);
+        }
+        setFailure(failure, bad < 0 ? -1 : bad + bom.size());
+        if (bad >= 0)
+            return std::nullopt;
+        return withBom;
+    }
+    if (walkUtf8(data, bytes.size(), checker) < 0) {
+        setFailure(failure, -1);
+        return TextEncoding::Utf8;
+    }
+    const qsizetype bad = walkWindows31J(data, bytes.size(), checker);
+    setFailure(failure, bad);
+    if (bad >= 0)
+        return std::nullopt;
+    return TextEncoding::Windows31J;
+}
+
+qsizetype ByteOrderMarkSize(TextEncoding encoding)
+{
+    return bomOf(encoding).size();
+}
+
+bool HasUniqueEncoding(QStringView text, TextEncoding encoding)
+{
+    if (!CanEncode(text, encoding))
+        return false;
+    if (encoding != TextEncoding::Windows31J)
+        return true;
+    const Windows31JTables& t = windows31J();
+    for (const QChar c : text)
+        if (t.ambiguous.test(c.unicode()))
+            return false;
+    return true;
+}
+
+bool StartsCharacter(const char* data, qsizetype start, qsizetype position, TextEncoding encoding)
+{
+    const uchar* p = reinterpret_cast<const uchar*>(data);
+    switch (encoding) {
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8Bom:
+        return position == start || (p[position] & 0xC0) != 0x80;
+    case TextEncoding::Utf16LeBom:
+    case TextEncoding::Utf16BeBom:
+        return (position - start) % 2 == 0;
+    case TextEncoding::Windows31J:
+        break;
+    }
+    // A byte that cannot lead a pair ends a character, whether it is a character of its own or
+    // the trail of a pair, so a character starts right behind it. From there on every byte
+    // leads a pair, so the characters are pairs: the position starts one when it is an even
+    // number of bytes further on.
+    const Windows31JTables& t = windows31J();
+    qsizetype from = position;
+    while (from > start && t.kind[p[from - 1]] == Lead)
+        --from;
+    return (position - from) % 2 == 0;
+}
+
+qsizetype SkipUnits(const char* data, qsizetype size, qsizetype position, qsizetype units,
+                    TextEncoding encoding)
+{
+    const uchar* p = reinterpret_cast<const uchar*>(data);
+    switch (encoding) {
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8Bom:
+        while (units > 0 && position < size) {
+            const uchar b = p[position];
+            const int length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+            units -= length == 4 ? 2 : 1;
+            position += length;
+        }
+        break;
+    case TextEncoding::Utf16LeBom:
+    case TextEncoding::Utf16BeBom:
+        position += 2 * units;
+        break;
+    case TextEncoding::Windows31J: {
+        const Windows31JTables& t = windows31J();
+        for (; units > 0 && position < size; --units)
+            position += t.kind[p[position]] == Lead ? 2 : 1;
+        break;
+    }
+    }
+    return std::min(position, size);
 }
 
 std::optional<QByteArray> EncodeText(QStringView text, TextEncoding encoding,

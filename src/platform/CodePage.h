@@ -50,6 +50,29 @@ bool LooksBinary(const QByteArray& bytes);
 // Bytes 00-7F are ASCII in every encoding, as Windows reads them.
 std::optional<DecodedText> DecodeText(const QByteArray& bytes, CodePageFailure* failure = nullptr);
 
+// The encoding DecodeText would find, and the same failure, without decoding: a check of the
+// bytes alone.
+std::optional<TextEncoding> DetectEncoding(const QByteArray& bytes,
+                                           CodePageFailure* failure = nullptr);
+
+// The number of bytes of the encoding's byte order mark (0 for UTF-8 without one and Windows-31J).
+qsizetype ByteOrderMarkSize(TextEncoding encoding);
+
+// Whether every character of the text can be written in the encoding and no other bytes read as
+// the same character (in Windows-31J, the NEC and IBM duplicates such as ∵ or 纊 have two codes).
+// The bytes of such a text occur in a file exactly where the text does.
+bool HasUniqueEncoding(QStringView text, TextEncoding encoding);
+
+// Whether a character begins at byte `position` of valid text in the encoding, given that one
+// begins at `start` (at or before position). Windows-31J trail bytes may look like ASCII, so a
+// byte match found there can lie inside a character.
+bool StartsCharacter(const char* data, qsizetype start, qsizetype position, TextEncoding encoding);
+
+// The byte position `units` UTF-16 units after `position` (a character start) in valid text of
+// size bytes; a character above U+FFFF counts two units and is passed whole. At most size.
+qsizetype SkipUnits(const char* data, qsizetype size, qsizetype position, qsizetype units,
+                    TextEncoding encoding);
+
 // Strict decoding of bytes in one given encoding (a byte order mark, if any, already removed).
 std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encoding,
                                     CodePageFailure* failure = nullptr);

@@ -1,0 +1,316 @@
+#include "engines/ByteReplace.h"
+
+#include "engines/ReplaceText.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace tralex {
+
+namespace {
+
+inline uchar upperAscii(uchar b)
+{
+    return (b >= 'a' && b <= 'z') ? uchar(b - 0x20) : b;
+}
+
+bool isAsciiLetter(char16_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The units above ASCII whose upper case is ASCII (ı and ſ with ICU's mapping): with the
+// upper-case option they compare equal to ASCII letters, so a file holding one is decoded.
+const QString& foldTrapUnits()
+{
+    static const QString units = [] {
+        QString found;
+        for (quint32 c = 0x80; c < 0x10000; ++c)
+            if (UpperUnit(char16_t(c)) < 0x80)
+                found.append(QChar(char16_t(c)));
+        return found;
+    }();
+    return units;
+}
+
+// Whether with the upper-case option the text compares like bytes with ASCII letters folded:
+// none of its characters above ASCII has a case variant.
+bool foldsLikeAscii(QStringView text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80 && HasCaseVariants(c.unicode()))
+            return false;
+    return true;
+}
+
+// The encoding without its byte order mark: the bytes a text is written with inside a file.
+TextEncoding innerEncoding(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8Bom ? TextEncoding::Utf8 : encoding;
+}
+
+// Searches a needle from `from` on; bytes marked in fold are compared upper-cased. Candidates
+// are picked by their first and last byte, sixteen places at a time.
+class ByteFinder {
+public:
+    ByteFinder(const QByteArray& compared, const QByteArray& fold)
+        : mNeedle(reinterpret_cast<const uchar*>(compared.constData())),
+          mFold(reinterpret_cast<const uchar*>(fold.constData())),
+          mLen(compared.size()),
+          mFolds(fold.count('\1') > 0)
+    {
+    }
+
+    qsizetype find(const uchar* hay, qsizetype size, qsizetype from) const
+    {
+        if (size - from < mLen)
+            return -1;
+        if (!mFolds) {
+            const void* hit = ::memmem(hay + from, size_t(size - from), mNeedle, size_t(mLen));
+            return hit ? static_cast<const uchar*>(hit) - hay : -1;
+        }
+        const qsizetype lastStart = size - mLen;
+        const uchar first = mNeedle[0];
+        const uchar firstOther = mFold[0] ? uchar(first | 0x20) : first;
+        const uchar last = mNeedle[mLen - 1];
+        const uchar lastOther = mFold[mLen - 1] ? uchar(last | 0x20) : last;
+        qsizetype i = from;
+#if defined(__SSE2__)
+        const __m128i f1 = _mm_set1_epi8(char(first));
+        const __m128i f2 = _mm_set1_epi8(char(firstOther));
+        const __m128i l1 = _mm_set1_epi8(char(last));
+        const __m128i l2 = _mm_set1_epi8(char(lastOther));
+        for (; i + 16 <= lastStart + 1; i += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + i));
+            const __m128i b =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + i + mLen - 1));
+            const __m128i hitA = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
+            const __m128i hitB = _mm_or_si128(_mm_cmpeq_epi8(b, l1), _mm_cmpeq_epi8(b, l2));
+            unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(hitA, hitB)));
+            while (mask != 0) {
+                const int k = __builtin_ctz(mask);
+                if (matchesAt(hay + i + k))
+                    return i + k;
+                mask &= mask - 1;
+            }
+        }
+#endif
+        for (; i <= lastStart; ++i) {
+            const uchar b = hay[i];
+            if ((b == first || b == firstOther) && matchesAt(hay + i))
+                return i;
+        }
+        return -1;
+    }
+
+    bool matchesAt(const uchar* p) const
+    {
+        for (qsizetype k = 0; k < mLen; ++k) {
+            const uchar b = mFold[k] ? upperAscii(p[k]) : p[k];
+            if (b != mNeedle[k])
+                return false;
+        }
+        return true;
+    }
+
+private:
+    const uchar* mNeedle;
+    const uchar* mFold;
+    qsizetype mLen;
+    bool mFolds;
+};
+
+}  // namespace
+
+ByteReplacer::ByteReplacer(const QList<TextPair>& pairs, TextEncoding encoding,
+                           bool retryOption, bool ucaseOption)
+    : mEncoding(encoding), mRetry(retryOption), mUcase(ucaseOption)
+{
+    if (encoding != TextEncoding::Utf8 && encoding != TextEncoding::Utf8Bom
+        && encoding != TextEncoding::Windows31J) {
+        mUsable = false;
+        return;
+    }
+    for (const TextPair& pair : pairs) {
+        if (!prepare(pair)) {
+            mUsable = false;
+            return;
+        }
+    }
+    if (mUcase) {
+        for (const QChar c : foldTrapUnits())
+            if (CanEncode(QStringView(&c, 1), innerEncoding(mEncoding)))
+                mFoldTraps.append(*EncodeText(QStringView(&c, 1), innerEncoding(mEncoding)));
+    }
+}
+
+std::optional<ByteReplacer::Encoded> ByteReplacer::encode(const QString& text) const
+{
+    const TextEncoding encoding = innerEncoding(mEncoding);
+    std::optional<QByteArray> bytes = EncodeText(text, encoding);
+    if (!bytes)
+        return std::nullopt;
+    Encoded result{*bytes, *bytes, QByteArray(bytes->size(), '\0')};
+    if (!mUcase)
+        return result;
+    // Only bytes that are whole characters are ASCII letters: a Windows-31J trail byte may have
+    // the value of one.
+    const char* data = bytes->constData();
+    for (qsizetype i = 0; i < bytes->size();) {
+        const qsizetype next = SkipUnits(data, bytes->size(), i, 1, encoding);
+        if (next == i + 1 && isAsciiLetter(char16_t(uchar(data[i])))) {
+            result.fold[i] = '\1';
+            result.compared[i] = char(upperAscii(uchar(data[i])));
+        }
+        i = next;
+    }
+    return result;
+}
+
+bool ByteReplacer::prepare(const TextPair& pair)
+{
+    if (mUcase && (!foldsLikeAscii(pair.find) || !foldsLikeAscii(pair.replace)))
+        return false;
+    // A find text holding half of a surrogate pair can match half of a character.
+    if (!CanEncode(pair.find, TextEncoding::Utf8))
+        return false;
+    const TextEncoding encoding = innerEncoding(mEncoding);
+    Pair prepared;
+    if (CanEncode(pair.find, encoding)) {
+        if (!HasUniqueEncoding(pair.find, encoding))
+            return false;
+        prepared.find = encode(pair.find);
+    }
+    // A replace text with a duplicate-coded character is inserted with its usual code, as
+    // encoding the decoded text would; but the retry option would have to recognise it in
+    // either form.
+    if (mRetry && !HasUniqueEncoding(pair.replace, encoding) && CanEncode(pair.replace, encoding))
+        return false;
+    prepared.replace = encode(pair.replace);
+    prepared.replaceUnits = pair.replace.size();
+    if (mRetry && prepared.replace) {
+        const QString cf = mUcase ? UpperText(pair.find) : pair.find;
+        const QString cr = mUcase ? UpperText(pair.replace) : pair.replace;
+        const qsizetype inner = cr.indexOf(cf);
+        if (inner >= 0)
+            prepared.innerBytes = EncodeText(QStringView(pair.replace).left(inner), encoding)->size();
+    }
+    mPairs.push_back(std::move(prepared));
+    return true;
+}
+
+std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) const
+{
+    if (!mUsable)
+        return std::nullopt;
+    for (const QByteArray& trap : std::as_const(mFoldTraps))
+        if (::memmem(bytes.constData() + start, size_t(bytes.size() - start), trap.constData(),
+                     size_t(trap.size())))
+            return std::nullopt;
+    QByteArray current = bytes;  // shared until a pair changes it
+    qint64 total = 0;
+    for (const Pair& pair : mPairs) {
+        if (!pair.find)
+            continue;  // its text cannot occur in a file of this encoding
+        const std::optional<qint64> count = applyPair(pair, current, start);
+        if (!count)
+            return std::nullopt;
+        total += *count;
+    }
+    if (total > 0)
+        bytes = std::move(current);
+    return total;
+}
+
+std::optional<qint64> ByteReplacer::applyPair(const Pair& pair, QByteArray& bytes,
+                                              qsizetype start) const
+{
+    const ByteFinder finder(pair.find->compared, pair.find->fold);
+    const uchar* in = reinterpret_cast<const uchar*>(bytes.constData());
+    const qsizetype inSize = bytes.size();
+    const qsizetype lenF = pair.find->bytes.size();
+    const bool checkStarts = mEncoding == TextEncoding::Windows31J;
+    const bool protect = mRetry && pair.innerBytes >= 0;
+
+    // The current text is `out` followed by in[ipos..], as in ReplaceText; positions count
+    // bytes, and the text proper begins at `start`.
+    QByteArray out;
+    qsizetype ipos = 0;
+    qsizetype spos = start;
+    qint64 count = 0;
+
+    // Whether a character begins at position c of the current text.
+    auto startsAt = [&](qsizetype c) {
+        if (!checkStarts)
+            return true;
+        const qsizetype outSize = out.size();
+        if (c >= outSize)
+            return StartsCharacter(bytes.constData(), std::max(ipos, start), ipos + (c - outSize),
+                                   mEncoding);
+        return StartsCharacter(out.constData(), start, c, mEncoding);
+    };
+    // Whether the current text holds the comparison replace text at position c.
+    auto replaceTextAt = [&](qsizetype c) {
+        const Encoded& r = *pair.replace;
+        const qsizetype lenR = r.bytes.size();
+        const qsizetype outSize = out.size();
+        if (c + lenR > outSize + (inSize - ipos))
+            return false;
+        const uchar* o = reinterpret_cast<const uchar*>(out.constData());
+        for (qsizetype k = 0; k < lenR; ++k) {
+            const qsizetype p = c + k;
+            uchar b = p < outSize ? o[p] : in[ipos + (p - outSize)];
+            if (r.fold[k])
+                b = upperAscii(b);
+            if (b != uchar(r.compared[k]))
+                return false;
+        }
+        return startsAt(c);
+    };
+
+    qsizetype known = start;  // a character begins here, at or before spos
+    while (spos <= inSize) {
+        qsizetype m = finder.find(in, inSize, spos);
+        while (m >= 0 && checkStarts && !StartsCharacter(bytes.constData(), known, m, mEncoding)) {
+            known = m + 1;  // m is the trail byte of a pair, so a character begins behind it
+            m = finder.find(in, inSize, m + 1);
+        }
+        if (m < 0)
+            break;
+        bool replaceIt = true;
+        if (protect) {
+            const qsizetype a = out.size() + (m - ipos);  // position in the current text
+            const qsizetype c = std::max(a - pair.innerBytes, start);
+            replaceIt = !replaceTextAt(c);
+        }
+        if (replaceIt) {
+            if (!pair.replace)
+                return std::nullopt;  // only the decoded text can go on from here
+            if (out.isNull())
+                out.reserve(inSize + std::max<qsizetype>(pair.replace->bytes.size() - lenF, 0) * 16
+                            + 16);
+            out.append(reinterpret_cast<const char*>(in) + ipos, m - ipos);
+            out.append(pair.replace->bytes);
+            ipos = m + lenF;
+            spos = ipos;
+            ++count;
+        } else {
+            // Resumes as many characters on as the replace text has, counted from the occurrence.
+            spos = SkipUnits(bytes.constData(), inSize, m, pair.replaceUnits, mEncoding);
+            if (spos == inSize)
+                break;
+        }
+        known = spos;
+    }
+    if (count == 0)
+        return 0;
+    out.append(reinterpret_cast<const char*>(in) + ipos, inSize - ipos);
+    bytes = std::move(out);
+    return count;
+}
+
+}  // namespace tralex
