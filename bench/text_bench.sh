@@ -6,9 +6,9 @@
 #
 #   bench/text_bench.sh [--files N] [--mb N] [--runs N] [--big-mb N] [--settle S] [--work DIR] [--keep]
 #
-# Before every timed run the script waits --settle seconds (default 6) after `sync`: on a file
-# system mounted with `discard`, deleting the previous run's files keeps the disk busy for a few
-# seconds and would slow whichever tool runs next.
+# Before every timed run the script waits --settle seconds (default 2) after `sync`, so that the
+# disk is idle when the clock starts. All copies stay until the end: it needs about
+# 7 x runs x 250 MB of free space with the default corpus.
 #
 # Prints the median of each measurement and, as its last line:
 #   ratio tralex/sed 1-pair: X, 100-pair: Y; tralex/perl 1-pair: P; tralex/cp: Z
@@ -16,7 +16,7 @@
 # ratio for 100 pairs, where the hundred passes over every matching file dominate.)
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-files=2000 mb=100 runs=3 big_mb=512 settle=6 keep=0
+files=2000 mb=100 runs=3 big_mb=512 settle=2 keep=0
 work="$top/build/bench-work"
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -53,49 +53,53 @@ perl_prog() { pairs "$1" | awk '{printf "s/%s/%s/g; ", $1, $2}'; }
 now() { date +%s.%N; }
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 
-# time_fresh NAME COMMAND...: runs COMMAND (with {} replaced by the copy's path) on `runs` fresh
-# copies of the corpus; prints and remembers the median wall time in seconds. Every tool, cp -r
-# included, works on a copy made just before it, so all of them find it in the page cache alike.
-declare -A result
-time_fresh() {
-  local name=$1; shift
-  local times=()
-  for ((r = 1; r <= runs; r++)); do
-    rm -rf "$work/run" "$work/run-copy"
-    cp -r "$work/corpus" "$work/run"
-    sync
-    sleep "$settle"
-    local cmd=("${@//\{\}/$work/run}")
-    local start end
-    start=$(now)
-    "${cmd[@]}" >/dev/null
-    end=$(now)
-    times+=("$(echo "$end - $start" | bc -l)")
-  done
-  result[$name]=$(printf '%s\n' "${times[@]}" | median)
-  printf '%-22s median %6.2f s   runs: %s\n' "$name" "${result[$name]}" "${times[*]}"
+find_txt() { find "$1" -type f -name '*.txt' -print0; }
+
+# run_tool NAME DIR: runs one of the measured tools on the copy of the corpus in DIR.
+tools=("tralex 1-pair" "tralex 100-pair" "sed -i.bak 1-pair" "sed -i.bak 100-pair"
+       "perl -pi.bak 1-pair" "perl -pi.bak 100-pair" "cp -r")
+run_tool() {
+  local dir=$2
+  # shellcheck disable=SC2046
+  case "$1" in
+    "tralex 1-pair") "$bin/tralex_bench" --subfolders txt "$dir/" $(tralex_args 1) ;;
+    "tralex 100-pair") "$bin/tralex_bench" --subfolders txt "$dir/" $(tralex_args 100) ;;
+    "sed -i.bak 1-pair") find_txt "$dir" | xargs -0 sed -i.bak $(sed_args 1) ;;
+    "sed -i.bak 100-pair") find_txt "$dir" | xargs -0 sed -i.bak $(sed_args 100) ;;
+    "perl -pi.bak 1-pair") find_txt "$dir" | xargs -0 perl -pi.bak -e "$(perl_prog 1)" ;;
+    "perl -pi.bak 100-pair") find_txt "$dir" | xargs -0 perl -pi.bak -e "$(perl_prog 100)" ;;
+    "cp -r") cp -r "$dir" "$dir-copy" ;;
+  esac
 }
 
-find_txt() { find "$1" -type f -name '*.txt' -print0; }
-run_sed() { local dir=$1; shift; find_txt "$dir" | xargs -0 sed -i.bak "$@"; }
-run_perl() { local dir=$1 prog=$2; find_txt "$dir" | xargs -0 perl -pi.bak -e "$prog"; }
-export -f find_txt run_sed run_perl
-
-# shellcheck disable=SC2046
-time_fresh "tralex 1-pair" "$bin/tralex_bench" --subfolders txt "{}/" $(tralex_args 1)
-# shellcheck disable=SC2046
-time_fresh "tralex 100-pair" "$bin/tralex_bench" --subfolders txt "{}/" $(tralex_args 100)
-# shellcheck disable=SC2046
-time_fresh "sed -i.bak 1-pair" bash -c 'run_sed "$@"' _ "{}" $(sed_args 1)
-# shellcheck disable=SC2046
-time_fresh "sed -i.bak 100-pair" bash -c 'run_sed "$@"' _ "{}" $(sed_args 100)
-time_fresh "perl -pi.bak 1-pair" bash -c 'run_perl "$@"' _ "{}" "$(perl_prog 1)"
-time_fresh "perl -pi.bak 100-pair" bash -c 'run_perl "$@"' _ "{}" "$(perl_prog 100)"
-time_fresh "cp -r" cp -r "{}" "{}-copy"
-rm -rf "$work/run-copy"
+# Every run of every tool works on a copy of the corpus made just before it, so all of them find
+# it in the page cache alike. The tools take turns, round after round, so that a machine that
+# gets slower or faster over the minutes of the benchmark weighs on all of them alike; and no
+# copy is deleted before the end. (On ext4 without a journal, as here, a new file never takes
+# the inode of a file deleted in the last minutes, and every file created searches past each
+# such inode: deleting a finished run's copy would slow whichever tool comes next.)
+declare -A times result
+for ((r = 1; r <= runs; r++)); do
+  for ((t = 0; t < ${#tools[@]}; t++)); do
+    dir="$work/run-$r-$t"
+    cp -r "$work/corpus" "$dir"
+    sync
+    sleep "$settle"
+    start=$(now)
+    run_tool "${tools[t]}" "$dir" >/dev/null
+    end=$(now)
+    times[${tools[t]}]+="$(echo "$end - $start" | bc -l) "
+  done
+done
+for name in "${tools[@]}"; do
+  # shellcheck disable=SC2086
+  result[$name]=$(printf '%s\n' ${times[$name]} | median)
+  printf '%-22s median %6.2f s   runs: %s\n' "$name" "${result[$name]}" "${times[$name]}"
+done
+rm -rf "$work"/run-*
 
 # One large file: Tralex's peak memory (GNU time's maximum resident set size).
-rm -rf "$work/run" "$work/corpus"
+rm -rf "$work/corpus"
 mkdir -p "$work/big"
 "$bin/make_corpus" single "$work/big/big.txt" "$big_mb" 1
 sync

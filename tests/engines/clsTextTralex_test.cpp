@@ -330,6 +330,27 @@ TEST_F(TextTralexTest, OptionsReachTheReplacement)
     EXPECT_EQ(readBytes(data.file(QStringLiteral("a.txt"))), "abcd abcd abcd");
 }
 
+TEST_F(TextTralexTest, FilesNeedingTheDecodedTextAreHandledLikeTheOthersInTheSameRun)
+{
+    // With the case option, ı compares like i: the file holding it is matched by character.
+    data.write(QStringLiteral("dotless.txt"), QStringLiteral("ın In").toUtf8());
+    data.write(QStringLiteral("plain.txt"), QStringLiteral("in IN").toUtf8());
+    // The first pair writes 〜 (U+301C), which Windows-31J cannot hold, and the second turns it
+    // into ～ (U+FF5E), which it can: only the final text has to fit.
+    data.write(QStringLiteral("wave.txt"), encoded(QStringLiteral("1-2 ソ"), TextEncoding::Windows31J));
+    auto engine = engineFor(data.path(), {{QStringLiteral("in"), QStringLiteral("out")},
+                                          {QStringLiteral("-"), QStringLiteral("〜")},
+                                          {QStringLiteral("〜"), QStringLiteral("～")}});
+    engine->setUcaseOption(true);
+    engine->TralexGo();
+    EXPECT_EQ(engine->CountResult(), 3);
+    EXPECT_EQ(engine->CountSkipped(), 0);
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("dotless.txt"))), QStringLiteral("out out").toUtf8());
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("plain.txt"))), QByteArray("out out"));
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("wave.txt"))),
+              encoded(QStringLiteral("1～2 ソ"), TextEncoding::Windows31J));
+}
+
 TEST_F(TextTralexTest, FilesThatCannotBeHandledSafelyAreSkippedAndReported)
 {
     const QByteArray binary("abc\0def", 7);
