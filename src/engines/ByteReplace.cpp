@@ -1,22 +1,14 @@
 #include "engines/ByteReplace.h"
 
+#include "engines/ByteSearch.h"
 #include "engines/ReplaceText.h"
 
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace tralex {
 
 namespace {
-
-inline uchar upperAscii(uchar b)
-{
-    return (b >= 'a' && b <= 'z') ? uchar(b - 0x20) : b;
-}
 
 bool isAsciiLetter(char16_t c)
 {
@@ -53,78 +45,16 @@ TextEncoding innerEncoding(TextEncoding encoding)
     return encoding == TextEncoding::Utf8Bom ? TextEncoding::Utf8 : encoding;
 }
 
-// Searches a needle from `from` on; bytes marked in fold are compared upper-cased. Candidates
-// are picked by their first and last byte, sixteen places at a time.
-class ByteFinder {
-public:
-    ByteFinder(const QByteArray& compared, const QByteArray& fold)
-        : mNeedle(reinterpret_cast<const uchar*>(compared.constData())),
-          mFold(reinterpret_cast<const uchar*>(fold.constData())),
-          mLen(compared.size()),
-          mFolds(fold.count('\1') > 0)
-    {
-    }
-
-    qsizetype find(const uchar* hay, qsizetype size, qsizetype from) const
-    {
-        if (size - from < mLen)
-            return -1;
-        if (!mFolds) {
-            const void* hit = ::memmem(hay + from, size_t(size - from), mNeedle, size_t(mLen));
-            return hit ? static_cast<const uchar*>(hit) - hay : -1;
-        }
-        const qsizetype lastStart = size - mLen;
-        const uchar first = mNeedle[0];
-        const uchar firstOther = mFold[0] ? uchar(first | 0x20) : first;
-        const uchar last = mNeedle[mLen - 1];
-        const uchar lastOther = mFold[mLen - 1] ? uchar(last | 0x20) : last;
-        qsizetype i = from;
-#if defined(__SSE2__)
-        const __m128i f1 = _mm_set1_epi8(char(first));
-        const __m128i f2 = _mm_set1_epi8(char(firstOther));
-        const __m128i l1 = _mm_set1_epi8(char(last));
-        const __m128i l2 = _mm_set1_epi8(char(lastOther));
-        for (; i + 16 <= lastStart + 1; i += 16) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + i));
-            const __m128i b =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + i + mLen - 1));
-            const __m128i hitA = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
-            const __m128i hitB = _mm_or_si128(_mm_cmpeq_epi8(b, l1), _mm_cmpeq_epi8(b, l2));
-            unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(hitA, hitB)));
-            while (mask != 0) {
-                const int k = __builtin_ctz(mask);
-                if (matchesAt(hay + i + k))
-                    return i + k;
-                mask &= mask - 1;
-            }
-        }
-#endif
-        for (; i <= lastStart; ++i) {
-            const uchar b = hay[i];
-            if ((b == first || b == firstOther) && matchesAt(hay + i))
-                return i;
-        }
-        return -1;
-    }
-
-    bool matchesAt(const uchar* p) const
-    {
-        for (qsizetype k = 0; k < mLen; ++k) {
-            const uchar b = mFold[k] ? upperAscii(p[k]) : p[k];
-            if (b != mNeedle[k])
-                return false;
-        }
-        return true;
-    }
-
-private:
-    const uchar* mNeedle;
-    const uchar* mFold;
-    qsizetype mLen;
-    bool mFolds;
-};
-
 }  // namespace
+
+QList<QByteArray> CaseFoldTrapBytes(TextEncoding encoding)
+{
+    QList<QByteArray> traps;
+    for (const QChar c : foldTrapUnits())
+        if (std::optional<QByteArray> bytes = EncodeText(QStringView(&c, 1), encoding))
+            traps.append(*bytes);
+    return traps;
+}
 
 ByteReplacer::ByteReplacer(const QList<TextPair>& pairs, TextEncoding encoding,
                            bool retryOption, bool ucaseOption)
@@ -141,11 +71,8 @@ ByteReplacer::ByteReplacer(const QList<TextPair>& pairs, TextEncoding encoding,
             return;
         }
     }
-    if (mUcase) {
-        for (const QChar c : foldTrapUnits())
-            if (CanEncode(QStringView(&c, 1), innerEncoding(mEncoding)))
-                mFoldTraps.append(*EncodeText(QStringView(&c, 1), innerEncoding(mEncoding)));
-    }
+    if (mUcase)
+        mFoldTraps = CaseFoldTrapBytes(innerEncoding(mEncoding));
 }
 
 std::optional<ByteReplacer::Encoded> ByteReplacer::encode(const QString& text) const
@@ -164,7 +91,7 @@ std::optional<ByteReplacer::Encoded> ByteReplacer::encode(const QString& text) c
         const qsizetype next = SkipUnits(data, bytes->size(), i, 1, encoding);
         if (next == i + 1 && isAsciiLetter(char16_t(uchar(data[i])))) {
             result.fold[i] = '\1';
-            result.compared[i] = char(upperAscii(uchar(data[i])));
+            result.compared[i] = char(UpperAscii(uchar(data[i])));
         }
         i = next;
     }
@@ -207,9 +134,9 @@ std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) co
 {
     if (!mUsable)
         return std::nullopt;
+    const uchar* data = reinterpret_cast<const uchar*>(bytes.constData());
     for (const QByteArray& trap : std::as_const(mFoldTraps))
-        if (::memmem(bytes.constData() + start, size_t(bytes.size() - start), trap.constData(),
-                     size_t(trap.size())))
+        if (ByteFinder::Of(trap, false).find(data, bytes.size(), start) >= 0)
             return std::nullopt;
     QByteArray current = bytes;  // shared until a pair changes it
     qint64 total = 0;
@@ -265,7 +192,7 @@ std::optional<qint64> ByteReplacer::applyPair(const Pair& pair, QByteArray& byte
             const qsizetype p = c + k;
             uchar b = p < outSize ? o[p] : in[ipos + (p - outSize)];
             if (r.fold[k])
-                b = upperAscii(b);
+                b = UpperAscii(b);
             if (b != uchar(r.compared[k]))
                 return false;
         }

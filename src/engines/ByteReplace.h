@@ -28,6 +28,11 @@ struct TextPair {
     QString replace;
 };
 
+// The bytes, in one encoding without byte order mark, of the characters above ASCII whose upper
+// case is an ASCII letter (ı and ſ): with the upper-case option a file holding one of them is
+// matched by character.
+QList<QByteArray> CaseFoldTrapBytes(TextEncoding encoding);
+
 class ByteReplacer {
 public:
     // Prepares the pairs (find texts not blank) for files of one encoding.

@@ -15,10 +15,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <bit>
 #include <cerrno>
-#include <vector>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -165,97 +162,15 @@ void clsTextTralex::TralexGo()
             continue;
         mPairs.append(Pair{texts.find, texts.replace, crLfAsLf(texts.find), crLfAsLf(texts.replace)});
     }
-    mFindBytes.clear();
-    if (!mUcaseOption) {
-        for (const Pair& pair : std::as_const(mPairs)) {
-            bool ascii = true;
-            for (const QChar c : pair.find)
-                ascii = ascii && c.unicode() < 0x80;
-            if (!ascii) {
-                mFindBytes.clear();
-                break;
-            }
-            mFindBytes.append(pair.find.toLatin1());
-            if (pair.findLf != pair.find)
-                mFindBytes.append(pair.findLf.toLatin1());
-        }
-    }
+    QStringList finds;
+    for (const Pair& pair : std::as_const(mPairs))
+        finds << pair.find << pair.findLf;
+    mPrefilter = FindPrefilter(finds, mUcaseOption);
     mByteReplacers.clear();
     runFolders(false);
     mPairs.clear();
-    mFindBytes.clear();
+    mPrefilter = FindPrefilter();
     mByteReplacers.clear();
-}
-
-namespace {
-
-// A set of the four-byte sequences of a text, hashed into a bit table: a sequence that is not in
-// the table is certainly not in the text.
-class QuadGramSet {
-public:
-    explicit QuadGramSet(const QByteArray& bytes)
-    {
-        quint32 bits = 1u << 12;
-        while (bits < quint64(bytes.size()) * 8 && bits < (1u << 24))
-            bits <<= 1;
-        mShift = 32 - quint32(std::countr_zero(bits));
-        mTable.assign(bits / 64, 0);
-        const uchar* p = reinterpret_cast<const uchar*>(bytes.constData());
-        for (qsizetype i = 0; i + 4 <= bytes.size(); ++i) {
-            const quint32 h = hash(p + i);
-            mTable[h >> 6] |= quint64(1) << (h & 63);
-        }
-    }
-    // Whether every four-byte sequence of the needle (at least four bytes) is in the set.
-    bool mayContain(const QByteArray& needle) const
-    {
-        const uchar* p = reinterpret_cast<const uchar*>(needle.constData());
-        for (qsizetype i = 0; i + 4 <= needle.size(); ++i) {
-            const quint32 h = hash(p + i);
-            if (!(mTable[h >> 6] & (quint64(1) << (h & 63))))
-                return false;
-        }
-        return true;
-    }
-
-private:
-    quint32 hash(const uchar* p) const
-    {
-        quint32 v;
-        std::memcpy(&v, p, 4);
-        return (v * 0x9E3779B1u) >> mShift;
-    }
-    quint32 mShift = 0;
-    std::vector<quint64> mTable;
-};
-
-}  // namespace
-
-bool clsTextTralex::mayMatch(const QByteArray& bytes) const
-{
-    if (mFindBytes.isEmpty() || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        return true;
-    // While no pair matches, the text stays as it is, so no later pair can match either: the file
-    // can change only if one of the find texts is in its bytes.
-    // A few find texts are looked for one by one; for many, one pass builds a table of the file's
-    // four-byte sequences that every longer find text is then checked against.
-    constexpr qsizetype DirectSearchLimit = 8;
-    qsizetype longFinds = 0;
-    for (const QByteArray& find : mFindBytes)
-        longFinds += find.size() >= 4 ? 1 : 0;
-    const bool direct = longFinds <= DirectSearchLimit;
-    for (const QByteArray& find : mFindBytes) {
-        if ((direct || find.size() < 4)
-            && ::memmem(bytes.constData(), size_t(bytes.size()), find.constData(), size_t(find.size())))
-            return true;
-    }
-    if (direct || bytes.size() < 4)
-        return false;
-    const QuadGramSet grams(bytes);
-    for (const QByteArray& find : mFindBytes)
-        if (find.size() >= 4 && grams.mayContain(find))
-            return true;
-    return false;
 }
 
 void clsTextTralex::KillBackUpFile()
@@ -344,7 +259,7 @@ void clsTextTralex::ReplaceInFile(const QString& folder, const QString& name)
         skip(path, ReasonBinary);
         return;
     }
-    if (!mayMatch(bytes))
+    if (!mPrefilter.mayMatch(bytes))
         return;  // no find text in it: not touched, whatever its encoding
     const std::optional<TextEncoding> encoding = DetectEncoding(bytes);
     if (!encoding) {

@@ -10,6 +10,7 @@
 // the bytes directly, which gives the same result without decoding. A file that cannot be handled safely is left
 // as it is and listed with its reason in ItemSkipped; it is never listed in ItemResult.
 #include "engines/ByteReplace.h"
+#include "engines/FindPrefilter.h"
 #include "engines/TralexEngine.h"
 #include "platform/CodePage.h"
 #include "platform/FileRenewal.h"
@@ -83,7 +84,6 @@ private:
     void ReplaceInFile(const QString& folder, const QString& name);
     void DeleteBackUp(const QString& folder, const QString& name);
     void skip(const QString& path, const QString& reason);
-    bool mayMatch(const QByteArray& bytes) const;
     // Apply the pairs to a file's bytes and leave the result in them. Both return the number of
     // replacements. replaceInBytes works on the bytes as they are and returns nothing when the
     // text has to be decoded instead; replaceInText decodes, replaces and encodes, and returns
@@ -96,10 +96,7 @@ private:
     OrderedListRef mTypes;
     OrderedListRef mSkipped;
     QList<Pair> mPairs;                         // the pair list as split at the start of a run
-    // The find texts as bytes, when every one is ASCII and letter case counts: a file whose bytes
-    // hold none of them cannot change (in UTF-8 and Windows-31J an ASCII text is its own bytes),
-    // so it is passed over without being decoded. Empty when that test cannot be used.
-    QList<QByteArray> mFindBytes;
+    FindPrefilter mPrefilter;                    // passes over files no pair can change
     QSet<std::pair<quint64, quint64>> mVisited;  // folders handled in this run (device, inode)
     std::unique_ptr<FileRenewal> mRenewal;
     std::map<int, ByteReplacer> mByteReplacers;  // per encoding and line-break kind, made on use

@@ -1,0 +1,80 @@
+#include "engines/ByteSearch.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace tralex {
+
+ByteFinder::ByteFinder(const QByteArray& compared, const QByteArray& fold)
+    : mNeedle(compared), mFold(fold)
+{
+}
+
+ByteFinder ByteFinder::Of(const QByteArray& needle, bool ignoreAsciiCase)
+{
+    QByteArray compared = needle;
+    QByteArray fold(needle.size(), '\0');
+    for (qsizetype i = 0; ignoreAsciiCase && i < needle.size(); ++i) {
+        const uchar b = uchar(needle[i]);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) {
+            fold[i] = '\1';
+            compared[i] = char(UpperAscii(b));
+        }
+    }
+    return ByteFinder(compared, fold);
+}
+
+bool ByteFinder::matchesAt(const uchar* p) const
+{
+    const uchar* needle = reinterpret_cast<const uchar*>(mNeedle.constData());
+    const char* fold = mFold.constData();
+    for (qsizetype k = 0; k < mNeedle.size(); ++k) {
+        const uchar b = fold[k] ? UpperAscii(p[k]) : p[k];
+        if (b != needle[k])
+            return false;
+    }
+    return true;
+}
+
+// Candidates are picked by their first and last byte (in either case where folded), sixteen
+// places at a time, and then compared whole.
+qsizetype ByteFinder::find(const uchar* hay, qsizetype size, qsizetype from) const
+{
+    const qsizetype len = mNeedle.size();
+    if (len == 0 || from < 0 || size - from < len)
+        return -1;
+    const qsizetype lastStart = size - len;
+    const uchar first = uchar(mNeedle[0]);
+    const uchar firstOther = mFold[0] ? uchar(first | 0x20) : first;
+    const uchar last = uchar(mNeedle[len - 1]);
+    const uchar lastOther = mFold[len - 1] ? uchar(last | 0x20) : last;
+    qsizetype i = from;
+#if defined(__SSE2__)
+    const __m128i f1 = _mm_set1_epi8(char(first));
+    const __m128i f2 = _mm_set1_epi8(char(firstOther));
+    const __m128i l1 = _mm_set1_epi8(char(last));
+    const __m128i l2 = _mm_set1_epi8(char(lastOther));
+    for (; i + 16 <= lastStart + 1; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + i + len - 1));
+        const __m128i hitA = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
+        const __m128i hitB = _mm_or_si128(_mm_cmpeq_epi8(b, l1), _mm_cmpeq_epi8(b, l2));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(hitA, hitB)));
+        while (mask != 0) {
+            const int k = __builtin_ctz(mask);
+            if (matchesAt(hay + i + k))
+                return i + k;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i <= lastStart; ++i) {
+        const uchar b = hay[i];
+        if ((b == first || b == firstOther) && matchesAt(hay + i))
+            return i;
+    }
+    return -1;
+}
+
+}  // namespace tralex

@@ -1,0 +1,32 @@
+#pragma once
+// Searching bytes for a needle whose ASCII letters may be compared without case.
+#include <QByteArray>
+
+namespace tralex {
+
+class ByteFinder {
+public:
+    // compared: the needle, with the bytes marked in fold upper-cased; fold: per byte, '\1' for
+    // an ASCII letter to be compared without case, '\0' for a byte compared as it is.
+    ByteFinder(const QByteArray& compared, const QByteArray& fold);
+    // A needle whose bytes that look like ASCII letters are letters (not Windows-31J trail
+    // bytes), every letter compared without case when ignoreAsciiCase is set.
+    static ByteFinder Of(const QByteArray& needle, bool ignoreAsciiCase);
+
+    qsizetype size() const { return mNeedle.size(); }
+    // The first position at or after `from` where the needle occurs, or -1.
+    qsizetype find(const uchar* hay, qsizetype size, qsizetype from) const;
+    bool matchesAt(const uchar* p) const;
+
+private:
+    QByteArray mNeedle;
+    QByteArray mFold;
+};
+
+// The upper case of an ASCII letter; any other byte as it is.
+inline uchar UpperAscii(uchar b)
+{
+    return (b >= 'a' && b <= 'z') ? uchar(b - 0x20) : b;
+}
+
+}  // namespace tralex
