@@ -1,5 +1,7 @@
 #include "platform/CodePage.h"
 
+#include "platform/Utf8Check.h"
+
 #include <unicode/ucnv.h>
 
 #ifdef __SSE2__
@@ -40,6 +42,7 @@ struct Windows31JTables {
                                           // (a value < 0x100 is one byte, else two bytes)
     std::bitset<65536> nonCanonical;      // byte pairs whose character encodes to other bytes
     std::bitset<65536> ambiguous;         // characters that more than one byte pair reads as
+    std::bitset<65536> validPair;         // byte pairs that read as a character
     std::vector<char> allPairs;           // every byte pair, lead << 8 | trail, in order
 
     // The two bytes of a pair as a QByteArray that shares this table's memory: kept bytes cost
@@ -110,8 +113,10 @@ Windows31JTables buildWindows31JTables()
             const char bytes[2] = {char(lead), char(trail)};
             UErrorCode error = U_ZERO_ERROR;
             const char16_t c = decode(bytes, 2, &error);
-            if (c >= 0x80 && !QChar::isSurrogate(c))
+            if (c >= 0x80 && !QChar::isSurrogate(c)) {
                 t.pair[lead << 8 | trail] = c;
+                t.validPair.set(lead << 8 | trail);
+            }
         }
     }
 
@@ -313,10 +318,11 @@ qsizetype walkUtf8(const uchar* begin, qsizetype size, Sink& sink)
     const uchar* p = begin;
     const uchar* const end = begin + size;
     while (p < end) {
-        p = sink.ascii(p, end);
-        if (p == end)
-            break;
         const uchar b = *p;
+        if (b < 0x80) {
+            p = sink.ascii(p, end);
+            continue;
+        }
         const qsizetype left = end - p;
         if (b >= 0xC2 && b <= 0xDF) {
             if (left < 2 || (p[1] & 0xC0) != 0x80)
@@ -350,6 +356,7 @@ qsizetype walkUtf8(const uchar* begin, qsizetype size, Sink& sink)
 
 // A sink that writes the UTF-16 units into a buffer.
 struct UnitWriter {
+    static constexpr bool Decodes = true;
     char16_t* out;
     const uchar* ascii(const uchar* p, const uchar* end) { return copyAscii(p, end, out); }
     void unit(char16_t c) { *out++ = c; }
@@ -357,10 +364,21 @@ struct UnitWriter {
 
 // A sink that only lets the walk check the bytes.
 struct Checker {
+    static constexpr bool Decodes = false;
     const uchar* ascii(const uchar* p, const uchar* end) { return skipAscii(p, end); }
     void unit(char16_t) {}
     void kept(quint16) {}
 };
+
+// The byte offset of the first invalid UTF-8 sequence, or -1: long valid stretches are checked
+// sixteen bytes at a time, the rest (and the exact place of an error) byte by byte.
+qsizetype checkUtf8(const uchar* begin, qsizetype size)
+{
+    const qsizetype valid = ValidUtf8Prefix(begin, size);
+    Checker checker;
+    const qsizetype bad = walkUtf8(begin + valid, size - valid, checker);
+    return bad < 0 ? -1 : valid + bad;
+}
 
 // Strict UTF-8 to UTF-16. Returns the byte offset of the first invalid sequence, or -1.
 qsizetype decodeUtf8(const uchar* begin, qsizetype size, QString& text)
@@ -400,7 +418,9 @@ qsizetype decodeUtf16(const uchar* begin, qsizetype size, bool bigEndian, QStrin
 // ---------------------------------------------------------------------------------------------
 
 // Walks strict Windows-31J like walkUtf8; a character read from a byte pair that does not
-// encode back to the same pair is also handed to sink.kept(code) before its unit.
+// encode back to the same pair is also handed to sink.kept(code) before its unit. A sink that
+// only checks (Sink::Decodes false) is given nothing, and the walk reads only the small table
+// of valid pairs.
 template <typename Sink>
 qsizetype walkWindows31J(const uchar* begin, qsizetype size, Sink& sink)
 {
@@ -409,6 +429,19 @@ qsizetype walkWindows31J(const uchar* begin, qsizetype size, Sink& sink)
     const uchar* const end = begin + size;
     while (p < end) {
         p = sink.ascii(p, end);
+        if constexpr (!Sink::Decodes) {
+            while (p < end && *p >= 0x80) {
+                const uchar b = *p;
+                if (t.kind[b] == Single) {
+                    ++p;
+                } else if (end - p >= 2 && t.validPair.test(quint16(b << 8 | p[1]))) {
+                    p += 2;
+                } else {
+                    return p - begin;
+                }
+            }
+            continue;
+        }
         // A run of non-ASCII characters (trail bytes may be ASCII, so the run is walked here).
         while (p < end && *p >= 0x80) {
             const uchar b = *p;
@@ -620,7 +653,7 @@ std::optional<TextEncoding> DetectEncoding(const QByteArray& bytes, CodePageFail
             continue;
         qsizetype bad = -1;
         if (withBom == TextEncoding::Utf8Bom) {
-            bad = walkUtf8(data + bom.size(), bytes.size() - bom.size(), checker);
+            bad = checkUtf8(data + bom.size(), bytes.size() - bom.size());
         } else {
             QString text;
             bad = decodeUtf16(data + bom.size(), bytes.size() - bom.size(),
@@ -631,7 +664,7 @@ std::optional<TextEncoding> DetectEncoding(const QByteArray& bytes, CodePageFail
             return std::nullopt;
         return withBom;
     }
-    if (walkUtf8(data, bytes.size(), checker) < 0) {
+    if (checkUtf8(data, bytes.size()) < 0) {
         setFailure(failure, -1);
         return TextEncoding::Utf8;
     }
