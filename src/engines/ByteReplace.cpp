@@ -140,12 +140,25 @@ std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) co
             return std::nullopt;
     QByteArray current = bytes;  // shared until a pair changes it
     qint64 total = 0;
+    // With many pairs, most find texts are not in a given text: a table of the text's four-byte
+    // sequences, made again after each pair that changed the text, passes over those pairs
+    // without a search.
+    constexpr size_t ManyPairs = 8;
+    std::optional<QuadGramSet> grams;
     for (const Pair& pair : mPairs) {
         if (!pair.find)
             continue;  // its text cannot occur in a file of this encoding
+        if (mPairs.size() > ManyPairs && pair.find->bytes.size() >= 4) {
+            if (!grams)
+                grams.emplace(current, mUcase);
+            if (!grams->mayContain(pair.find->bytes))
+                continue;
+        }
         const std::optional<qint64> count = applyPair(pair, current, start);
         if (!count)
             return std::nullopt;
+        if (*count > 0)
+            grams.reset();
         total += *count;
     }
     if (total > 0)

@@ -1,5 +1,8 @@
 #include "engines/ByteSearch.h"
 
+#include <bit>
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -75,6 +78,38 @@ qsizetype ByteFinder::find(const uchar* hay, qsizetype size, qsizetype from) con
             return i;
     }
     return -1;
+}
+
+QuadGramSet::QuadGramSet(const QByteArray& bytes, bool fold) : mFold(fold ? 0x20202020u : 0u)
+{
+    quint32 bits = 1u << 12;
+    while (bits < quint64(bytes.size()) * 8 && bits < (1u << 24))
+        bits <<= 1;
+    mShift = 32 - quint32(std::countr_zero(bits));
+    mTable.assign(bits / 64, 0);
+    const uchar* p = reinterpret_cast<const uchar*>(bytes.constData());
+    for (qsizetype i = 0; i + 4 <= bytes.size(); ++i) {
+        const quint32 h = hash(p + i);
+        mTable[h >> 6] |= quint64(1) << (h & 63);
+    }
+}
+
+bool QuadGramSet::mayContain(const QByteArray& needle) const
+{
+    const uchar* p = reinterpret_cast<const uchar*>(needle.constData());
+    for (qsizetype i = 0; i + 4 <= needle.size(); ++i) {
+        const quint32 h = hash(p + i);
+        if (!(mTable[h >> 6] & (quint64(1) << (h & 63))))
+            return false;
+    }
+    return true;
+}
+
+quint32 QuadGramSet::hash(const uchar* p) const
+{
+    quint32 v;
+    std::memcpy(&v, p, 4);
+    return ((v | mFold) * 0x9E3779B1u) >> mShift;
 }
 
 }  // namespace tralex

@@ -2,6 +2,8 @@
 // Searching bytes for a needle whose ASCII letters may be compared without case.
 #include <QByteArray>
 
+#include <vector>
+
 namespace tralex {
 
 class ByteFinder {
@@ -21,6 +23,22 @@ public:
 private:
     QByteArray mNeedle;
     QByteArray mFold;
+};
+
+// A set of the four-byte sequences of a text, hashed into a bit table: a sequence that is not in
+// the table is certainly not in the text. With folding, every byte is taken with bit 5 set, which
+// makes an ASCII letter's two cases one (and some other bytes too, which only lets more through).
+class QuadGramSet {
+public:
+    QuadGramSet(const QByteArray& bytes, bool fold);
+    // Whether every four-byte sequence of the needle (at least four bytes) is in the set.
+    bool mayContain(const QByteArray& needle) const;
+
+private:
+    quint32 hash(const uchar* p) const;
+    quint32 mFold;
+    quint32 mShift = 0;
+    std::vector<quint64> mTable;
 };
 
 // The upper case of an ASCII letter; any other byte as it is.
