@@ -141,24 +141,25 @@ std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) co
     QByteArray current = bytes;  // shared until a pair changes it
     qint64 total = 0;
     // With many pairs, most find texts are not in a given text: a table of the text's four-byte
-    // sequences, made again after each pair that changed the text, passes over those pairs
-    // without a search.
+    // sequences passes over those pairs without a search. Each replacement adds the sequences
+    // that reach into the inserted text, so the table always holds all of the current text's.
     constexpr size_t ManyPairs = 8;
     std::optional<QuadGramSet> grams;
+    if (mPairs.size() > ManyPairs)
+        grams.emplace(current, mUcase);
+    QList<qsizetype> inserted;
     for (const Pair& pair : mPairs) {
         if (!pair.find)
             continue;  // its text cannot occur in a file of this encoding
-        if (mPairs.size() > ManyPairs && pair.find->bytes.size() >= 4) {
-            if (!grams)
-                grams.emplace(current, mUcase);
-            if (!grams->mayContain(pair.find->bytes))
-                continue;
-        }
-        const std::optional<qint64> count = applyPair(pair, current, start);
+        if (grams && pair.find->bytes.size() >= 4 && !grams->mayContain(pair.find->bytes))
+            continue;
+        inserted.clear();
+        const std::optional<qint64> count =
+            applyPair(pair, current, start, grams ? &inserted : nullptr);
         if (!count)
             return std::nullopt;
-        if (*count > 0)
-            grams.reset();
+        for (const qsizetype at : std::as_const(inserted))
+            grams->add(current, at - 3, at + pair.replace->bytes.size());
         total += *count;
     }
     if (total > 0)
@@ -167,7 +168,7 @@ std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) co
 }
 
 std::optional<qint64> ByteReplacer::applyPair(const Pair& pair, QByteArray& bytes,
-                                              qsizetype start) const
+                                              qsizetype start, QList<qsizetype>* inserted) const
 {
     const ByteFinder finder(pair.find->compared, pair.find->fold);
     const uchar* in = reinterpret_cast<const uchar*>(bytes.constData());
@@ -234,6 +235,8 @@ std::optional<qint64> ByteReplacer::applyPair(const Pair& pair, QByteArray& byte
                 out.reserve(inSize + std::max<qsizetype>(pair.replace->bytes.size() - lenF, 0) * 16
                             + 16);
             out.append(reinterpret_cast<const char*>(in) + ipos, m - ipos);
+            if (inserted)
+                inserted->append(out.size());
             out.append(pair.replace->bytes);
             ipos = m + lenF;
             spos = ipos;

@@ -66,7 +66,10 @@ private:
 
     std::optional<Encoded> encode(const QString& text) const;
     bool prepare(const TextPair& pair);
-    std::optional<qint64> applyPair(const Pair& pair, QByteArray& bytes, qsizetype start) const;
+    // Applies one pair; when inserted is given, the positions (in the result) where replace
+    // texts were inserted are appended to it.
+    std::optional<qint64> applyPair(const Pair& pair, QByteArray& bytes, qsizetype start,
+                                    QList<qsizetype>* inserted) const;
 
     TextEncoding mEncoding;
     bool mRetry;

@@ -1,7 +1,7 @@
 #include "engines/ByteSearch.h"
 
+#include <algorithm>
 #include <bit>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -87,8 +87,14 @@ QuadGramSet::QuadGramSet(const QByteArray& bytes, bool fold) : mFold(fold ? 0x20
         bits <<= 1;
     mShift = 32 - quint32(std::countr_zero(bits));
     mTable.assign(bits / 64, 0);
+    add(bytes, 0, bytes.size());
+}
+
+void QuadGramSet::add(const QByteArray& bytes, qsizetype from, qsizetype to)
+{
     const uchar* p = reinterpret_cast<const uchar*>(bytes.constData());
-    for (qsizetype i = 0; i + 4 <= bytes.size(); ++i) {
+    const qsizetype end = std::min(to, bytes.size() - 3);
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < end; ++i) {
         const quint32 h = hash(p + i);
         mTable[h >> 6] |= quint64(1) << (h & 63);
     }
@@ -103,13 +109,6 @@ bool QuadGramSet::mayContain(const QByteArray& needle) const
             return false;
     }
     return true;
-}
-
-quint32 QuadGramSet::hash(const uchar* p) const
-{
-    quint32 v;
-    std::memcpy(&v, p, 4);
-    return ((v | mFold) * 0x9E3779B1u) >> mShift;
 }
 
 }  // namespace tralex

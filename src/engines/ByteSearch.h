@@ -2,6 +2,7 @@
 // Searching bytes for a needle whose ASCII letters may be compared without case.
 #include <QByteArray>
 
+#include <cstring>
 #include <vector>
 
 namespace tralex {
@@ -31,11 +32,18 @@ private:
 class QuadGramSet {
 public:
     QuadGramSet(const QByteArray& bytes, bool fold);
+    // Adds the sequences of bytes that begin at positions from .. to - 1 (as far as they fit).
+    void add(const QByteArray& bytes, qsizetype from, qsizetype to);
     // Whether every four-byte sequence of the needle (at least four bytes) is in the set.
     bool mayContain(const QByteArray& needle) const;
 
 private:
-    quint32 hash(const uchar* p) const;
+    quint32 hash(const uchar* p) const
+    {
+        quint32 v;
+        std::memcpy(&v, p, 4);
+        return ((v | mFold) * 0x9E3779B1u) >> mShift;
+    }
     quint32 mFold;
     quint32 mShift = 0;
     std::vector<quint64> mTable;
