@@ -72,7 +72,8 @@ ByteReplacer::ByteReplacer(const QList<TextPair>& pairs, TextEncoding encoding,
         }
     }
     if (mUcase)
-        mFoldTraps = CaseFoldTrapBytes(innerEncoding(mEncoding));
+        for (const QByteArray& trap : CaseFoldTrapBytes(innerEncoding(mEncoding)))
+            mFoldTraps.push_back(ByteFinder::Of(trap, false));
 }
 
 std::optional<ByteReplacer::Encoded> ByteReplacer::encode(const QString& text) const
@@ -135,8 +136,8 @@ std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) co
     if (!mUsable)
         return std::nullopt;
     const uchar* data = reinterpret_cast<const uchar*>(bytes.constData());
-    for (const QByteArray& trap : std::as_const(mFoldTraps))
-        if (ByteFinder::Of(trap, false).find(data, bytes.size(), start) >= 0)
+    for (const ByteFinder& trap : mFoldTraps)
+        if (trap.find(data, bytes.size(), start) >= 0)
             return std::nullopt;
     QByteArray current = bytes;  // shared until a pair changes it
     qint64 total = 0;

@@ -12,6 +12,7 @@
 // Under these conditions ByteReplacer gives exactly the result of ReplaceText on the decoded
 // text, pair after pair, encoded; the bytes outside the matches are never touched. When they do
 // not hold, it says so and the caller decodes.
+#include "engines/ByteSearch.h"
 #include "platform/CodePage.h"
 
 #include <QByteArray>
@@ -76,7 +77,7 @@ private:
     bool mUcase;
     bool mUsable = true;
     std::vector<Pair> mPairs;
-    QList<QByteArray> mFoldTraps;  // encoded characters that compare like an ASCII letter
+    std::vector<ByteFinder> mFoldTraps;  // encoded characters that compare like an ASCII letter
 };
 
 }  // namespace tralex
