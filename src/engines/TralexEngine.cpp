@@ -77,6 +77,29 @@ int TralexEngine::CountResult() const
     return mResults ? mResults->Count() : 0;
 }
 
+OrderedListRef TralexEngine::ItemSkipped()
+{
+    if (!mSkipped)
+        mSkipped = makeOrderedList();
+    return mSkipped;
+}
+
+int TralexEngine::CountSkipped() const
+{
+    return mSkipped ? mSkipped->Count() : 0;
+}
+
+void TralexEngine::RemoveFileAll()
+{
+    ItemResult()->Clear();
+    ItemSkipped()->Clear();
+}
+
+void TralexEngine::skip(const QString& path, const QString& reason)
+{
+    ItemSkipped()->Add(path + QLatin1Char('\t') + reason);
+}
+
 void TralexEngine::RemoveTargetAll()
 {
     if (mTargets)

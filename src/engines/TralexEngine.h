@@ -57,6 +57,14 @@ public:
     int CountTarget() const;
     int CountResult() const;
 
+    // Files left unchanged for a reason other than "no pair matched": the full path, a tab and
+    // the reason. Not cleared by a run, like ItemResult; a skipped file is never a result.
+    OrderedListRef ItemSkipped();
+    int CountSkipped() const;
+
+    // Empties the result list and the list of skipped files.
+    void RemoveFileAll();
+
     void RemoveTargetAll();
     // Removes the pair entry at a position from 1; the entries behind move up.
     void RemoveTarget(int vintRow);
@@ -85,6 +93,8 @@ protected:
 
     // Raises a ProgramError with this engine's class name as its source.
     [[noreturn]] void raise(const QString& description) const;
+    // Lists a file as left unchanged, with the reason the user reads after the run.
+    void skip(const QString& path, const QString& reason);
     // The run preconditions in their order: a path, a type and (when pairsNeeded) a pair.
     void checkRunPreconditions(bool pairsNeeded) const;
 
@@ -103,6 +113,7 @@ private:
 
     OrderedListRef mTargets;
     OrderedListRef mResults;
+    OrderedListRef mSkipped;
 };
 
 }  // namespace tralex

@@ -123,32 +123,9 @@ int clsTextTralex::CountType() const
     return mTypes->Count();
 }
 
-OrderedListRef clsTextTralex::ItemSkipped()
-{
-    if (!mSkipped)
-        mSkipped = makeOrderedList();
-    return mSkipped;
-}
-
-int clsTextTralex::CountSkipped() const
-{
-    return mSkipped ? mSkipped->Count() : 0;
-}
-
-void clsTextTralex::RemoveFileAll()
-{
-    ItemResult()->Clear();
-    ItemSkipped()->Clear();
-}
-
 void clsTextTralex::setFileRenewal(std::unique_ptr<FileRenewal> renewal)
 {
     mRenewal = renewal ? std::move(renewal) : std::make_unique<FileRenewal>();
-}
-
-void clsTextTralex::skip(const QString& path, const QString& reason)
-{
-    ItemSkipped()->Add(path + QLatin1Char('\t') + reason);
 }
 
 void clsTextTralex::TralexGo()

@@ -42,14 +42,6 @@ public:
     QString SepTralex() const { return mSepTralex; }
     void setSepTralex(const QString& value) { mSepTralex = value; }
 
-    // Files left unchanged for a reason other than "no pair matched": the full path, a tab and
-    // the reason. Not cleared by a run, like ItemResult.
-    OrderedListRef ItemSkipped();
-    int CountSkipped() const;
-
-    // Empties the result list (and the list of skipped files).
-    void RemoveFileAll();
-
     void TralexGo() override;
     // Deletes the backups of the target type in the target folder (and its subfolders).
     void KillBackUpFile();
@@ -83,7 +75,6 @@ private:
     bool SearchFolder(const QString& folder, const QString& type, bool deleteMode);
     void ReplaceInFile(const QString& folder, const QString& name);
     void DeleteBackUp(const QString& folder, const QString& name);
-    void skip(const QString& path, const QString& reason);
     // Apply the pairs to a file's bytes and leave the result in them. Both return the number of
     // replacements. replaceInBytes works on the bytes as they are and returns nothing when the
     // text has to be decoded instead; replaceInText decodes, replaces and encodes, and returns
@@ -94,7 +85,6 @@ private:
 
     QString mSepTralex = DefaultSepTralex;
     OrderedListRef mTypes;
-    OrderedListRef mSkipped;
     QList<Pair> mPairs;                         // the pair list as split at the start of a run
     FindPrefilter mPrefilter;                    // passes over files no pair can change
     QSet<std::pair<quint64, quint64>> mVisited;  // folders handled in this run (device, inode)
