@@ -16,7 +16,7 @@
 #include "engines/ReplaceText.h"
 #include "engines/clsTextTralex.h"
 #include "platform/SettingsFolder.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -18,17 +18,10 @@ function(tralex_add_test source library)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()
 
-# tralex_add_tests(<folder> <library> [GUI <file>...]): every *_test.cpp of a folder;
-# the files named after GUI link tralexgui instead of <library>.
+# tralex_add_tests(<folder> <library>): every *_test.cpp of a folder, linked with <library>.
 function(tralex_add_tests folder library)
-  cmake_parse_arguments(ARG "" "" "GUI" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp")
   foreach(source IN LISTS sources)
-    get_filename_component(file "${source}" NAME)
-    if(file IN_LIST ARG_GUI)
-      tralex_add_test("${source}" tralexgui)
-    else()
-      tralex_add_test("${source}" ${library})
-    endif()
+    tralex_add_test("${source}" ${library})
   endforeach()
 endfunction()

@@ -7,7 +7,7 @@
 
 #include "dialogs/basFormLayout.h"
 #include "dialogs/basWindowEffects.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "services/basDataChange.h"
 
 namespace tralex {

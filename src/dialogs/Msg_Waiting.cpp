@@ -9,7 +9,7 @@
 
 #include "dialogs/basFormLayout.h"
 #include "dialogs/basWindowEffects.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 namespace tralex {
 

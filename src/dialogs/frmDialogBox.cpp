@@ -20,11 +20,11 @@
 #include "dialogs/Msg_YesNo.h"
 #include "dialogs/basWindowEffects.h"
 #include "platform/SettingsFolder.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "services/basDataChange.h"
 #include "services/basIniControl.h"
 #include "services/basInformationRetrieval.h"
-#include "services/basKeysControl.h"
+#include "desktop/basKeysControl.h"
 #include "services/basMake.h"
 #include "services/basPathControl.h"
 

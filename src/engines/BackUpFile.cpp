@@ -1,6 +1,6 @@
 #include "engines/BackUpFile.h"
 
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "engines/TralexEngine.h"
 #include "services/basPathControl.h"
 
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 #include <QFileInfo>
 

@@ -4,7 +4,7 @@
 #include "engines/ReplaceText.h"
 #include "platform/CodePage.h"
 #include "platform/SettingsFolder.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "services/basMake.h"
 #include "services/basPathControl.h"
 #include "services/basPathSearch.h"

@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include "platform/ProgramError.h"
 #include "platform/Utf8Check.h"
 
 #include <unicode/ucnv.h>
@@ -71,7 +72,9 @@ Windows31JTables buildWindows31JTables()
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UConverter, IcuConverterCloser> conv(ucnv_open("windows-31j", &status));
     if (U_FAILURE(status) || !conv)
-        qFatal("ICU converter windows-31j is not available: %s", u_errorName(status));
+        throw ProgramError(QStringLiteral("CodePage"),
+                           QStringLiteral("Windows-31J の変換表が使えません (%1)")
+                               .arg(QString::fromLatin1(u_errorName(status))));
     ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                           &status);

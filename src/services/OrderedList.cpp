@@ -1,6 +1,6 @@
 #include "services/OrderedList.h"
 
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 namespace tralex {
 

@@ -1,7 +1,7 @@
 #include "services/basMake.h"
 
 #include "platform/CodePage.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "services/basPathControl.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "services/basPathControl.h"
 
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 #include <QFileInfo>
 

@@ -8,7 +8,7 @@
 #include "dialogs/JapaneseFonts.h"
 #include "dialogs/Msg_Waiting.h"
 #include "dialogs/basFormLayout.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "support/ModalAnswerer.h"
 
 using namespace tralex;

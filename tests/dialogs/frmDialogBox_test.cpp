@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/SettingsFolder.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "services/basIniControl.h"
 #include "support/ModalAnswerer.h"
 #include "support/TestFiles.h"

@@ -1,6 +1,6 @@
 // Backup and temporary names, the recognised backup form and the mirrored backup folder.
 #include "engines/BackUpFile.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

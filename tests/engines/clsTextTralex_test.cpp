@@ -4,7 +4,7 @@
 #include "engines/BackUpFile.h"
 #include "platform/CodePage.h"
 #include "platform/SettingsFolder.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 //   WriteTextFileChild <path> <number of characters>
 // Prints "writing" once it is about to write, and exits 0 when the file is written.
 #include "services/basMake.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -4,7 +4,7 @@
 //   tralex_crash_child SETTINGS_FOLDER TARGET_FOLDER [BACKUP_FOLDER]
 #include "engines/clsTextTralex.h"
 #include "platform/SettingsFolder.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,5 +1,5 @@
 #include "services/OrderedList.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "services/basMake.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
 #include "services/basPathControl.h"
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 #include "support/TestFiles.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "services/basKeysControl.h"
+#include "desktop/basKeysControl.h"
 
 #include <QLineEdit>
 #include <QTest>

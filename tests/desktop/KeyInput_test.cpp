@@ -1,4 +1,4 @@
-#include "platform/KeyInput.h"
+#include "desktop/KeyInput.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "platform/ShellOpen.h"
+#include "desktop/ShellOpen.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

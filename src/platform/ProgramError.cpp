@@ -1,4 +1,4 @@
-#include "services/ProgramError.h"
+#include "platform/ProgramError.h"
 
 namespace tralex {
 

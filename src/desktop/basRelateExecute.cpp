@@ -1,7 +1,7 @@
-#include "services/basRelateExecute.h"
+#include "desktop/basRelateExecute.h"
 
-#include "platform/ShellOpen.h"
-#include "services/ProgramError.h"
+#include "desktop/ShellOpen.h"
+#include "platform/ProgramError.h"
 #include "services/basPathControl.h"
 
 #include <QFileInfo>

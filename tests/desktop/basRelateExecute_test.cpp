@@ -1,5 +1,5 @@
-#include "services/basRelateExecute.h"
-#include "services/ProgramError.h"
+#include "desktop/basRelateExecute.h"
+#include "platform/ProgramError.h"
 #include "support/TestFiles.h"
 
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
-#include "services/basKeysControl.h"
+#include "desktop/basKeysControl.h"
 
-#include "platform/KeyInput.h"
+#include "desktop/KeyInput.h"
 
 namespace tralex {
 
