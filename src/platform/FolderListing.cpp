@@ -1,9 +1,12 @@
 #include "platform/FolderListing.h"
 
+#include "platform/FolderHandle.h"
+
 #include <QFile>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tralex {
 
@@ -20,69 +23,82 @@ FolderEntry::Kind kindOf(mode_t mode)
     return FolderEntry::Kind::Other;
 }
 
+bool isDotOrDotDot(const char* raw)
+{
+    return raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0'));
+}
+
+FolderEntry entryNamed(const char* raw)
+{
+    FolderEntry entry;
+    entry.rawName = QByteArray(raw);
+    entry.name = QFile::decodeName(entry.rawName);
+    entry.nameIntact = NameSurvivesText(entry.rawName);
+    return entry;
+}
+
+// Reads every entry of an opened folder through a descriptor of its own, so the caller's stays
+// open and unmoved.
+template <typename Visit>
+bool readEntries(int folderFd, Visit visit)
+{
+    const int own = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (own < 0)
+        return false;
+    DIR* dir = ::fdopendir(own);
+    if (!dir) {
+        ::close(own);
+        return false;
+    }
+    while (const dirent* d = ::readdir(dir)) {
+        if (!isDotOrDotDot(d->d_name))
+            visit(own, *d);
+    }
+    ::closedir(dir);
+    return true;
+}
+
 }  // namespace
 
-std::optional<QList<FolderEntry>> ListFolder(const QString& folder,
-                                             const std::function<bool(const QString&)>& accept)
+std::optional<QList<FolderEntry>> ListFolderAt(int folderFd,
+                                               const std::function<bool(const QString&)>& accept)
 {
-    const QByteArray native = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
-    DIR* dir = ::opendir(native.constData());
-    if (!dir)
-        return std::nullopt;
-    const int dirFd = ::dirfd(dir);
-
     QList<FolderEntry> entries;
-    while (const dirent* d = ::readdir(dir)) {
-        const char* raw = d->d_name;
-        if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
-            continue;
-        FolderEntry entry;
-        entry.name = QFile::decodeName(raw);
+    const bool read = readEntries(folderFd, [&](int fd, const dirent& d) {
+        FolderEntry entry = entryNamed(d.d_name);
         if (!accept(entry.name))
-            continue;
+            return;
         struct stat st{};
-        if (::fstatat(dirFd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;  // gone since the folder was read
+        if (::fstatat(fd, d.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return;  // gone since the folder was read
         entry.kind = kindOf(st.st_mode);
         entry.lastWrite = QDateTime::fromMSecsSinceEpoch(
             qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000, Qt::UTC);
         entries.append(entry);
-    }
-    ::closedir(dir);
+    });
+    if (!read)
+        return std::nullopt;
     return entries;
 }
 
-std::optional<QStringList> ListSubfolders(const QString& folder)
+std::optional<QList<FolderEntry>> ListSubfoldersAt(int folderFd)
 {
-    const QByteArray native = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
-    DIR* dir = ::opendir(native.constData());
-    if (!dir)
-        return std::nullopt;
-    const int dirFd = ::dirfd(dir);
-
-    QStringList names;
-    while (const dirent* d = ::readdir(dir)) {
-        const char* raw = d->d_name;
-        if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
-            continue;
-        bool isFolder = d->d_type == DT_DIR;
-        if (d->d_type == DT_UNKNOWN) {
+    QList<FolderEntry> entries;
+    const bool read = readEntries(folderFd, [&](int fd, const dirent& d) {
+        bool isFolder = d.d_type == DT_DIR;
+        if (d.d_type == DT_UNKNOWN) {
             struct stat st{};
-            isFolder = ::fstatat(dirFd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+            isFolder = ::fstatat(fd, d.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
         }
-        if (isFolder)
-            names.append(QFile::decodeName(raw));
-    }
-    ::closedir(dir);
-    return names;
-}
-
-std::optional<FileIdentity> IdentityOf(const QString& path)
-{
-    struct stat st{};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        if (isFolder) {
+            FolderEntry entry = entryNamed(d.d_name);
+            entry.kind = FolderEntry::Kind::Folder;
+            entries.append(entry);
+        }
+    });
+    if (!read)
         return std::nullopt;
-    return FileIdentity{quint64(st.st_dev), quint64(st.st_ino)};
+    return entries;
 }
 
 }  // namespace tralex

@@ -1,9 +1,9 @@
 #pragma once
+#include <QByteArray>
 #include <QDateTime>
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -14,25 +14,29 @@ namespace tralex {
 struct FolderEntry {
     enum class Kind { File, Folder, SymLink, Other };  // Other: pipes, sockets, devices
 
-    QString name;   // decoded from the file system's bytes; names that are not valid UTF-8 get
-                    // U+FFFD for each bad byte and then no longer name the entry
+    QString name;        // decoded from the file system's bytes; see nameIntact
+    QByteArray rawName;  // the file system's own bytes
+    // Whether name gives rawName back. A name that is not valid UTF-8 gets U+FFFD for each bad
+    // byte and then may stand for another entry (a real "\xEF\xBF\xBD" name): such an entry is
+    // never touched, only reported.
+    bool nameIntact = true;
     Kind kind = Kind::File;
     QDateTime lastWrite;
 };
 
-// The entries of a folder ("." and ".." left out, hidden ones included) in the order the file
-// system gives them, only those whose name passes accept (nothing else is looked at). Nothing
-// when the folder cannot be opened.
-std::optional<QList<FolderEntry>> ListFolder(const QString& folder,
-                                             const std::function<bool(const QString&)>& accept);
+// The entries of an opened folder ("." and ".." left out, hidden ones included) in the order the
+// file system gives them, only those whose name passes accept (nothing else is looked at).
+// Nothing when the folder cannot be read. The descriptor is left open.
+std::optional<QList<FolderEntry>> ListFolderAt(int folderFd,
+                                               const std::function<bool(const QString&)>& accept);
 
-// The names of the folders directly inside a folder (not links to folders), in the order the
-// file system gives them; hidden ones included. Entries of other kinds are told apart by the
-// type the folder itself records where the file system keeps one, without looking at each.
-// Nothing when the folder cannot be opened.
-std::optional<QStringList> ListSubfolders(const QString& folder);
+// The folders directly inside an opened folder (not links to folders), in the order the file
+// system gives them; hidden ones included. Entries of other kinds are told apart by the type the
+// folder itself records where the file system keeps one, without looking at each. Nothing when
+// the folder cannot be read.
+std::optional<QList<FolderEntry>> ListSubfoldersAt(int folderFd);
 
-// Device and inode of what a path names (links followed): equal for two paths to one folder.
+// Device and inode of a file or folder: equal for two paths to one folder.
 struct FileIdentity {
     quint64 device = 0;
     quint64 inode = 0;
@@ -42,6 +46,5 @@ inline size_t qHash(const FileIdentity& id, size_t seed = 0)
 {
     return ::qHash(id.device, seed) ^ ::qHash(id.inode, seed * 31 + 1);
 }
-std::optional<FileIdentity> IdentityOf(const QString& path);
 
 }  // namespace tralex

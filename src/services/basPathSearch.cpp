@@ -1,27 +1,13 @@
 #include "services/basPathSearch.h"
 
-#include "platform/FolderListing.h"
+#include "services/FolderWalk.h"
 #include "services/basPathControl.h"
-#include "services/clsFindFile.h"
-
-#include <QSet>
-#include <QStringList>
 
 namespace tralex {
 
 namespace {
 
 const QChar Slash = QLatin1Char('/');
-
-// The names of the folders directly inside a folder that are neither hidden nor links, in the
-// order clsFindFile lists them.
-QStringList childFolders(const QString& folder)
-{
-    QStringList names = ListSubfolders(folder).value_or(QStringList());
-    names.removeIf([](const QString& name) { return name.startsWith(QLatin1Char('.')); });
-    clsFindFile::SortNames(names);
-    return names;
-}
 
 }  // namespace
 
@@ -41,27 +27,11 @@ QString GetPathBelowDrive(const QString& vstrPath)
 
 void AddSubFolders(OrderedList& list)
 {
-    // The list itself is the queue: each entry is listed once, in list order, and its children
-    // are appended at the end, which gives the level-by-level order.
-    QSet<FileIdentity> seen;
-    for (const QString& entry : list.items()) {
-        if (const auto id = IdentityOf(entry))
-            seen.insert(*id);
-    }
-
-    for (int position = 1; position <= list.Count(); ++position) {
-        QString parent = list.Item(position);
-        if (!parent.endsWith(Slash))
-            parent += Slash;
-        for (const QString& name : childFolders(parent)) {
-            const QString child = parent + name + Slash;
-            const auto id = IdentityOf(child);
-            if (!id || seen.contains(*id))
-                continue;
-            seen.insert(*id);
-            if (!list.Add(child, child))
-                list.Add(child);
-        }
+    const FolderWalk walk(list.items());
+    for (qsizetype i = list.items().size(); i < walk.Folders().size(); ++i) {
+        const QString& child = walk.Folders().at(i).path;
+        if (!list.Add(child, child))
+            list.Add(child);
     }
 }
 

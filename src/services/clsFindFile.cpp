@@ -1,6 +1,6 @@
 #include "services/clsFindFile.h"
 
-#include "platform/FolderListing.h"
+#include "platform/FolderHandle.h"
 
 #include <algorithm>
 
@@ -14,9 +14,11 @@ QChar upper(QChar c) { return c.toUpper(); }
 // unit is upper-cased on its own, one to one, as the NTFS upcase table does.
 bool sameLetter(QChar a, QChar b) { return a == b || upper(a) == upper(b); }
 
+}  // namespace
+
 // Orders names as NTFS lists them: by their upper-cased UTF-16 units; names that differ only in
 // letter case (possible here, not on Windows) keep a fixed order by their exact units.
-bool nameLess(const QString& a, const QString& b)
+bool clsFindFile::NameLess(const QString& a, const QString& b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
@@ -29,8 +31,6 @@ bool nameLess(const QString& a, const QString& b)
         return a.size() < b.size();
     return a < b;
 }
-
-}  // namespace
 
 bool clsFindFile::MatchesPattern(const QString& name, const QString& pattern)
 {
@@ -60,7 +60,7 @@ bool clsFindFile::MatchesPattern(const QString& name, const QString& pattern)
 
 void clsFindFile::SortNames(QStringList& names)
 {
-    std::sort(names.begin(), names.end(), nameLess);
+    std::sort(names.begin(), names.end(), NameLess);
 }
 
 void clsFindFile::setFileMask(const QString& vstrMask)
@@ -74,24 +74,34 @@ void clsFindFile::setFileMask(const QString& vstrMask)
     const QString pattern = vstrMask.mid(slash + 1);
     if (pattern.isEmpty())
         return;
+    const FolderHandle handle = FolderHandle::Open(folder);
+    if (handle.valid())
+        setFileMaskAt(handle.fd(), pattern);
+}
 
-    const auto listed = ListFolder(folder, [&](const QString& name) { return MatchesPattern(name, pattern); });
+bool clsFindFile::setFileMaskAt(int folderFd, const QString& pattern)
+{
+    mEntries.clear();
+    mNext = 0;
+    mCurrent = -1;
+    const auto listed =
+        ListFolderAt(folderFd, [&](const QString& name) { return MatchesPattern(name, pattern); });
     if (!listed)
-        return;
-    for (const FolderEntry& found : *listed) {
-        // Pipes, sockets and devices are left out: they are not files a caller could read or
-        // rewrite (opening a pipe for reading blocks).
-        if (found.kind == FolderEntry::Kind::Other)
-            continue;
-        Entry entry;
-        entry.name = found.name;
-        entry.isDir = found.kind == FolderEntry::Kind::Folder;
-        entry.isSymLink = found.kind == FolderEntry::Kind::SymLink;
-        entry.lastWrite = found.lastWrite;
-        mEntries.append(entry);
+        return false;
+    takeEntries(*listed);
+    return true;
+}
+
+void clsFindFile::takeEntries(const QList<FolderEntry>& listed)
+{
+    // Pipes, sockets and devices are left out: they are not files a caller could read or
+    // rewrite (opening a pipe for reading blocks).
+    for (const FolderEntry& found : listed) {
+        if (found.kind != FolderEntry::Kind::Other)
+            mEntries.append(found);
     }
     std::sort(mEntries.begin(), mEntries.end(),
-              [](const Entry& a, const Entry& b) { return nameLess(a.name, b.name); });
+              [](const FolderEntry& a, const FolderEntry& b) { return NameLess(a.name, b.name); });
 }
 
 QString clsFindFile::NextFile()
@@ -104,17 +114,27 @@ QString clsFindFile::NextFile()
 
 bool clsFindFile::IsDir() const
 {
-    return mCurrent >= 0 && mEntries.at(mCurrent).isDir;
+    return mCurrent >= 0 && mEntries.at(mCurrent).kind == FolderEntry::Kind::Folder;
 }
 
 bool clsFindFile::IsSymLink() const
 {
-    return mCurrent >= 0 && mEntries.at(mCurrent).isSymLink;
+    return mCurrent >= 0 && mEntries.at(mCurrent).kind == FolderEntry::Kind::SymLink;
 }
 
 bool clsFindFile::IsHidden() const
 {
     return mCurrent >= 0 && mEntries.at(mCurrent).name.startsWith(QLatin1Char('.'));
+}
+
+QByteArray clsFindFile::RawName() const
+{
+    return mCurrent >= 0 ? mEntries.at(mCurrent).rawName : QByteArray();
+}
+
+bool clsFindFile::NameIsText() const
+{
+    return mCurrent < 0 || mEntries.at(mCurrent).nameIntact;
 }
 
 QString clsFindFile::LastWriteTime() const

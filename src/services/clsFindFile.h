@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include "platform/FolderListing.h"
+
 namespace tralex {
 
 // Lists the entries of one folder that match a wildcard pattern, one name at a time.
@@ -19,12 +21,14 @@ namespace tralex {
 // Symbolic links are listed as what they are and never followed: after a link, IsSymLink() is
 // true and IsDir() false, even when the link points to a folder.
 // Pipes, sockets and devices are left out. A name that is not valid UTF-8 is listed with U+FFFD
-// for each bad byte; that name then no longer opens the entry, so a caller fails on it and can
-// report it instead of passing it over unseen.
+// for each bad byte; that name may stand for another entry, so NameIsText() is false for it and
+// a caller reports it instead of touching it.
 class clsFindFile {
 public:
     // Starts a new listing with this mask; a missing or unreadable folder lists nothing.
     void setFileMask(const QString& vstrMask);
+    // The same for a folder already opened and a pattern alone; false when it cannot be read.
+    bool setFileMaskAt(int folderFd, const QString& pattern);
     // The name (not the path) of the next matching entry; the empty text when there are no more.
     QString NextFile();
 
@@ -37,21 +41,21 @@ public:
     bool IsSymLink() const;
     // Whether its name starts with "." (what counts as hidden here).
     bool IsHidden() const;
+    // Its name as the file system has it, and whether the text name gives those bytes back.
+    QByteArray RawName() const;
+    bool NameIsText() const;
 
     // Whether a name matches a wildcard pattern as described above.
     static bool MatchesPattern(const QString& name, const QString& pattern);
     // Sorts names the way the listing returns them.
     static void SortNames(QStringList& names);
+    // Whether a name comes before another in that order.
+    static bool NameLess(const QString& a, const QString& b);
 
 private:
-    struct Entry {
-        QString name;
-        bool isDir = false;
-        bool isSymLink = false;
-        QDateTime lastWrite;
-    };
+    void takeEntries(const QList<FolderEntry>& listed);
 
-    QList<Entry> mEntries;
+    QList<FolderEntry> mEntries;
     qsizetype mNext = 0;      // index of the entry NextFile returns next
     qsizetype mCurrent = -1;  // index of the entry NextFile returned last, -1 for none
 };
