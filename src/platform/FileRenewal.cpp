@@ -1,69 +1,148 @@
 #include "platform/FileRenewal.h"
 
+#include "platform/FolderHandle.h"
+
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace tralex {
 
 namespace {
 
-// Closes a descriptor when it goes out of scope.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : mFd(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return mFd; }
-    bool valid() const { return mFd >= 0; }
-    // Closes now and reports a failed close (which can be the first sign of a full disk).
-    int close()
-    {
-        const int fd = mFd;
-        mFd = -1;
-        return (fd >= 0 && ::close(fd) != 0) ? errno : 0;
-    }
-    void reset() { if (mFd >= 0) ::close(mFd); mFd = -1; }
-
-private:
-    int mFd;
-};
-
 bool sameTime(const timespec& a, const timespec& b)
 {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// Copies the owner and the permission bits; the owner first, since a change of owner clears the
-// set-user-ID bit. A change of owner that is not allowed is passed over: the file then belongs to
-// whoever runs the program, as any new file would.
+// Whether a name of a folder holds the given inode.
+bool nameHolds(int folder, const QByteArray& name, dev_t device, ino_t inode)
+{
+    struct stat st {};
+    return ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           st.st_dev == device && st.st_ino == inode;
+}
+
+// Whether the open file still has the size and time it had when it was read.
+bool unchangedSinceRead(const FileSnapshot& snapshot)
+{
+    struct stat st {};
+    return ::fstat(snapshot.opened->get(), &st) == 0 && st.st_size == snapshot.size &&
+           sameTime(st.st_mtim, snapshot.modified);
+}
+
+// The number of names the open file has left.
+nlink_t namesOf(const FileSnapshot& snapshot)
+{
+    struct stat st {};
+    return ::fstat(snapshot.opened->get(), &st) == 0 ? st.st_nlink : 0;
+}
+
+// Copies every extended attribute, POSIX ACLs included. A source without any, or on a file
+// system that keeps none, has nothing to copy.
+int copyExtendedAttributes(int from, int to)
+{
+    const ssize_t listSize = ::flistxattr(from, nullptr, 0);
+    if (listSize < 0)
+        return (errno == ENOTSUP) ? 0 : errno;
+    QByteArray names(listSize, '\0');
+    const ssize_t got = ::flistxattr(from, names.data(), size_t(names.size()));
+    if (got < 0)
+        return errno;
+    for (const QByteArray& name : names.left(got).split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t size = ::fgetxattr(from, name.constData(), nullptr, 0);
+        if (size < 0)
+            return errno;
+        QByteArray value(size, '\0');
+        const ssize_t read = ::fgetxattr(from, name.constData(), value.data(), size_t(size));
+        if (read < 0)
+            return errno;
+        if (::fsetxattr(to, name.constData(), value.constData(), size_t(read), 0) != 0)
+            return errno;
+    }
+    return 0;
+}
+
+// Copies the owner, the permission bits and the extended attributes; the owner first, since a
+// change of owner clears the set-user-ID bit, and the ACL last, since it sets the group bits.
+// A change of owner that is not allowed is passed over (only a file the running user may write
+// gets this far, and then the new file belongs to that user, as any new file would).
 int carryOverAttributes(int fd, const FileSnapshot& snapshot)
 {
     struct stat now {};
     if (::fstat(fd, &now) == 0 && (now.st_uid != snapshot.owner || now.st_gid != snapshot.group))
         (void)::fchown(fd, snapshot.owner, snapshot.group);
-    return ::fchmod(fd, snapshot.mode & 07777) == 0 ? 0 : errno;
+    if (::fchmod(fd, snapshot.mode & 07777) != 0)
+        return errno;
+    return copyExtendedAttributes(snapshot.opened->get(), fd);
+}
+
+// An error of carryOverAttributes after the bytes were written is an attribute that did not
+// carry over, reported as such.
+constexpr int AttributesLost = -1;
+
+// The folder and the last piece of a path, for the path-based calls.
+QByteArray lastPiece(const QString& path)
+{
+    return QFile::encodeName(QFileInfo(path).fileName());
+}
+
+FolderHandle folderOf(const QString& path)
+{
+    return FolderHandle::Open(QFileInfo(path).absolutePath());
+}
+
+QByteArray numbered(const QByteArray& name, int k)
+{
+    return k == 0 ? name : name + '.' + QByteArray::number(k);
 }
 
 }  // namespace
+
+int UniqueFd::close()
+{
+    const int fd = mFd;
+    mFd = -1;
+    return (fd >= 0 && ::close(fd) != 0) ? errno : 0;
+}
+
+void UniqueFd::reset()
+{
+    if (mFd >= 0)
+        ::close(mFd);
+    mFd = -1;
+}
 
 FileRenewal::~FileRenewal() = default;
 
 ReadOutcome FileRenewal::ReadFile(const QString& path, QByteArray& bytes, FileSnapshot& snapshot)
 {
     bytes.clear();
-    const QByteArray name = QFile::encodeName(path);
+    const FolderHandle folder = folderOf(path);
+    if (!folder.valid())
+        return ReadOutcome::CannotOpen;
+    return ReadFileAt(folder.fd(), lastPiece(path), bytes, snapshot);
+}
+
+ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArray& bytes,
+                                    FileSnapshot& snapshot)
+{
+    bytes.clear();
     // O_NONBLOCK: opening a pipe that carries the type's extension must not wait for a writer.
-    Fd fd(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.valid())
+    auto fd = std::make_shared<UniqueFd>(
+        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd->valid())
         return errno == ELOOP ? ReadOutcome::SymbolicLink : ReadOutcome::CannotOpen;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
+    if (::fstat(fd->get(), &st) != 0)
         return ReadOutcome::CannotOpen;
     if (!S_ISREG(st.st_mode))
         return ReadOutcome::NotAFile;
@@ -75,13 +154,14 @@ ReadOutcome FileRenewal::ReadFile(const QString& path, QByteArray& bytes, FileSn
     snapshot.mode = st.st_mode;
     snapshot.owner = st.st_uid;
     snapshot.group = st.st_gid;
+    snapshot.opened = fd;
 
     bytes.resize(qsizetype(st.st_size));
     qsizetype done = 0;
     for (;;) {
         if (done == bytes.size())
             bytes.resize(done + 65536);  // the file grew since fstat; read to its end
-        const ssize_t n = ::read(fd.get(), bytes.data() + done, size_t(bytes.size() - done));
+        const ssize_t n = ::read(fd->get(), bytes.data() + done, size_t(bytes.size() - done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -93,6 +173,10 @@ ReadOutcome FileRenewal::ReadFile(const QString& path, QByteArray& bytes, FileSn
         done += n;
     }
     bytes.resize(done);
+    // What was read is what the later checks compare against.
+    snapshot.size = off_t(done);
+    if (::fstat(fd->get(), &st) == 0)
+        snapshot.modified = st.st_mtim;
     return ReadOutcome::Read;
 }
 
@@ -111,48 +195,79 @@ int FileRenewal::writeAll(int fd, const char* data, size_t size)
     return 0;
 }
 
-int FileRenewal::linkFile(const QByteArray& from, const QByteArray& to)
+int FileRenewal::linkOpened(int fd, int toFolder, const char* to)
 {
-    return ::link(from.constData(), to.constData()) == 0 ? 0 : errno;
+    // The open file's entry in /proc names the inode itself, not whatever its name holds now.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, self.constData(), toFolder, to, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
-int FileRenewal::renameFile(const QByteArray& from, const QByteArray& to)
+int FileRenewal::exchange(int folder, const char* a, const char* b)
 {
-    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+    return ::renameat2(folder, a, folder, b, RENAME_EXCHANGE) == 0 ? 0 : errno;
 }
 
-int FileRenewal::writeTemporary(const QByteArray& path, const QByteArray& content,
-                                const FileSnapshot& snapshot)
+int FileRenewal::renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to)
 {
-    Fd fd(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!fd.valid())
-        return errno;
-    int error = writeAll(fd.get(), content.constData(), size_t(content.size()));
-    if (error == 0)
-        error = carryOverAttributes(fd.get(), snapshot);
-    if (error == 0 && mSyncData && ::fdatasync(fd.get()) != 0)
-        error = errno;
-    const int closeError = fd.close();
-    if (error == 0)
-        error = closeError;
-    if (error != 0)
-        ::unlink(path.constData());
+    return ::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
+}
+
+int FileRenewal::linkName(int fromFolder, const char* from, int toFolder, const char* to)
+{
+    return ::linkat(fromFolder, from, toFolder, to, 0) == 0 ? 0 : errno;
+}
+
+int FileRenewal::renameFile(int fromFolder, const char* from, int toFolder, const char* to)
+{
+    return ::renameat(fromFolder, from, toFolder, to) == 0 ? 0 : errno;
+}
+
+int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& temporary,
+                                const QByteArray& content, const FileSnapshot& snapshot,
+                                ino_t& written)
+{
+    // A name taken by a leftover of an interrupted run is never reused: a number is added.
+    int error = EEXIST;
+    for (int k = 0; error == EEXIST && k < 100; ++k) {
+        temporary = numbered(target.temporary, k);
+        UniqueFd fd(::openat(target.folder, temporary.constData(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!fd.valid()) {
+            error = errno;
+            continue;
+        }
+        error = writeAll(fd.get(), content.constData(), size_t(content.size()));
+        if (error == 0 && carryOverAttributes(fd.get(), snapshot) != 0)
+            error = AttributesLost;
+        if (error == 0 && mSyncData && ::fdatasync(fd.get()) != 0)
+            error = errno;
+        struct stat st {};
+        if (error == 0 && ::fstat(fd.get(), &st) != 0)
+            error = errno;
+        written = st.st_ino;
+        const int closeError = fd.close();
+        if (error == 0)
+            error = closeError;
+        if (error != 0) {
+            ::unlinkat(target.folder, temporary.constData(), 0);
+            return error;
+        }
+    }
     return error;
 }
 
-int FileRenewal::copyBackUp(const QByteArray& from, const QByteArray& copy,
-                            const FileSnapshot& snapshot)
+int FileRenewal::copyBackUp(int copyFolder, const QByteArray& copy, const FileSnapshot& snapshot)
 {
-    Fd in(::open(from.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!in.valid())
-        return errno;
-    Fd out(::open(copy.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    UniqueFd out(::openat(copyFolder, copy.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out.valid())
         return errno;
+    // The copy is made from the inode that was read, from its start, and counts only when that
+    // inode is still as it was read afterwards: then it holds exactly the content read.
     int error = 0;
     QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t n = ::read(in.get(), buffer.data(), size_t(buffer.size()));
+    for (off_t offset = 0;;) {
+        const ssize_t n = ::pread(snapshot.opened->get(), buffer.data(), size_t(buffer.size()), offset);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -164,12 +279,15 @@ int FileRenewal::copyBackUp(const QByteArray& from, const QByteArray& copy,
         error = writeAll(out.get(), buffer.constData(), size_t(n));
         if (error != 0)
             break;
+        offset += n;
     }
-    // The copy stands for the old file: same permissions and times. It is always flushed, since
-    // after the rename it is the only place the old content is kept.
-    if (error == 0)
-        error = carryOverAttributes(out.get(), snapshot);
+    if (error == 0 && !unchangedSinceRead(snapshot))
+        error = ESTALE;
+    // The copy stands for the old file: same permissions, attributes (where the backup's file
+    // system keeps them) and times. It is always flushed, since after the renewal it is the only
+    // place the old content is kept.
     if (error == 0) {
+        carryOverAttributes(out.get(), snapshot);
         const timespec times[2] = {snapshot.accessed, snapshot.modified};
         (void)::futimens(out.get(), times);
         if (::fsync(out.get()) != 0)
@@ -179,90 +297,178 @@ int FileRenewal::copyBackUp(const QByteArray& from, const QByteArray& copy,
     if (error == 0)
         error = closeError;
     if (error != 0)
-        ::unlink(copy.constData());
+        ::unlinkat(copyFolder, copy.constData(), 0);
     return error;
 }
 
-int FileRenewal::placeWithoutOverwrite(const QByteArray& from, const QByteArray& to)
+int FileRenewal::placeWithoutOverwrite(int folder, const QByteArray& from, const QByteArray& to)
 {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+    struct stat placed {};
+    if (::fstatat(folder, from.constData(), &placed, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
-    // File systems without that kind of rename: a hard link refuses an existing name as well.
-    int error = linkFile(from, to);
-    if (error == 0) {
-        ::unlink(from.constData());
-        return 0;
+    int error = renameNoReplace(folder, from.constData(), folder, to.constData());
+    if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
+        // File systems without that kind of rename: a hard link refuses an existing name as well.
+        error = linkName(folder, from.constData(), folder, to.constData());
+        if (error == 0) {
+            ::unlinkat(folder, from.constData(), 0);
+        } else if (error != EEXIST) {
+            // Neither: test the name, then rename.
+            struct stat st {};
+            if (::fstatat(folder, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+                return EEXIST;
+            error = renameFile(folder, from.constData(), folder, to.constData());
+        }
     }
-    if (error == EEXIST)
+    // A rename reported as failed may have happened all the same (network file systems answer a
+    // repeated request with an error): what the name holds decides.
+    if (error != 0 && error != EEXIST && nameHolds(folder, to, placed.st_dev, placed.st_ino))
+        error = 0;
+    return error;
+}
+
+int FileRenewal::makeBackUp(const RenewalTarget& target, const FileSnapshot& snapshot, bool& copied)
+{
+    copied = false;
+    int error = linkOpened(snapshot.opened->get(), target.backUpFolder, target.backUp.constData());
+    if (error == 0) {
+        if (unchangedSinceRead(snapshot))
+            return 0;
+        // Written to in place since it was read: the backup would not be the content read.
+        if (namesOf(snapshot) > 1)
+            ::unlinkat(target.backUpFolder, target.backUp.constData(), 0);
+        return ESTALE;
+    }
+    if (error != EXDEV && error != EPERM && error != ENOTSUP && error != EMLINK &&
+        error != ENOENT)
         return error;
-    // Neither: test the name, then rename.
+    // No second name for the same file here: a finished copy takes the backup name.
+    copied = true;
+    QByteArray copy;
+    error = EEXIST;
+    for (int k = 0; error == EEXIST && k < 100; ++k) {
+        copy = numbered(target.backUpCopy, k);
+        error = copyBackUp(target.backUpFolder, copy, snapshot);
+    }
+    if (error != 0)
+        return error;
+    error = placeWithoutOverwrite(target.backUpFolder, copy, target.backUp);
+    if (error != 0) {
+        ::unlinkat(target.backUpFolder, copy.constData(), 0);
+        return error;
+    }
+    // The backup's name must be on the disk before the new content takes the file's name.
+    return ::fsync(target.backUpFolder) == 0 ? 0 : errno;
+}
+
+void FileRenewal::undo(const RenewalTarget& target, const QByteArray& temporary,
+                       const FileSnapshot& snapshot, bool copied)
+{
+    ::unlinkat(target.folder, temporary.constData(), 0);
+    // The backup goes unless it is the only copy of the old content left.
     struct stat st {};
-    if (::lstat(to.constData(), &st) == 0)
-        return EEXIST;
-    return renameFile(from, to);
+    if (::fstatat(target.backUpFolder, target.backUp.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    const bool isTheOldFile = st.st_dev == snapshot.device && st.st_ino == snapshot.inode;
+    const bool oldFileElsewhere = isTheOldFile ? namesOf(snapshot) > 1 : namesOf(snapshot) > 0;
+    if ((isTheOldFile || copied) && oldFileElsewhere)
+        ::unlinkat(target.backUpFolder, target.backUp.constData(), 0);
+}
+
+RenewOutcome FileRenewal::takeName(const RenewalTarget& target, const QByteArray& temporary,
+                                   ino_t written, const FileSnapshot& snapshot, bool copied)
+{
+    const dev_t device = snapshot.device;
+    int error = exchange(target.folder, temporary.constData(), target.name.constData());
+    if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
+        // No exchange on this file system: a last look, then a plain rename over the name.
+        if (!nameHolds(target.folder, target.name, device, snapshot.inode) ||
+            !unchangedSinceRead(snapshot)) {
+            undo(target, temporary, snapshot, copied);
+            return RenewOutcome::ChangedMeanwhile;
+        }
+        error = renameFile(target.folder, temporary.constData(), target.folder,
+                           target.name.constData());
+        if (error != 0 && !nameHolds(target.folder, target.name, device, written)) {
+            undo(target, temporary, snapshot, copied);
+            return RenewOutcome::WriteFailed;
+        }
+        return RenewOutcome::Renewed;
+    }
+    // An exchange reported as failed may have happened: what the name holds decides.
+    if (error != 0 && !nameHolds(target.folder, target.name, device, written)) {
+        if (nameHolds(target.folder, temporary, device, written))
+            undo(target, temporary, snapshot, copied);
+        return RenewOutcome::WriteFailed;
+    }
+    // The name holds the new content; the temporary name must hold the file that was read.
+    if (!nameHolds(target.folder, temporary, device, snapshot.inode) ||
+        !unchangedSinceRead(snapshot)) {
+        // Someone else's content: it gets its name back, and ours goes.
+        if (exchange(target.folder, temporary.constData(), target.name.constData()) == 0 ||
+            nameHolds(target.folder, temporary, device, written))
+            undo(target, temporary, snapshot, copied);
+        return RenewOutcome::ChangedMeanwhile;
+    }
+    ::unlinkat(target.folder, temporary.constData(), 0);
+    return RenewOutcome::Renewed;
+}
+
+RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray& newContent,
+                                  const FileSnapshot& snapshot)
+{
+    if (!snapshot.opened || !snapshot.opened->valid())
+        return RenewOutcome::WriteFailed;
+    struct stat st {};
+    if (::fstatat(target.backUpFolder, target.backUp.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return RenewOutcome::BackUpNameTaken;
+    // A file the user marked read-only, or may not write, is not the run's to replace; root
+    // would be allowed by access(), so a file without any write bit is refused explicitly.
+    if ((snapshot.mode & 0222) == 0 ||
+        ::faccessat(target.folder, target.name.constData(), W_OK, AT_EACCESS) != 0)
+        return RenewOutcome::NotWritable;
+    if (!nameHolds(target.folder, target.name, snapshot.device, snapshot.inode) ||
+        !unchangedSinceRead(snapshot))
+        return RenewOutcome::ChangedMeanwhile;
+
+    // 1-2. The new content, complete, under the temporary name.
+    QByteArray temporary;
+    ino_t written = 0;
+    const int writeError = writeTemporary(target, temporary, newContent, snapshot, written);
+    if (writeError == AttributesLost)
+        return RenewOutcome::AttributesNotKept;
+    if (writeError != 0)
+        return RenewOutcome::WriteFailed;
+
+    // 3. The old content as the backup.
+    bool copied = false;
+    const int backUpError = makeBackUp(target, snapshot, copied);
+    if (backUpError != 0) {
+        ::unlinkat(target.folder, temporary.constData(), 0);
+        if (backUpError == ESTALE)
+            return RenewOutcome::ChangedMeanwhile;
+        return backUpError == EEXIST ? RenewOutcome::BackUpNameTaken : RenewOutcome::BackUpFailed;
+    }
+
+    // 4-5. The new content takes the file's name.
+    return takeName(target, temporary, written, snapshot, copied);
 }
 
 RenewOutcome FileRenewal::Renew(const RenewalPaths& paths, const QByteArray& newContent,
                                 const FileSnapshot& snapshot)
 {
-    const QByteArray file = QFile::encodeName(paths.file);
-    const QByteArray backUp = QFile::encodeName(paths.backUp);
-
-    struct stat st {};
-    if (::lstat(backUp.constData(), &st) == 0)
-        return RenewOutcome::BackUpNameTaken;
-
-    // 1. The new content, complete, under the temporary name. A crash here leaves the old file
-    //    alone and at most a temporary file, which no run takes for a target. A name taken by
-    //    such a leftover is never reused: a number is added instead.
-    QByteArray temporary = QFile::encodeName(paths.temporary);
-    int written = writeTemporary(temporary, newContent, snapshot);
-    for (int k = 1; written == EEXIST && k < 100; ++k) {
-        temporary = QFile::encodeName(paths.temporary + QLatin1Char('.') + QString::number(k));
-        written = writeTemporary(temporary, newContent, snapshot);
-    }
-    if (written != 0)
+    const FolderHandle folder = folderOf(paths.file);
+    const FolderHandle backUpFolder = folderOf(paths.backUp);
+    if (!folder.valid() || !backUpFolder.valid())
         return RenewOutcome::WriteFailed;
-
-    // The file must still be the one that was read.
-    if (::lstat(file.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        st.st_dev != snapshot.device || st.st_ino != snapshot.inode ||
-        st.st_size != snapshot.size || !sameTime(st.st_mtim, snapshot.modified)) {
-        ::unlink(temporary.constData());
-        return RenewOutcome::ChangedMeanwhile;
-    }
-
-    // 2. The old file becomes the backup: a second name for the same file where possible, else a
-    //    finished copy that takes the backup name in one step. A crash after this leaves the old
-    //    content under both names.
-    int error = linkFile(file, backUp);
-    if (error == EXDEV || error == EPERM || error == ENOTSUP || error == EMLINK) {
-        QByteArray copy = QFile::encodeName(paths.backUpCopy);
-        error = copyBackUp(file, copy, snapshot);
-        for (int k = 1; error == EEXIST && k < 100; ++k) {
-            copy = QFile::encodeName(paths.backUpCopy + QLatin1Char('.') + QString::number(k));
-            error = copyBackUp(file, copy, snapshot);
-        }
-        if (error == 0) {
-            error = placeWithoutOverwrite(copy, backUp);
-            if (error != 0)
-                ::unlink(copy.constData());
-        }
-    }
-    if (error != 0) {
-        ::unlink(temporary.constData());
-        return error == EEXIST ? RenewOutcome::BackUpNameTaken : RenewOutcome::BackUpFailed;
-    }
-
-    // 3. The new content takes the file's name in one step.
-    if (renameFile(temporary, file) != 0) {
-        ::unlink(backUp.constData());
-        ::unlink(temporary.constData());
-        return RenewOutcome::WriteFailed;
-    }
-    return RenewOutcome::Renewed;
+    RenewalTarget target;
+    target.folder = folder.fd();
+    target.name = lastPiece(paths.file);
+    target.temporary = lastPiece(paths.temporary);
+    target.backUpFolder = backUpFolder.fd();
+    target.backUp = lastPiece(paths.backUp);
+    target.backUpCopy = lastPiece(paths.backUpCopy);
+    return RenewAt(target, newContent, snapshot);
 }
 
 }  // namespace tralex

@@ -1,23 +1,57 @@
 #pragma once
 // Reading a target file and putting its new content in place without ever losing the old one.
 //
-// The new content is written to a temporary file in the file's own folder; the old file then
-// becomes the backup (a hard link to the very same file when the backup lies on the same file
-// system, otherwise a complete copy that is given the backup name only when it is finished), and
-// finally the temporary file is renamed over the old name. At every moment the file's own name
-// holds either the old or the new content, and when it holds the new content the backup holds the
-// old. A failure at any step removes what the step before created and leaves the old file as it
-// was. An existing backup name is never overwritten.
+// The file is read through a descriptor that stays open until the renewal is over, so every
+// later step can check that it still deals with the very file (inode) that was read. The new
+// content is written to a temporary file in the file's own folder, carrying the old file's owner,
+// permission bits, extended attributes and ACLs. The old file then becomes the backup: a second
+// name for the inode that was read where the backup lies on the same file system, otherwise a
+// complete, flushed copy of that inode that takes the backup name only when it is finished (and
+// whose name is flushed too). Finally the temporary file and the file exchange names in one step,
+// and the name swapped out must be the inode that was read, unchanged; if it is not, someone else
+// renewed or edited the file meanwhile, and the names are exchanged back and the file is reported.
+// All names are looked up relative to folders already opened.
+//
+// What is on disk after a power cut or a kill at each step (file F, temporary T, backup B):
+//
+//   step                              F holds   T holds   B holds
+//   1. T written (not yet complete)   old       part      -
+//   2. T complete                     old       new       -
+//   3. B made (link, or copy placed)  old       new       old
+//   4. T and F exchanged              new       old       old
+//   5. T removed                      new       -         old
+//
+// A copied backup is written under a temporary name of its own in the backup folder before
+// step 3; a crash leaves it there, complete or not, never under the backup name. T and the copy's
+// temporary name have the renewal form, which no run takes for a target. So F always holds the
+// old or the new content, and whenever it holds the new one, B holds the old.
 #include <QByteArray>
 #include <QString>
 
 #include <sys/types.h>
 #include <ctime>
+#include <memory>
 
 namespace tralex {
 
-// What a file looked like when it was read; used to keep its permissions and to notice a change
-// made behind the engine's back.
+// Closes a descriptor when it goes out of scope.
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : mFd(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int get() const { return mFd; }
+    bool valid() const { return mFd >= 0; }
+    // Closes now and reports a failed close (which can be the first sign of a full disk).
+    int close();
+    void reset();
+
+private:
+    int mFd;
+};
+
+// What a file looked like when it was read, and the file itself, still open.
 struct FileSnapshot {
     dev_t device = 0;
     ino_t inode = 0;
@@ -27,6 +61,7 @@ struct FileSnapshot {
     mode_t mode = 0;
     uid_t owner = 0;
     gid_t group = 0;
+    std::shared_ptr<UniqueFd> opened;
 };
 
 enum class ReadOutcome {
@@ -40,11 +75,13 @@ enum class RenewOutcome {
     Renewed,
     BackUpNameTaken,   // a file of the backup name exists already
     BackUpFailed,      // the backup could not be made
-    WriteFailed,       // the temporary file could not be written, or not renamed into place
+    WriteFailed,       // the temporary file could not be written, or not put in place
     ChangedMeanwhile,  // the file was changed or replaced after it was read
+    NotWritable,       // the running user may not write the file, or it has no write bit at all
+    AttributesNotKept, // its extended attributes or ACLs cannot be given to the new file
 };
 
-// The four names of one renewal.
+// The names of one renewal, as paths.
 struct RenewalPaths {
     QString file;        // the target file
     QString temporary;   // the new content, before it takes the file's name (same folder)
@@ -52,37 +89,61 @@ struct RenewalPaths {
     QString backUpCopy;  // a copied backup, before it takes the backup name (backup's folder)
 };
 
+// The same names in folders already opened.
+struct RenewalTarget {
+    int folder = -1;        // the file's folder
+    QByteArray name;
+    QByteArray temporary;   // in the file's folder
+    int backUpFolder = -1;  // may be the file's folder
+    QByteArray backUp;
+    QByteArray backUpCopy;  // in the backup folder; must differ from temporary
+};
+
 class FileRenewal {
 public:
     virtual ~FileRenewal();
 
-    // Reads a whole regular file; a symbolic link is not followed.
+    // Reads a whole regular file; a symbolic link is not followed. The snapshot keeps it open.
     static ReadOutcome ReadFile(const QString& path, QByteArray& bytes, FileSnapshot& snapshot);
+    static ReadOutcome ReadFileAt(int folder, const QByteArray& name, QByteArray& bytes,
+                                  FileSnapshot& snapshot);
 
-    // Puts newContent in place of the file as described above.
+    // Puts newContent in place of the file read into snapshot, as described above.
     RenewOutcome Renew(const RenewalPaths& paths, const QByteArray& newContent,
                        const FileSnapshot& snapshot);
+    RenewOutcome RenewAt(const RenewalTarget& target, const QByteArray& newContent,
+                         const FileSnapshot& snapshot);
 
     // Whether the new content is flushed to the disk before it takes the file's name. Off by
     // default: the old content is never written to (the backup is the old file itself, and a
-    // copied backup is always flushed), so a power failure cannot lose it; ext4 flushes a file
-    // that replaces another by a rename before the rename itself. Flushing every file doubles
-    // the time of a run on this kind of disk; turn it on for file systems that give no such
-    // ordering.
+    // copied backup is always flushed), so a power failure cannot lose it, and a run flushes each
+    // file system it wrote to once at its end. Flushing every file doubles the time of a run on
+    // this kind of disk; turn it on for file systems that give no ordering of writes and renames.
     void setSyncData(bool value) { mSyncData = value; }
 
 protected:
     // The steps that touch the disk. Each returns 0 or an errno value; a test double overrides
-    // them to make a step fail as a full disk or a vanished folder would.
+    // them to make a step fail as a full disk, a vanished folder or a network file system would.
     virtual int writeAll(int fd, const char* data, size_t size);
-    virtual int linkFile(const QByteArray& from, const QByteArray& to);
-    virtual int renameFile(const QByteArray& from, const QByteArray& to);
+    // Gives the open file (the inode that was read) a further name.
+    virtual int linkOpened(int fd, int toFolder, const char* to);
+    // Exchanges two names of one folder in one step.
+    virtual int exchange(int folder, const char* a, const char* b);
+    // The three ways to give a file a name that is not taken yet, tried in this order.
+    virtual int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to);
+    virtual int linkName(int fromFolder, const char* from, int toFolder, const char* to);
+    virtual int renameFile(int fromFolder, const char* from, int toFolder, const char* to);
 
 private:
-    int writeTemporary(const QByteArray& path, const QByteArray& content,
-                       const FileSnapshot& snapshot);
-    int copyBackUp(const QByteArray& from, const QByteArray& copy, const FileSnapshot& snapshot);
-    int placeWithoutOverwrite(const QByteArray& from, const QByteArray& to);
+    int writeTemporary(const RenewalTarget& target, QByteArray& temporary,
+                       const QByteArray& content, const FileSnapshot& snapshot, ino_t& written);
+    int makeBackUp(const RenewalTarget& target, const FileSnapshot& snapshot, bool& copied);
+    int copyBackUp(int copyFolder, const QByteArray& copy, const FileSnapshot& snapshot);
+    int placeWithoutOverwrite(int folder, const QByteArray& from, const QByteArray& to);
+    RenewOutcome takeName(const RenewalTarget& target, const QByteArray& temporary,
+                          ino_t written, const FileSnapshot& snapshot, bool copied);
+    void undo(const RenewalTarget& target, const QByteArray& temporary,
+              const FileSnapshot& snapshot, bool copied);
 
     bool mSyncData = false;
 };

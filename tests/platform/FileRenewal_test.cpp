@@ -10,7 +10,11 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace tralex;
@@ -33,13 +37,17 @@ protected:
         }
         return FileRenewal::writeAll(fd, data, size);
     }
-    int linkFile(const QByteArray& from, const QByteArray& to) override
+    int linkOpened(int fd, int toFolder, const char* to) override
     {
-        return linkError != 0 ? linkError : FileRenewal::linkFile(from, to);
+        return linkError != 0 ? linkError : FileRenewal::linkOpened(fd, toFolder, to);
     }
-    int renameFile(const QByteArray& from, const QByteArray& to) override
+    int exchange(int folder, const char* a, const char* b) override
     {
-        return renameError != 0 ? renameError : FileRenewal::renameFile(from, to);
+        return renameError != 0 ? renameError : FileRenewal::exchange(folder, a, b);
+    }
+    int renameFile(int fromFolder, const char* from, int toFolder, const char* to) override
+    {
+        return renameError != 0 ? renameError : FileRenewal::renameFile(fromFolder, from, toFolder, to);
     }
 };
 
@@ -98,20 +106,6 @@ TEST(FileRenewal, NewContentInPlaceAndTheOldFileAsBackup)
     EXPECT_EQ(statOf(p.backUp).st_ino, snap.inode);
     EXPECT_EQ(statOf(p.file).st_mode & 07777, 0640u);
     EXPECT_EQ(names(temp.path()), QStringList({"Bk202601010101_a.txt", "a.txt"}));
-}
-
-TEST(FileRenewal, ReadOnlyFileIsRenewedAndStaysReadOnly)
-{
-    test::TempFolder temp;
-    const RenewalPaths p = pathsIn(temp.path(), temp.path());
-    temp.write("a.txt", "old");
-    ::chmod(QFile::encodeName(p.file).constData(), 0444);
-    FileSnapshot snap;
-    ASSERT_TRUE(readSnapshot(p.file, snap));
-    FileRenewal renewal;
-    ASSERT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::Renewed);
-    EXPECT_EQ(readBytes(p.file), "new");
-    EXPECT_EQ(statOf(p.file).st_mode & 07777, 0444u);
 }
 
 TEST(FileRenewal, ExistingBackUpNameIsNeverOverwritten)
@@ -285,4 +279,239 @@ TEST(FileRenewal, ReadsOnlyRegularFilesAndNeverFollowsLinks)
     EXPECT_EQ(FileRenewal::ReadFile(temp.file("folder.txt"), bytes, snap), ReadOutcome::NotAFile);
     EXPECT_EQ(FileRenewal::ReadFile(temp.file("pipe.txt"), bytes, snap), ReadOutcome::NotAFile);
     EXPECT_EQ(FileRenewal::ReadFile(temp.file("missing.txt"), bytes, snap), ReadOutcome::CannotOpen);
+}
+
+namespace {
+
+// Runs a renewal as the unprivileged user "nobody" in a child process; the outcome, or -1 when
+// the child could not become that user.
+int renewAsNobody(const RenewalPaths& p, const FileSnapshot& snap)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(255);
+        FileRenewal renewal;
+        ::_exit(int(renewal.Renew(p, "new", snap)));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+}
+
+// Calls a hook at one step of a renewal, as another program acting at that moment would.
+class Meddling : public FailingRenewal {
+public:
+    std::function<void()> duringCopy, beforeExchange;
+    bool lie = false;  // renames happen but report a failure, as a network file system may
+
+protected:
+    int writeAll(int fd, const char* data, size_t size) override
+    {
+        if (++writes == 2 && duringCopy)
+            duringCopy();
+        return FailingRenewal::writeAll(fd, data, size);
+    }
+    int exchange(int folder, const char* a, const char* b) override
+    {
+        if (++exchanges == 1 && beforeExchange)
+            beforeExchange();
+        const int error = FailingRenewal::exchange(folder, a, b);
+        return lie && error == 0 ? EIO : error;
+    }
+    int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to) override
+    {
+        if (noReplaceError != 0)
+            return noReplaceError;
+        const int error = FileRenewal::renameNoReplace(fromFolder, from, toFolder, to);
+        return lie && error == 0 ? EIO : error;
+    }
+    int linkName(int fromFolder, const char* from, int toFolder, const char* to) override
+    {
+        return linkNameError != 0 ? linkNameError : FileRenewal::linkName(fromFolder, from, toFolder, to);
+    }
+
+public:
+    int noReplaceError = 0, linkNameError = 0;
+
+private:
+    int writes = 0, exchanges = 0;
+};
+
+}  // namespace
+
+// A file that its user marked read-only (no write bit at all, which root's access() would not
+// refuse), or that the running user may not write, is refused and nothing is left behind: no
+// backup link to another user's file in a folder everyone may write to.
+TEST(FileRenewal, FileTheUserMayNotWriteIsRefused)
+{
+    const struct {
+        const char* what;
+        mode_t mode;
+        bool asNobody;
+    } cases[] = {{"no write bit", 0444, false}, {"another user's file", 0644, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.asNobody && ::geteuid() != 0)
+            continue;  // only root can act as another user here
+        test::TempFolder temp;
+        ASSERT_EQ(::chmod(QFile::encodeName(temp.path()).constData(), 01777), 0);
+        const RenewalPaths p = pathsIn(temp.path(), temp.path());
+        temp.write("a.txt", "old");
+        ::chmod(QFile::encodeName(p.file).constData(), c.mode);
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        FileRenewal renewal;
+        const int outcome = c.asNobody ? renewAsNobody(p, snap) : int(renewal.Renew(p, "new", snap));
+        EXPECT_EQ(outcome, int(RenewOutcome::NotWritable));
+        EXPECT_EQ(readBytes(p.file), "old");
+        EXPECT_EQ(statOf(p.file).st_ino, snap.inode);
+        EXPECT_EQ(names(temp.path()), QStringList({"a.txt"}));
+    }
+}
+
+// Another program's change made after the file was read is never overwritten: the file keeps
+// it, the renewal reports it, and no backup of this renewal is left to pass for the old content.
+TEST(FileRenewal, ChangesMadeMeanwhileAreKept)
+{
+    const struct {
+        const char* what;
+        bool copied;  // backup in another folder, copied as across file systems
+        bool inPlace; // appended to the file itself, else replaced by another renewal
+        bool duringCopy;
+    } cases[] = {
+        {"another renewal just before the last step", false, false, false},
+        {"appended in place just before the last step", false, true, false},
+        {"appended while the backup is copied", true, true, true},
+        {"another renewal after the backup was copied", true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        const QString bk = c.copied ? temp.mkdir("bk") : temp.path();
+        const RenewalPaths p = pathsIn(temp.path(), bk);
+        temp.write("a.txt", "old");
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        Meddling renewal;
+        if (c.copied)
+            renewal.linkError = EXDEV;
+        const auto change = [&] {
+            if (c.inPlace) {
+                QFile f(p.file);
+                ASSERT_TRUE(f.open(QIODevice::Append));
+                f.write("+theirs");
+                return;
+            }
+            // As a second run would: the old file becomes its backup, its content takes the name.
+            ASSERT_EQ(::link(QFile::encodeName(p.file).constData(),
+                             QFile::encodeName(temp.file("Bk202601010102_a.txt")).constData()), 0);
+            writeFile(temp.file("other"), "theirs");
+            ASSERT_EQ(::rename(QFile::encodeName(temp.file("other")).constData(),
+                               QFile::encodeName(p.file).constData()), 0);
+        };
+        (c.duringCopy ? renewal.duringCopy : renewal.beforeExchange) = change;
+        EXPECT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::ChangedMeanwhile);
+        EXPECT_EQ(readBytes(p.file), c.inPlace ? "old+theirs" : "theirs");
+        QStringList expected({"a.txt"});
+        if (!c.inPlace)
+            expected.prepend("Bk202601010102_a.txt");
+        if (c.copied) {
+            expected.append("bk");
+            EXPECT_EQ(names(bk), QStringList());
+        }
+        EXPECT_EQ(names(temp.path()), expected);
+    }
+}
+
+// A rename that reports a failure may have happened: the renewal looks at what the names hold
+// and finishes, instead of undoing into a loss.
+TEST(FileRenewal, RenameReportedAsFailedButDone)
+{
+    for (const bool copied : {false, true}) {
+        SCOPED_TRACE(copied ? "copied backup" : "linked backup");
+        test::TempFolder temp;
+        const QString bk = copied ? temp.mkdir("bk") : temp.path();
+        const RenewalPaths p = pathsIn(temp.path(), bk);
+        temp.write("a.txt", "old");
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        Meddling renewal;
+        renewal.lie = true;
+        if (copied)
+            renewal.linkError = EXDEV;
+        EXPECT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::Renewed);
+        EXPECT_EQ(readBytes(p.file), "new");
+        EXPECT_EQ(readBytes(p.backUp), "old");
+        EXPECT_EQ(names(bk), QStringList({"Bk202601010101_a.txt"}) + (copied ? QStringList() : QStringList({"a.txt"})));
+    }
+}
+
+// A copied backup takes its name without overwriting one, on every file system: where a rename
+// cannot refuse an existing name, a hard link does; where neither exists, the name is tested.
+TEST(FileRenewal, EveryWayOfPlacingACopyNeverOverwrites)
+{
+    const struct {
+        int noReplace, linkName;
+        bool taken;
+    } cases[] = {{EINVAL, 0, false}, {EINVAL, EPERM, false}, {EINVAL, 0, true}, {EINVAL, EPERM, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.linkName << (c.taken ? " taken" : " free"));
+        test::TempFolder temp;
+        const QString bk = temp.mkdir("bk");
+        const RenewalPaths p = pathsIn(temp.path(), bk);
+        temp.write("a.txt", "old");
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        Meddling renewal;
+        renewal.linkError = EXDEV;
+        renewal.noReplaceError = c.noReplace;
+        renewal.linkNameError = c.linkName;
+        if (c.taken)
+            renewal.duringCopy = [&] { writeFile(p.backUp, "someone's backup"); };
+        EXPECT_EQ(renewal.Renew(p, "new", snap),
+                  c.taken ? RenewOutcome::BackUpNameTaken : RenewOutcome::Renewed);
+        EXPECT_EQ(readBytes(p.file), c.taken ? "old" : "new");
+        EXPECT_EQ(readBytes(p.backUp), c.taken ? "someone's backup" : "old");
+        EXPECT_EQ(names(bk), QStringList({"Bk202601010101_a.txt"}));
+    }
+}
+
+// Extended attributes and ACLs reach the new file: an ACL entry that lets a colleague write the
+// file still does after the run.
+TEST(FileRenewal, ExtendedAttributesAndAclsCarryOver)
+{
+    test::TempFolder temp;
+    const RenewalPaths p = pathsIn(temp.path(), temp.path());
+    temp.write("a.txt", "old");
+    ::chmod(QFile::encodeName(p.file).constData(), 0644);
+    // An access ACL in the kernel's format: the owner rw, user 1234 rw, the group r, mask rw,
+    // others r.
+    QByteArray acl;
+    const auto put = [&acl](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            acl.append(char((v >> (8 * i)) & 0xFF));
+    };
+    put(2, 4);
+    for (const auto& [tag, perm, id] : {std::tuple{1u, 6u, ~0u}, {2u, 6u, 1234u}, {4u, 4u, ~0u},
+                                        {0x10u, 6u, ~0u}, {0x20u, 4u, ~0u}}) {
+        put(tag, 2);
+        put(perm, 2);
+        put(id, 4);
+    }
+    const QByteArray file = QFile::encodeName(p.file);
+    if (::setxattr(file.constData(), "user.tralex", "kept", 4, 0) != 0 ||
+        ::setxattr(file.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) != 0)
+        GTEST_SKIP() << "no extended attributes or ACLs here";
+    FileSnapshot snap;
+    ASSERT_TRUE(readSnapshot(p.file, snap));
+    FileRenewal renewal;
+    ASSERT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::Renewed);
+    for (const auto& [name, value] : {std::pair<const char*, QByteArray>{"user.tralex", "kept"},
+                                      {"system.posix_acl_access", acl}}) {
+        QByteArray got(256, '\0');
+        const ssize_t n = ::getxattr(file.constData(), name, got.data(), size_t(got.size()));
+        EXPECT_EQ(got.left(std::max<ssize_t>(n, 0)), value) << name;
+    }
+    EXPECT_EQ(readBytes(p.file), "new");
 }
