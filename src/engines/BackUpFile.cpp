@@ -1,5 +1,6 @@
 #include "engines/BackUpFile.h"
 
+#include "platform/FolderHandle.h"
 #include "platform/ProgramError.h"
 
 #include <QDir>
@@ -70,7 +71,7 @@ QString BackUpFilePath(const QString& backUpPath, const QString& folder, const Q
                        const QString& stamp, bool createFolders, const QString& source)
 {
     const QString target = BackUpFolder(backUpPath, folder);
-    if (createFolders && !backUpPath.isEmpty() && !QDir().mkpath(target))
+    if (createFolders && !backUpPath.isEmpty() && !MakeFolderChain(target))
         throw ProgramError(source, QStringLiteral("バックアップフォルダを作成できません"));
     return target + BackUpName(name, stamp);
 }

@@ -27,7 +27,7 @@ bool HasRenewalForm(const QString& name);
 QString BackUpFolder(const QString& backUpPath, const QString& folder);
 
 // The full path of the backup of folder + name. With a backup folder the mirrored chain is
-// created first when createFolders is true; a folder that cannot be created raises a
+// created first when createFolders is true, each folder made flushed into its parent; a folder that cannot be created raises a
 // ProgramError with `source` and "バックアップフォルダを作成できません".
 QString BackUpFilePath(const QString& backUpPath, const QString& folder, const QString& name,
                        const QString& stamp, bool createFolders, const QString& source);

@@ -1,3 +1,24 @@
+// The text engine's run, file by file.
+//
+// The folders of the run are listed first (level by level, through folder descriptors), then each
+// folder is opened again from its parent and its files of the type are handled one after another:
+//   1. read: the whole file through a descriptor relative to its folder, no link followed; the
+//      descriptor stays open until the file is renewed, so every later check is about this inode;
+//   2. prefilter: a file whose bytes hold no find text (four-byte sequences, ASCII case folded
+//      with the case option) is passed over without being decoded;
+//   3. detection: byte order mark, else UTF-8, else Windows-31J; a file that is none of these is
+//      reported, never written;
+//   4. byte path or text path: UTF-8 and Windows-31J files get the pairs applied to their bytes
+//      (ByteReplacer); UTF-16 files, and files where the byte path declines, are decoded, replaced
+//      pair after pair (ReplaceText) and encoded again, keeping the bytes that do not survive a
+//      round trip. The two paths give the same bytes whenever the byte path takes the file on: it
+//      declines where a find text holds a character with two Windows-31J codes or half a surrogate
+//      pair, where the case option meets a letter with case outside ASCII in a pair or ı or ſ in
+//      the file, where the retry option meets a replace text with a two-code character, and where
+//      a replace text the encoding cannot hold would be inserted;
+//   5. renewal (FileRenewal): the new content under a temporary name, the old inode as backup,
+//      and an exchange of names that is undone if someone else changed the file meanwhile.
+// Each file system written to is flushed once at the end of the run.
 #include "engines/clsTextTralex.h"
 
 #include "engines/BackUpFile.h"
@@ -7,7 +28,7 @@
 #include "platform/ProgramError.h"
 #include "services/basMake.h"
 #include "services/basPathControl.h"
-#include "services/basPathSearch.h"
+#include "services/FolderWalk.h"
 #include "services/clsFindFile.h"
 
 #include <QCoreApplication>
@@ -16,8 +37,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <new>
 
 namespace tralex {
 
@@ -39,6 +59,12 @@ const QString ReasonBackUpTaken = QStringLiteral("バックアップファイル
 const QString ReasonBackUpFailed = QStringLiteral("バックアップファイルを作成できません");
 const QString ReasonWriteFailed = QStringLiteral("ファイルを書き込めません");
 const QString ReasonChanged = QStringLiteral("読み込んだ後にファイルが変更されました");
+const QString ReasonNotWritable = QStringLiteral("書き込みが許可されていないファイルです");
+const QString ReasonAttributes = QStringLiteral("拡張属性またはアクセス権を引き継げません");
+const QString ReasonNameNotText = QStringLiteral("名前を文字に変換できません");
+const QString ReasonOutOfMemory = QStringLiteral("メモリが足りません");
+const QString ReasonFolderCannotOpen = QStringLiteral("フォルダを開けません");
+const QString ReasonFolderReplaced = QStringLiteral("一覧を作った後にフォルダが移動または置き換えられました");
 
 QString withSlash(const QString& folder)
 {
@@ -51,14 +77,10 @@ QString crLfAsLf(const QString& text)
     return result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// Whether a path (with or without its final "/") is itself a symbolic link.
-bool isSymbolicLink(const QString& path)
+// Whether an entry is one the run would handle: a target, or in delete mode a backup.
+bool isCandidate(const QString& name, bool deleteMode)
 {
-    QString p = path;
-    while (p.size() > 1 && p.endsWith(QLatin1Char('/')))
-        p.chop(1);
-    struct stat st {};
-    return ::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+    return deleteMode ? HasBackUpForm(name) : !(HasBackUpForm(name) || HasRenewalForm(name));
 }
 
 }  // namespace
@@ -158,73 +180,97 @@ void clsTextTralex::KillBackUpFile()
 
 void clsTextTralex::runFolders(bool deleteMode)
 {
-    // Every folder of the run is known before the first file changes.
-    OrderedList folders;
-    folders.Add(withSlash(mTargetPath));
-    if (mSubFolder)
-        AddSubFolders(folders);
+    // Every folder of the run is known before the first file changes; each is opened again
+    // from its parent when its turn comes, and one that is no longer the folder listed is not
+    // entered.
+    const FolderWalk walk({withSlash(mTargetPath)}, mSubFolder);
+    for (const QString& path : walk.NamesNotText())
+        skip(path, ReasonNameNotText);
     mVisited.clear();
-    for (qsizetype i = 0; i < folders.items().size(); ++i) {
-        const QString& folder = folders.items().at(i);
-        // Folders below the target are never entered through a symbolic link.
-        if (i > 0 && isSymbolicLink(folder))
+    for (qsizetype i = 0; i < walk.Folders().size(); ++i) {
+        const QString& path = walk.Folders().at(i).path;
+        const FolderHandle folder = walk.Open(i);
+        if (!folder.valid()) {
+            skipFolder(path, folder.error());
             continue;
-        if (!SearchFolder(folder, mTargetType, deleteMode))
+        }
+        if (!SearchFolder(folder, path, mTargetType, deleteMode))
             break;
     }
     mVisited.clear();
+    // When the run reports its outcome, what it wrote is on the disk.
+    mFlush.Flush();
 }
 
-bool clsTextTralex::SearchFolder(const QString& folder, const QString& type, bool deleteMode)
+void clsTextTralex::skipFolder(const QString& path, int error)
+{
+    const bool replaced = error == ELOOP || error == ENOTDIR || error == ESTALE || error == ENOENT;
+    skip(path, replaced ? ReasonFolderReplaced : ReasonFolderCannotOpen);
+}
+
+bool clsTextTralex::SearchFolder(const FolderHandle& folder, const QString& path,
+                                 const QString& type, bool deleteMode)
 {
     // A folder reached twice (as a subfolder and as a folder whose own name matches the type)
     // is handled once.
-    struct stat st {};
-    if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+    const std::optional<FileIdentity> identity = folder.Identity();
+    if (!identity || mVisited.contains(*identity))
         return true;
-    const std::pair<quint64, quint64> key{quint64(st.st_dev), quint64(st.st_ino)};
-    if (mVisited.contains(key))
-        return true;
-    mVisited.insert(key);
+    mVisited.insert(*identity);
 
     // The search lists the whole folder when the mask is set, so the backups and temporary
     // files made below never appear in it.
     clsFindFile search;
-    search.setFileMask(JoinPath(folder, QStringLiteral("*.") + type));
+    if (!search.setFileMaskAt(folder.fd(), QStringLiteral("*.") + type)) {
+        skip(path, ReasonFolderCannotOpen);
+        return true;
+    }
     const QString doing = deleteMode ? QStringLiteral(" を削除中...") : QStringLiteral(" を置換中...");
     for (QString name = search.NextFile(); !name.isEmpty(); name = search.NextFile()) {
-        const bool isDir = search.IsDir();
-        const bool isLink = search.IsSymLink();
         emit ExecutionMessage(name + doing);
         if (QCoreApplication::instance())
             QCoreApplication::processEvents();
         if (mStopFlag)
             return false;
-        const QString path = JoinPath(folder, name);
-        if (isLink) {
-            skip(path, ReasonSymbolicLink);
-        } else if (isDir) {
-            if (!SearchFolder(withSlash(path), type, deleteMode))
+        const QString entry = JoinPath(path, name);
+        if (!search.NameIsText()) {
+            // The text name may be another entry's: never touched, only reported (a folder once:
+            // with subfolders the walk has reported it already).
+            if (search.IsDir() ? !mSubFolder : isCandidate(name, deleteMode))
+                skip(search.IsDir() ? withSlash(entry) : entry, ReasonNameNotText);
+        } else if (search.IsSymLink()) {
+            skip(entry, ReasonSymbolicLink);
+        } else if (search.IsDir()) {
+            const FolderHandle child = folder.OpenChild(search.RawName());
+            if (!child.valid())
+                skipFolder(withSlash(entry), child.error());
+            else if (!SearchFolder(child, withSlash(entry), type, deleteMode))
                 return false;
         } else if (deleteMode) {
-            DeleteBackUp(folder, name);
+            DeleteBackUp(folder, path, name, search.RawName());
         } else {
-            ReplaceInFile(folder, name);
+            try {
+                ReplaceInFile(folder, path, name, search.RawName());
+            } catch (const std::bad_alloc&) {
+                // One file too large for the memory left: the others are still handled.
+                skip(entry, ReasonOutOfMemory);
+            }
         }
     }
     return true;
 }
 
-void clsTextTralex::ReplaceInFile(const QString& folder, const QString& name)
+void clsTextTralex::ReplaceInFile(const FolderHandle& folder, const QString& folderPath,
+                                  const QString& name, const QByteArray& rawName)
 {
     // Backups and temporary files, including ones left by an interrupted run, are never targets.
-    if (HasBackUpForm(name) || HasRenewalForm(name) || mPairs.isEmpty())
+    if (!isCandidate(name, false) || mPairs.isEmpty())
         return;
-    const QString path = JoinPath(folder, name);
+    const QString path = JoinPath(folderPath, name);
 
     QByteArray bytes;
     FileSnapshot snapshot;
-    switch (FileRenewal::ReadFile(path, bytes, snapshot)) {
+    switch (FileRenewal::ReadFileAt(folder.fd(), rawName, bytes, snapshot)) {
     case ReadOutcome::Read: break;
     case ReadOutcome::CannotOpen: skip(path, ReasonCannotOpen); return;
     case ReadOutcome::SymbolicLink: skip(path, ReasonSymbolicLink); return;
@@ -254,23 +300,41 @@ void clsTextTralex::ReplaceInFile(const QString& folder, const QString& name)
         return;  // not touched, not listed
 
     const QString stamp = BackUpStamp();
-    RenewalPaths paths;
-    paths.file = path;
-    paths.temporary = JoinPath(folder, RenewalName(name, stamp));
-    try {
-        paths.backUp = BackUpFilePath(mBackUpPath, folder, name, stamp, true, ClassName());
-    } catch (const ProgramError&) {
-        skip(path, ReasonBackUpFolder);
-        return;
+    FolderHandle backUpFolder;
+    if (!mBackUpPath.isEmpty()) {
+        try {
+            BackUpFilePath(mBackUpPath, folderPath, name, stamp, true, ClassName());
+        } catch (const ProgramError&) {
+            skip(path, ReasonBackUpFolder);
+            return;
+        }
+        backUpFolder = FolderHandle::Open(BackUpFolder(mBackUpPath, folderPath));
+        if (!backUpFolder.valid()) {
+            skip(path, ReasonBackUpFolder);
+            return;
+        }
     }
-    paths.backUpCopy = BackUpFolder(mBackUpPath, folder) + RenewalName(name, stamp);
+    RenewalTarget target;
+    target.folder = folder.fd();
+    target.name = rawName;
+    target.temporary = QFile::encodeName(RenewalName(name, stamp));
+    target.backUpFolder = backUpFolder.valid() ? backUpFolder.fd() : folder.fd();
+    target.backUp = QFile::encodeName(BackUpName(name, stamp));
+    // A copied backup's own temporary name, never the new content's, even in the same folder.
+    target.backUpCopy = QFile::encodeName(RenewalName(BackUpName(name, stamp), stamp));
 
-    switch (mRenewal->Renew(paths, bytes, snapshot)) {
-    case RenewOutcome::Renewed: ItemResult()->Add(path); break;
+    switch (mRenewal->RenewAt(target, bytes, snapshot)) {
+    case RenewOutcome::Renewed:
+        ItemResult()->Add(path);
+        mFlush.Note(target.folder);
+        mFlush.Note(target.backUpFolder);
+        break;
     case RenewOutcome::BackUpNameTaken: skip(path, ReasonBackUpTaken); break;
     case RenewOutcome::BackUpFailed: skip(path, ReasonBackUpFailed); break;
     case RenewOutcome::WriteFailed: skip(path, ReasonWriteFailed); break;
     case RenewOutcome::ChangedMeanwhile: skip(path, ReasonChanged); break;
+    case RenewOutcome::NotWritable: skip(path, ReasonNotWritable); break;
+    case RenewOutcome::AttributesNotKept: skip(path, ReasonAttributes); break;
     }
 }
 
@@ -331,19 +395,20 @@ std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncodi
     return total;
 }
 
-void clsTextTralex::DeleteBackUp(const QString& folder, const QString& name)
+void clsTextTralex::DeleteBackUp(const FolderHandle& folder, const QString& folderPath,
+                                 const QString& name, const QByteArray& rawName)
 {
     if (!HasBackUpForm(name))
         return;
-    const QString path = JoinPath(folder, name);
-    struct stat st {};
-    const QByteArray encoded = QFile::encodeName(path);
-    if (::lstat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return;
+    const QString path = JoinPath(folderPath, name);
     // A read-only backup goes all the same: removing a name needs only the folder's permission.
-    if (::unlink(encoded.constData()) != 0)
+    const int error = folder.RemoveFile(rawName);
+    if (error == ENOENT)
+        return;  // gone meanwhile, or not a regular file
+    if (error != 0)
         raise(QStringLiteral("バックアップファイルを削除できません: ") + path);
     ItemResult()->Add(path);
+    mFlush.Note(folder.fd());
 }
 
 }  // namespace tralex

@@ -14,6 +14,8 @@
 #include "engines/TralexEngine.h"
 #include "platform/CodePage.h"
 #include "platform/FileRenewal.h"
+#include "platform/FileSystemFlush.h"
+#include "platform/FolderHandle.h"
 
 #include <QSet>
 #include <QStringList>
@@ -71,10 +73,15 @@ private:
     void LoadTextTypes();
     bool IsTextType(const QString& type) const;
     void runFolders(bool deleteMode);
-    // Returns false when the run was stopped.
-    bool SearchFolder(const QString& folder, const QString& type, bool deleteMode);
-    void ReplaceInFile(const QString& folder, const QString& name);
-    void DeleteBackUp(const QString& folder, const QString& name);
+    // Handles the files of the type in an opened folder (path ending with "/"); returns false
+    // when the run was stopped.
+    bool SearchFolder(const FolderHandle& folder, const QString& path, const QString& type,
+                      bool deleteMode);
+    void ReplaceInFile(const FolderHandle& folder, const QString& path, const QString& name,
+                       const QByteArray& rawName);
+    void DeleteBackUp(const FolderHandle& folder, const QString& path, const QString& name,
+                      const QByteArray& rawName);
+    void skipFolder(const QString& path, int error);
     // Apply the pairs to a file's bytes and leave the result in them. Both return the number of
     // replacements. replaceInBytes works on the bytes as they are and returns nothing when the
     // text has to be decoded instead; replaceInText decodes, replaces and encodes, and returns
@@ -87,8 +94,9 @@ private:
     OrderedListRef mTypes;
     QList<Pair> mPairs;                         // the pair list as split at the start of a run
     FindPrefilter mPrefilter;                    // passes over files no pair can change
-    QSet<std::pair<quint64, quint64>> mVisited;  // folders handled in this run (device, inode)
+    QSet<FileIdentity> mVisited;                 // folders handled in this run
     std::unique_ptr<FileRenewal> mRenewal;
+    FileSystemFlush mFlush;                      // file systems written to in this run
     std::map<int, ByteReplacer> mByteReplacers;  // per encoding and line-break kind, made on use
 };
 

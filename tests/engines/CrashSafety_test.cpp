@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -71,42 +73,52 @@ struct Tally {
     int changed = 0;
 };
 
+// The folder holding the backups of a folder's files: the folder itself, or its mirror under a
+// backup folder.
+QString backUpFolderOf(const QString& folder, const QString& backUpRoot)
+{
+    return backUpRoot.isEmpty() ? folder : backUpRoot + folder.mid(1);
+}
+
 // Checks the invariants on disk; counts the targets that hold their new content.
-Tally checkTargets(const QList<Target>& targets)
+Tally checkTargets(const QList<Target>& targets, const QString& backUpRoot = QString())
 {
     Tally tally;
     QHash<QString, QStringList> listings;  // each folder listed once
     for (const Target& t : targets) {
-        if (!listings.contains(t.folder))
-            listings.insert(t.folder, QDir(t.folder).entryList(QDir::Files));
+        const QString backUps = backUpFolderOf(t.folder, backUpRoot);
+        if (!listings.contains(backUps))
+            listings.insert(backUps, QDir(backUps).entryList(QDir::Files));
         const QByteArray now = readBytes(t.folder + t.name);
         const bool isOld = now == t.before;
         const bool isNew = now == t.after;
         EXPECT_TRUE(isOld || isNew) << "neither old nor new content: " << t.name.toStdString();
         // Every backup of the file holds exactly its old content.
-        int backUps = 0;
-        for (const QString& n : listings.value(t.folder)) {
+        int found = 0;
+        for (const QString& n : listings.value(backUps)) {
             if (HasBackUpForm(n) && n.mid(15) == t.name) {
-                ++backUps;
-                EXPECT_EQ(readBytes(t.folder + n), t.before) << n.toStdString();
+                ++found;
+                EXPECT_EQ(readBytes(backUps + n), t.before) << n.toStdString();
             }
         }
         if (isNew && t.after != t.before) {
-            EXPECT_GE(backUps, 1) << "new content without a backup: " << t.name.toStdString();
+            EXPECT_GE(found, 1) << "new content without a backup: " << t.name.toStdString();
             ++tally.changed;
         } else {
             ++tally.unchanged;
         }
         if (t.after == t.before) {
-            EXPECT_EQ(backUps, 0) << t.name.toStdString();
+            EXPECT_EQ(found, 0) << t.name.toStdString();
         }
     }
     return tally;
 }
 
-// Every name in the tree is a target, a backup of one, or a temporary file of one.
+// Every name in the tree is a target, a backup of one, or a temporary file of either.
 void checkNoStrangers(const QString& root, const QList<Target>& targets)
 {
+    if (root.isEmpty())
+        return;
     QSet<QString> known;
     for (const Target& t : targets)
         known.insert(t.name);
@@ -115,8 +127,11 @@ void checkNoStrangers(const QString& root, const QList<Target>& targets)
         QString name = QFileInfo(it.next()).fileName();
         // A temporary name taken by a leftover gets a number behind it.
         static const QRegularExpression numbered(QStringLiteral("\\.\\d+$"));
-        if (HasRenewalForm(name))
+        if (HasRenewalForm(name)) {
             name.remove(numbered);
+            if (HasBackUpForm(name.mid(20)))
+                name = name.mid(20);  // a copied backup before it takes its name
+        }
         const bool own = known.contains(name) ||
                          (HasBackUpForm(name) && known.contains(name.mid(15))) ||
                          (HasRenewalForm(name) && known.contains(name.mid(20)));
@@ -126,7 +141,10 @@ void checkNoStrangers(const QString& root, const QList<Target>& targets)
 
 }  // namespace
 
-TEST(CrashSafety, KilledRunsNeverLoseAFile)
+namespace {
+
+// backUpRoot: the backup folder of the runs, or empty for backups beside their files.
+void killedRunsNeverLoseAFile(const QString& backUpRoot)
 {
     const QString child = QCoreApplication::applicationDirPath() + "/tralex_crash_child";
     ASSERT_TRUE(QFileInfo(child).isExecutable()) << child.toStdString();
@@ -136,7 +154,8 @@ TEST(CrashSafety, KilledRunsNeverLoseAFile)
 
     auto runChild = [&](const QString& target, int killAfterMicros) {
         QProcess process;
-        process.start(child, {settings.path(), target});
+        process.start(child, backUpRoot.isEmpty() ? QStringList{settings.path(), target}
+                                                : QStringList{settings.path(), target, backUpRoot});
         EXPECT_TRUE(process.waitForStarted(10000));
         if (killAfterMicros >= 0) {
             std::this_thread::sleep_for(std::chrono::microseconds(killAfterMicros));
@@ -156,7 +175,7 @@ TEST(CrashSafety, KilledRunsNeverLoseAFile)
         ASSERT_TRUE(runChild(root.path(), -1));
         wholeRun = timer.nsecsElapsed() / 1000;
         std::printf("one whole run of the child: %.3f s\n", wholeRun / 1e6);
-        const Tally tally = checkTargets(targets);
+        const Tally tally = checkTargets(targets, backUpRoot);
         EXPECT_EQ(tally.unchanged, 48);  // every fifth file holds no find text
         EXPECT_EQ(tally.changed, 192);
     }
@@ -174,32 +193,36 @@ TEST(CrashSafety, KilledRunsNeverLoseAFile)
         int insideThisRound = 0;
         // Several killed runs on the same folder: later runs meet what earlier ones left.
         for (int attempt = 0; attempt < 12 && insideThisRound < 3; ++attempt) {
-            const Tally before = checkTargets(targets);
+            const Tally before = checkTargets(targets, backUpRoot);
             if (before.changed == 192)
                 break;  // nothing is left to do
             const int delay = int(rng() % quint64(std::max<qint64>(wholeRun, 1000)));
             runChild(root.path(), delay);
-            const Tally after = checkTargets(targets);
+            const Tally after = checkTargets(targets, backUpRoot);
             checkNoStrangers(root.path(), targets);
+            checkNoStrangers(backUpRoot, targets);
             if (after.changed > before.changed && after.changed < 192)
                 ++insideThisRound;
             else if (before.changed == 0 && after.changed == 192)
                 wholeRun = wholeRun * 2 / 3;
-            if (HasFailure())
+            if (::testing::Test::HasFailure())
                 return;
         }
         killsInsideRun += insideThisRound;
         // A last run to the end, in this process, finishes the work; temporary files left by
         // the killed runs are passed over.
         clsTextTralex engine;
+        if (!backUpRoot.isEmpty())
+            engine.setBackUpPath(backUpRoot);
         engine.setTargetPath(root.path());
         engine.setTargetType(QStringLiteral("txt"));
         engine.setSubFolder(true);
         engine.AddTarget(QStringLiteral("tralexkey"), QStringLiteral("置換済み"));
         engine.AddTarget(QStringLiteral("second"), QStringLiteral("2nd"));
         engine.TralexGo();
-        const Tally done = checkTargets(targets);
+        const Tally done = checkTargets(targets, backUpRoot);
         checkNoStrangers(root.path(), targets);
+        checkNoStrangers(backUpRoot, targets);
         // A file stays old only when its backup name of this second was taken by a killed run.
         EXPECT_EQ(done.changed + engine.CountSkipped(), 192);
         for (const QString& skipped : engine.ItemSkipped()->items())
@@ -210,4 +233,25 @@ TEST(CrashSafety, KilledRunsNeverLoseAFile)
     }
     // The kills must really have fallen in the middle of runs.
     EXPECT_GE(killsInsideRun, rounds);
+}
+
+}  // namespace
+
+TEST(CrashSafety, KilledRunsNeverLoseAFile)
+{
+    killedRunsNeverLoseAFile(QString());
+}
+
+// The same with the backups copied to another file system, where the copies, their names and
+// the mirror folders must be on the disk before the new contents take the files' names.
+TEST(CrashSafety, KilledRunsWithBackUpsOnAnotherFileSystem)
+{
+    struct stat shm {}, here {};
+    TempFolder probe;
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(QFile::encodeName(probe.path()).constData(), &here) != 0 ||
+        shm.st_dev == here.st_dev || ::access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "no second writable file system";
+    QTemporaryDir backUps(QStringLiteral("/dev/shm/tralex-crash-XXXXXX"));
+    ASSERT_TRUE(backUps.isValid());
+    killedRunsNeverLoseAFile(backUps.path() + QLatin1Char('/'));
 }

@@ -19,8 +19,12 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <functional>
+#include <climits>
+#include <cstdlib>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace tralex;
 using tralex::test::readBytes;
@@ -584,4 +588,162 @@ TEST_F(TextTralexTest, BackUpThatCannotBeDeletedEndsTheRun)
     // Backups deleted before the failure stay deleted and listed; the rest stays.
     EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file("Bk202612061830_a.txt")}));
     EXPECT_TRUE(QFileInfo::exists(data.file("Bk202612061832_a.txt")));
+}
+
+// ---- hostile folders ----
+
+// A folder swapped for a link to another place while the run goes on is never entered: not the
+// folder whose files are being handled, nor one below it that was listed before the swap.
+TEST_F(TextTralexTest, FolderSwappedForALinkDuringTheRunIsNotEntered)
+{
+    TempFolder outside;
+    for (const QString& name : {QStringLiteral("sub/a.txt"), QStringLiteral("sub/deep/c.txt")}) {
+        data.write(name, "abc");
+        outside.write(name.mid(4), "abc");
+    }
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    engine->setSubFolder(true);
+    bool swapped = false;
+    QObject::connect(engine.get(), &TralexEngine::ExecutionMessage, [&](const QString&) {
+        if (std::exchange(swapped, true))
+            return;
+        ASSERT_EQ(::rename(QFile::encodeName(data.file("sub")).constData(),
+                           QFile::encodeName(data.file("moved")).constData()), 0);
+        ASSERT_EQ(::symlink(QFile::encodeName(outside.path()).constData(),
+                            QFile::encodeName(data.file("sub")).constData()), 0);
+    });
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(outside.file("a.txt")), "abc");
+    EXPECT_EQ(readBytes(outside.file("deep/c.txt")), "abc");
+    EXPECT_EQ(names(outside.path()), QStringList({"a.txt", "deep"}));
+    EXPECT_EQ(names(outside.file("deep")), QStringList({"c.txt"}));
+    // The folder that was listed is handled where it now is; the one below it is reported.
+    EXPECT_EQ(readBytes(data.file("moved/a.txt")), "xyz");
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({data.file("sub/deep/") + "\t一覧を作った後にフォルダが移動または置き換えられました"}));
+}
+
+// A name that is not valid UTF-8 is never touched, since its text may name another entry, and
+// it is reported; the real file whose name is that text is handled once.
+TEST_F(TextTralexTest, NamesThatAreNotTextAreReportedAndNeverTouched)
+{
+    const QString real = data.write(QString::fromUtf8("\xEF\xBF\xBD.txt"), "abc");
+    const auto writeRaw = [&](const QByteArray& relative) {
+        const QByteArray full = QFile::encodeName(data.path()) + relative;
+        const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "abc", 3), 3);
+        ::close(fd);
+    };
+    writeRaw("\xFF.txt");
+    ASSERT_EQ(::mkdir((QFile::encodeName(data.path()) + "\xFE").constData(), 0755), 0);
+    writeRaw("\xFE/b.txt");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("abcabc")}});
+    engine->setSubFolder(true);
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(real), "abcabc");
+    EXPECT_EQ(engine->ItemResult()->items(), QStringList({real}));
+    const QString bad = data.file(QString(QChar(0xFFFD)));
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({bad + "/\t名前を文字に変換できません",
+                           bad + ".txt\t名前を文字に変換できません"}));
+    for (const QByteArray& relative : {QByteArray("\xFF.txt"), QByteArray("\xFE/b.txt")}) {
+        char content[8] = {};
+        const int fd = ::open((QFile::encodeName(data.path()) + relative).constData(), O_RDONLY);
+        EXPECT_EQ(::read(fd, content, sizeof content), 3);
+        EXPECT_EQ(QByteArray(content), "abc");
+        ::close(fd);
+    }
+}
+
+// Folders deeper than a path can name are reached through their parents and handled.
+TEST_F(TextTralexTest, FoldersDeeperThanAPathCanNameAreHandled)
+{
+    const QByteArray piece(200, 'd');
+    int fd = ::open(QFile::encodeName(data.path()).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < 25; ++level) {  // 25 x 201 bytes: beyond PATH_MAX
+        ASSERT_EQ(::mkdirat(fd, piece.constData(), 0755), 0);
+        const int next = ::openat(fd, piece.constData(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        ASSERT_GE(fd, 0);
+    }
+    const int file = ::openat(fd, "a.txt", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(::write(file, "abc", 3), 3);
+    ::close(file);
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    engine->setSubFolder(true);
+    engine->TralexGo();
+    EXPECT_EQ(engine->CountSkipped(), 0) << engine->ItemSkipped()->items().join('\n').toStdString();
+    ASSERT_EQ(engine->CountResult(), 1);
+    EXPECT_GT(engine->ItemResult()->Item(1).size(), PATH_MAX);
+    char content[8] = {};
+    const int check = ::openat(fd, "a.txt", O_RDONLY);
+    EXPECT_EQ(::read(check, content, sizeof content), 3);
+    EXPECT_EQ(QByteArray(content), "xyz");
+    ::close(check);
+    ::close(fd);
+    // QTemporaryDir cannot remove what no path can name.
+    EXPECT_EQ(std::system(("rm -rf " + QFile::encodeName(data.path()) + piece).constData()), 0);
+}
+
+// A file too large for the memory left is skipped with its reason, and the run goes on.
+TEST_F(TextTralexTest, FileTooLargeForTheMemoryLeftIsSkipped)
+{
+    // A sparse file of 8 GB costs no disk; the address space is limited so that it cannot be read.
+    const QString big = data.write(QStringLiteral("a_big.txt"), "abc");
+    ASSERT_EQ(::truncate(QFile::encodeName(big).constData(), 8LL << 30), 0);
+    data.write(QStringLiteral("b_small.txt"), "abc");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    ASSERT_TRUE(statm.open(QIODevice::ReadOnly));
+    const rlim_t inUse = rlim_t(statm.readAll().split(' ').at(0).toULongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+    rlimit limited = saved;
+    limited.rlim_cur = inUse + (1ULL << 30);
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limited), 0);
+    engine->TralexGo();
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &saved), 0);
+    EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file("b_small.txt")}));
+    EXPECT_EQ(engine->ItemSkipped()->items(), QStringList({big + "\tメモリが足りません"}));
+}
+
+// Where no hard link can be made in the file's own folder, the backup is copied under a name of
+// its own, never the new content's temporary name.
+TEST_F(TextTralexTest, BackUpIsCopiedWhereNoHardLinkIsAllowed)
+{
+    class NoHardLinks : public FileRenewal {
+    public:
+        int error = 0;
+        QList<QByteArray> placed;
+
+    protected:
+        int linkOpened(int, int, const char*) override { return error; }
+        int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to) override
+        {
+            placed.append(from);
+            return FileRenewal::renameNoReplace(fromFolder, from, toFolder, to);
+        }
+    };
+    for (const int error : {EPERM, ENOTSUP}) {
+        SCOPED_TRACE(error);
+        TempFolder folder;
+        folder.write(QStringLiteral("a.txt"), "abc");
+        auto engine = engineFor(folder.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+        auto renewal = std::make_unique<NoHardLinks>();
+        renewal->error = error;
+        NoHardLinks* seen = renewal.get();
+        engine->setFileRenewal(std::move(renewal));
+        engine->TralexGo();
+        EXPECT_EQ(engine->CountResult(), 1);
+        EXPECT_EQ(readBytes(folder.file("a.txt")), "xyz");
+        const QStringList backUps = backUpsIn(folder.path());
+        ASSERT_EQ(backUps.size(), 1);
+        EXPECT_EQ(readBytes(folder.file(backUps[0])), "abc");
+        EXPECT_EQ(names(folder.path()).size(), 2);
+        ASSERT_EQ(seen->placed.size(), 1);
+        EXPECT_FALSE(seen->placed[0].contains(".1")) << seen->placed[0].constData();
+    }
 }
