@@ -3,20 +3,20 @@
 #include <QLabel>
 #include <QMainWindow>
 
-#include "TralexVersion.h"
+#include "app/basMain.h"
 #include "dialogs/JapaneseFonts.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tralex"));
-    QApplication::setApplicationVersion(QString::fromLatin1(tralex::AppVersion));
+    QApplication::setApplicationVersion(tralex::AppVersion());
     tralex::InstallJapaneseFonts();
 
     // Stand-in main window until the real one is built.
     QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tralex %1").arg(QString::fromLatin1(tralex::AppVersion)));
-    auto* label = new QLabel(QStringLiteral("Tralex %1").arg(QString::fromLatin1(tralex::AppVersion)));
+    window.setWindowTitle(QStringLiteral("Tralex %1").arg(tralex::AppVersion()));
+    auto* label = new QLabel(QStringLiteral("Tralex %1").arg(tralex::AppVersion()));
     label->setAlignment(Qt::AlignCenter);
     window.setCentralWidget(label);
     window.resize(480, 240);
