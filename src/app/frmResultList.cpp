@@ -1,0 +1,126 @@
+#include "app/frmResultList.h"
+
+#include <QListWidget>
+#include <QPointer>
+#include <QStringList>
+
+#include "dialogs/basFormLayout.h"
+#include "dialogs/basWindowEffects.h"
+#include "engines/TralexEngine.h"
+
+namespace tralex {
+
+namespace {
+
+const QString Caption = QStringLiteral("置換の行われたファイル 一覧");
+constexpr int ClientWidth = 9390;
+constexpr int ClientHeight = 3195;
+
+// Line i of the changed files: the number, ":", a tab and the path.
+QStringList NumberedLines(const OrderedList& results)
+{
+    QStringList lines;
+    lines.reserve(results.Count());
+    int number = 0;
+    for (const QString& path : results.items())
+        lines << QString::number(++number) + QStringLiteral(":\t") + path;
+    return lines;
+}
+
+// A line of the list that is there to be read, not selected.
+QListWidgetItem* fixedLine(const QString& text)
+{
+    auto* item = new QListWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    return item;
+}
+
+}  // namespace
+
+frmResultList& frmResultList::instance()
+{
+    static QPointer<frmResultList> window;
+    if (!window)
+        window = new frmResultList;
+    return *window;
+}
+
+frmResultList::frmResultList()
+    : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                           | Qt::CustomizeWindowHint),
+      mlstTarget(new QListWidget(this))
+{
+    setObjectName(QStringLiteral("frmResultList"));
+    setWindowTitle(Caption);
+    setModal(true);
+    mlstTarget->setObjectName(QStringLiteral("lstTarget"));
+    mlstTarget->setFont(GothicFont(9));
+    // Every line is one text line high: the view then lays out tens of thousands of lines at once.
+    mlstTarget->setUniformItemSizes(true);
+    mlstTarget->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    resize(Twips(ClientWidth), Twips(ClientHeight));
+}
+
+QString frmResultList::SkippedHeading(int count)
+{
+    return QStringLiteral("―― 置換しなかったファイルとその理由（%1件） ――").arg(count);
+}
+
+void frmResultList::Show()
+{
+    exec();
+}
+
+void frmResultList::setVisible(bool visible)
+{
+    if (visible && !mblnLoaded)
+        load();
+    QDialog::setVisible(visible);
+}
+
+void frmResultList::load()
+{
+    mblnLoaded = true;
+    fillList();
+    CenterWindow(this);
+    AnimateOpen(this);
+}
+
+void frmResultList::fillList()
+{
+    mlstTarget->clear();
+    if (!mResult)
+        return;
+    mlstTarget->addItems(NumberedLines(*mResult->ItemResult()));
+
+    const OrderedListRef skipped = mResult->ItemSkipped();
+    if (skipped->isEmpty())
+        return;
+    // The files left unchanged follow after an empty line and a heading, neither of which can be
+    // selected, so that nobody takes them for changed files.
+    if (mlstTarget->count() > 0)
+        mlstTarget->addItem(fixedLine(QString()));
+    QListWidgetItem* heading = fixedLine(SkippedHeading(skipped->Count()));
+    QFont bold = mlstTarget->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    heading->setForeground(QColor(128, 0, 0));
+    mlstTarget->addItem(heading);
+    mlstTarget->addItems(skipped->items());
+}
+
+void frmResultList::done(int result)
+{
+    if (mblnLoaded && isVisible())
+        AnimateClose(this);
+    mblnLoaded = false;
+    QDialog::done(result);
+}
+
+void frmResultList::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    mlstTarget->setGeometry(rect());
+}
+
+}  // namespace tralex

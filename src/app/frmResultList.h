@@ -1,0 +1,47 @@
+#pragma once
+// The window that lists what the last run did: the numbered files it changed (or, after deleting
+// backups, the backups it deleted), then, in a block of their own, the files it left unchanged
+// with the reason for each. The run command hands it the engine that has just finished and shows
+// it modal; the user reads the list and closes the window.
+#include <QDialog>
+#include <memory>
+
+class QListWidget;
+
+namespace tralex {
+
+class TralexEngine;
+
+class frmResultList : public QDialog {
+    Q_OBJECT
+public:
+    // The one instance of the process, made on first use.
+    static frmResultList& instance();
+
+    // The engine whose lists are shown. It is kept until the next set, also after the window
+    // closed, so that the caller may drop its own reference at once.
+    void setResult(std::shared_ptr<TralexEngine> engine) { mResult = std::move(engine); }
+    std::shared_ptr<TralexEngine> Result() const { return mResult; }
+
+    // Fills the list from Result, shows the window modal and returns when the user closed it.
+    void Show();
+
+    // The line that leads the block of files left unchanged, for `count` such files.
+    static QString SkippedHeading(int count);
+
+protected:
+    void setVisible(bool visible) override;
+    void done(int result) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    frmResultList();
+    void load();
+    void fillList();
+
+    std::shared_ptr<TralexEngine> mResult;
+    QListWidget* mlstTarget;
+    bool mblnLoaded = false;
+};
+
+}  // namespace tralex
