@@ -16,13 +16,27 @@ QRect TwipsRect(double vdblLeft, double vdblTop, double vdblWidth, double vdblHe
     return QRect(Twips(vdblLeft), Twips(vdblTop), Twips(vdblWidth), Twips(vdblHeight));
 }
 
-QFont GothicFont(double vdblPoints, bool vblnBold)
+namespace {
+
+QFont SizedFont(const QString& family, QFont::StyleHint hint, double vdblPoints, bool vblnBold)
 {
-    QFont font(GothicFamily);
-    font.setStyleHint(QFont::TypeWriter);
+    QFont font(family);
+    font.setStyleHint(hint);
     font.setPixelSize(qRound(vdblPoints * 96.0 / 72.0));
     font.setBold(vblnBold);
     return font;
+}
+
+}  // namespace
+
+QFont GothicFont(double vdblPoints, bool vblnBold)
+{
+    return SizedFont(GothicFamily, QFont::TypeWriter, vdblPoints, vblnBold);
+}
+
+QFont MinchoFont(double vdblPoints, bool vblnBold)
+{
+    return SizedFont(MinchoFamily, QFont::Serif, vdblPoints, vblnBold);
 }
 
 QColor ColorFromValue(qint32 vlngColor)

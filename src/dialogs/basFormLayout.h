@@ -21,6 +21,8 @@ QRect TwipsRect(double vdblLeft, double vdblTop, double vdblWidth, double vdblHe
 // The gothic font of the windows at a size in points. The size is fixed in pixels (9 pt = 12 px, as
 // on the screens the layouts were made for), so that text keeps fitting the fixed-size controls.
 QFont GothicFont(double vdblPoints, bool vblnBold = false);
+// The mincho font of the windows, sized the same way.
+QFont MinchoFont(double vdblPoints, bool vblnBold = false);
 
 // The colour value of red, green and blue (each 0 to 255).
 constexpr qint32 RGB(int r, int g, int b)
