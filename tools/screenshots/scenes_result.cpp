@@ -1,0 +1,53 @@
+// Pictures of the result list after a real run over a few text files: the numbered changed files,
+// then the files left unchanged with their reasons.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "ScreenshotScene.h"
+#include "app/frmResultList.h"
+#include "engines/clsTextTralex.h"
+#include "platform/SettingsFolder.h"
+
+namespace {
+
+using tralex::frmResultList;
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+void showResultOfRun()
+{
+    static QTemporaryDir settings;
+    static QTemporaryDir target;
+    tralex::OverrideSettingsFolder(settings.path());
+    const QString top = target.path() + QStringLiteral("/見積書/");
+    writeFile(top + QStringLiteral("第一四半期.txt"), "株式会社サンプル 御中\n");
+    writeFile(top + QStringLiteral("第二四半期.txt"), "株式会社サンプル 御中\n");
+    writeFile(top + QStringLiteral("2024年度/案内.txt"), "株式会社サンプル からのお知らせ\n");
+    writeFile(top + QStringLiteral("2024年度/集計.txt"), QByteArray("株式会社サンプル") + QByteArray("\0\x01\x02", 3));
+    writeFile(top + QStringLiteral("2024年度/旧形式.txt"), "\x81\x7f\xff 株式会社サンプル");
+
+    auto engine = std::make_shared<tralex::clsTextTralex>();
+    engine->setTargetPath(top);
+    engine->setTargetType(QStringLiteral("txt"));
+    engine->setSubFolder(true);
+    engine->AddTarget(QStringLiteral("株式会社サンプル"), QStringLiteral("サンプル株式会社"));
+    engine->TralexGo();
+
+    frmResultList& window = frmResultList::instance();
+    window.setResult(engine);
+    window.Show();
+    window.setResult(nullptr);
+}
+
+const bool registered = tralex::screenshots::registerScenes({
+    {QStringLiteral("frmResultList"), [] { showResultOfRun(); }},
+});
+
+}  // namespace
