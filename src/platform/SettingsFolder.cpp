@@ -79,7 +79,13 @@ QString ReadMePath()
         return beside;
     const QString installed =
         QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("tralex/") + name);
-    return installed.isEmpty() ? beside : installed;
+    if (!installed.isEmpty())
+        return installed;
+    // Installed under a prefix the XDG folders do not name (/opt/tralex, a home folder): the data
+    // folder beside the program's bin folder.
+    const QString underPrefix =
+        QDir::cleanPath(executableFolder() + QStringLiteral("../share/tralex/") + name);
+    return QFileInfo(underPrefix).isFile() ? underPrefix : beside;
 }
 
 }  // namespace tralex

@@ -17,7 +17,8 @@ void OverrideSettingsFolder(const QString& folder);
 
 // Where ReadMe.txt is: beside the executable when it is there, else in the installed data folder
 // (tralex/ReadMe.txt in ~/.local/share, /usr/local/share, /usr/share or the other XDG data
-// folders, the first that holds it). When it is in none of them, the path beside the executable,
+// folders, the first that holds it), else in share/tralex/ under the program's install prefix
+// (the folder above its bin folder). When it is in none of them, the path beside the executable,
 // so that opening it reports the missing file by its name.
 QString ReadMePath();
 
