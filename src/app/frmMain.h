@@ -1,0 +1,150 @@
+#pragma once
+// The program's working window: the mode, the target folder and file type, the backup folder, the
+// find and replace boxes, the replacement list with its options, the run button and the one-line
+// progress label, and the two menus.
+//
+// Made once by the start-up; its constructor loads it (fields, type list, the backup folder kept
+// in "Tralex.ini") in mode "置換". Closing it stores the backup folder and ends the program.
+//
+// The window is split by concern: frmMain.cpp (load, unload, modes, focus colours, menus, browse
+// buttons and the one failure handler of the buttons), frmMain_layout.cpp (controls and their
+// places), frmMain_list.cpp (the replacement list editor) and frmMain_run.cpp (the run command).
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "services/OrderedList.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tralex {
+
+class TralexEngine;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The button array: 0 run, 1 browse for the target folder, 2 load list, 3 save list, 4 add,
+    // 5 delete, 6 clear list, 7 update, 8 browse for the backup folder. Every action runs under the
+    // one failure handler, which leaves the window enabled and shows the error's description.
+    void cmdAction_Click(int index);
+    // The three modes: 0 "置換", 1 "BackUpファイル削除", 2 "BackUpフォルダ指定 置換".
+    void optAction_Click(int index);
+
+    // The replacement pairs in the order they are applied; handed to the engine as it is.
+    OrderedListRef PairList() const { return mPairList; }
+
+    // "Tralex.ini" in the settings folder, which keeps the backup folder as "BKPATH".
+    static QString IniFilePath();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Load, unload, modes, focus, menus (frmMain.cpp).
+    void Form_Load();
+    void InitFields();
+    void Form_Unload();
+    void runGuarded(const std::function<void()>& action);
+    void showError(const QString& description);
+    void browseFolder(QLineEdit* field, const QString& user, const QString& caption);
+    void setFocusColour(QWidget* control, bool focused);
+    void cboExtension_LostFocus();
+    void mnuEditUse_Click();
+    void mnuEditVer_Click();
+
+    // Controls and their places (frmMain_layout.cpp).
+    void createControls();
+    void createMenus();
+    void setTabOrderOfControls();
+    void setOuterHeight(int vlngTwips);
+    void placeRunButton(int vlngTop);
+
+    // The replacement list editor (frmMain_list.cpp).
+    void AddPair(const QString& vstrFndStr, const QString& vstrRepStr);
+    void ClearPairs();
+    void RefreshList();
+    void lstTralex_Click();
+    void AddFromFields();
+    void UpdateSelected();
+    void DeleteSelected();
+    void ClearList();
+    void SaveList();
+    void LoadList();
+    int selectedLine() const;
+    int chosenLine();
+    QString fieldText(const QPlainTextEdit* box) const;
+    void clearFields();
+    void checkStorable(const QString& vstrFndStr, const QString& vstrRepStr) const;
+
+    // The run command (frmMain_run.cpp).
+    void RunCommand();
+    void RunText();
+    void RunExcel();
+    void RunWord();
+    void RunEngine(std::shared_ptr<TralexEngine>& slot,
+                   const std::function<std::shared_ptr<TralexEngine>()>& make);
+    void configureEngine(TralexEngine& engine);
+    void ExecutionMessage(TralexEngine& engine, const QString& vstrMsg);
+    void ReportOutcome(const std::shared_ptr<TralexEngine>& engine);
+    void ReleaseEngines();
+    bool deleting() const;
+
+    OrderedListRef mPairList;
+    std::shared_ptr<TralexEngine> mobjSS_Text;
+    std::shared_ptr<TralexEngine> mobjSS_Excel;
+    std::shared_ptr<TralexEngine> mobjSS_Word;
+    bool mblnRunning = false;
+    bool mblnCloseAfterRun = false;
+    QString mstrProgress;          // the engine's last progress text in this run
+    QElapsedTimer mProgressShown;  // since lblTarget last took a progress text
+
+    // Controls, named as their objectName.
+    QGroupBox* Frame2 = nullptr;
+    QRadioButton* optAction[3] = {};
+    QLineEdit* txtBackUpPath = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txtPath = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* cboExtension = nullptr;
+    QCheckBox* chkSubFolder = nullptr;
+    QGroupBox* fraTralexList = nullptr;
+    QListWidget* lstTralex = nullptr;
+    QCheckBox* chkRetryOption = nullptr;
+    QCheckBox* chkUcaseOption = nullptr;
+    QGroupBox* fraTralex = nullptr;
+    QLabel* Label1 = nullptr;
+    QPlainTextEdit* txtFndStr = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label2 = nullptr;
+    QPlainTextEdit* txtRepStr = nullptr;
+    QPushButton* cmdAction[9] = {};
+    QLabel* lblTarget = nullptr;
+
+    QMenu* mnuEditFile = nullptr;
+    QAction* mnuSS_Go = nullptr;
+    QAction* mnuEditEnd = nullptr;
+    QMenu* mnuEditHelp = nullptr;
+    QAction* mnuEditUse = nullptr;
+    QAction* mnuEditVer = nullptr;
+};
+
+}  // namespace tralex

@@ -1,0 +1,430 @@
+// The main window used as a person uses it: fields typed, modes and buttons clicked, the messages
+// and windows that open answered, and the outcome read from the window, the settings file and the
+// files on disk.
+#include "app/frmMain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "dialogs/Msg_Waiting.h"
+#include "dialogs/basFormLayout.h"
+#include "platform/SettingsFolder.h"
+#include "services/basIniControl.h"
+#include "support/ModalAnswerer.h"
+#include "support/TestFiles.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+using namespace tralex;
+using namespace tralex::test;
+
+namespace {
+
+const QString Finished = QStringLiteral("終了しました");
+
+// The two lines of a message window, joined by "|".
+QString messageOf(QWidget* window)
+{
+    return child<QLabel>(window, QStringLiteral("lblMessage(0)"))->text() + QLatin1Char('|') +
+           child<QLabel>(window, QStringLiteral("lblMessage(1)"))->text();
+}
+
+QStringList linesOf(QListWidget* list)
+{
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    return lines;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        OverrideSettingsFolder(settings.path());
+    }
+
+    void TearDown() override
+    {
+        if (window) {
+            window->close();
+            delete window;
+        }
+        OverrideSettingsFolder(QString());
+    }
+
+    frmMain* open()
+    {
+        window = new frmMain;
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        return window;
+    }
+
+    template <class T = QWidget>
+    T* control(const QString& name) { return child<T>(window, name); }
+
+    void setText(const QString& name, const QString& text)
+    {
+        auto* edit = control<QLineEdit>(name);
+        edit->clear();
+        typeText(edit, text);
+    }
+
+    void chooseType(const QString& type)
+    {
+        auto* box = control<QComboBox>(QStringLiteral("cboExtension"));
+        box->setFocus();
+        box->clearEditText();
+        typeText(box->lineEdit(), type);
+    }
+
+    void addPair(const QString& find, const QString& replace)
+    {
+        auto* fnd = control<QPlainTextEdit>(QStringLiteral("txtFndStr"));
+        auto* rep = control<QPlainTextEdit>(QStringLiteral("txtRepStr"));
+        fnd->clear();
+        typeText(fnd, find);
+        rep->clear();
+        typeText(rep, replace);
+        click(window, QStringLiteral("cmdAction(4)"));
+    }
+
+    void selectLine(int row)
+    {
+        auto* list = control<QListWidget>(QStringLiteral("lstTralex"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
+    }
+
+    QStringList listLines() { return linesOf(control<QListWidget>(QStringLiteral("lstTralex"))); }
+
+    // Clicks a button and answers the warning it shows; returns the warning's lines ("" if none)
+    // and, when the result list opens, its lines in `results`.
+    QString clickAndRead(const QString& button, QStringList* results = nullptr)
+    {
+        QString message;
+        ModalAnswerer answer;
+        answer.then(QStringLiteral("Msg_Warning"), [&](QWidget* w) {
+            message = messageOf(w);
+            click(w, QStringLiteral("cmdOK"));
+        });
+        if (results) {
+            answer.then(QStringLiteral("frmResultList"), [&](QWidget* w) {
+                *results = linesOf(child<QListWidget>(w, QStringLiteral("lstTarget")));
+                w->close();
+            });
+        }
+        click(window, button);
+        waitFor([&] { return answer.allAnswered(); }, 3000);
+        return message;
+    }
+
+    // The window is ready for the next command: enabled, no progress window, no engine at work.
+    void expectUsable()
+    {
+        EXPECT_TRUE(window->isEnabled());
+        EXPECT_FALSE(Msg_Waiting::instance().isLoaded());
+        EXPECT_TRUE(control(QStringLiteral("cmdAction(0)"))->isEnabled());
+    }
+
+    TempFolder settings;
+    TempFolder files;
+    frmMain* window = nullptr;
+};
+
+TEST_F(MainWindowTest, ComesUpInReplaceModeWithTheStoredBackupFolderAndTheEngineTypes)
+{
+    WriteIniValue(frmMain::IniFilePath(), QStringLiteral("COMMON"), QStringLiteral("BKPATH"),
+                  QStringLiteral("/tmp/"));
+    open();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tralex"));
+    EXPECT_TRUE(control<QRadioButton>(QStringLiteral("optAction(0)"))->isChecked());
+    auto* backup = control<QLineEdit>(QStringLiteral("txtBackUpPath"));
+    EXPECT_FALSE(backup->isEnabled());
+    EXPECT_EQ(backup->text(), QStringLiteral("/tmp/"));
+    EXPECT_TRUE(control<QCheckBox>(QStringLiteral("chkRetryOption"))->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(QStringLiteral("chkUcaseOption"))->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(QStringLiteral("chkSubFolder"))->isChecked());
+
+    auto* types = control<QComboBox>(QStringLiteral("cboExtension"));
+    QStringList offered;
+    for (int i = 0; i < types->count(); ++i)
+        offered << types->itemText(i);
+    EXPECT_EQ(offered.mid(0, 4), (QStringList{"doc", "xls", "txt", "rtf"}));
+    EXPECT_TRUE(types->currentText().isEmpty());
+}
+
+TEST_F(MainWindowTest, AnEditedTypeFileChangesTheTypeListAtTheNextStart)
+{
+    settings.write(QStringLiteral("TextFile.tfd"), "txt\r\nmd\r\n");
+    open();
+    auto* types = control<QComboBox>(QStringLiteral("cboExtension"));
+    QStringList offered;
+    for (int i = 0; i < types->count(); ++i)
+        offered << types->itemText(i);
+    EXPECT_TRUE(offered.contains(QStringLiteral("md")));
+    EXPECT_FALSE(offered.contains(QStringLiteral("java")));
+}
+
+TEST_F(MainWindowTest, ModesReshapeTheWindow)
+{
+    open();
+    const int fullHeight = window->height();
+    struct Row {
+        int mode;
+        bool listShown;
+        bool backupEnabled;
+        int heightLoss;   // twips
+        int runTop;       // twips
+    } rows[] = {
+        {1, false, false, 2430, 2010},
+        {0, true, false, 0, 4470},
+        {2, true, true, 0, 4470},
+        {1, false, false, 2430, 2010},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.mode);
+        click(window, QStringLiteral("optAction(%1)").arg(row.mode));
+        EXPECT_EQ(control(QStringLiteral("fraTralexList"))->isVisible(), row.listShown);
+        EXPECT_EQ(control(QStringLiteral("fraTralex"))->isVisible(), row.listShown);
+        EXPECT_EQ(control(QStringLiteral("txtBackUpPath"))->isEnabled(), row.backupEnabled);
+        EXPECT_EQ(control(QStringLiteral("cmdAction(8)"))->isEnabled(), row.backupEnabled);
+        EXPECT_EQ(window->height(), fullHeight - Twips(row.heightLoss));
+        EXPECT_EQ(control(QStringLiteral("cmdAction(0)"))->y(), Twips(row.runTop));
+        // The progress label stays inside the window in every mode.
+        auto* label = control(QStringLiteral("lblTarget"));
+        EXPECT_LE(label->mapTo(window, QPoint(0, label->height())).y(), window->height());
+    }
+}
+
+TEST_F(MainWindowTest, ClosingStoresOnlyAnExistingBackupFolderOrAnEmptyOne)
+{
+    const QString folder = files.mkdir(QStringLiteral("bk"));
+    struct Row {
+        QString typed;
+        QString stored;
+    } rows[] = {
+        {folder, folder},
+        {folder.chopped(1), folder},                    // without the final "/": kept as it was
+        {files.file(QStringLiteral("none/")), folder},  // no such folder
+        {QString(), QString()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed.toStdString());
+        open();
+        click(window, QStringLiteral("optAction(2)"));
+        setText(QStringLiteral("txtBackUpPath"), row.typed);
+        window->close();
+        delete window;
+        window = nullptr;
+        EXPECT_EQ(ReadIniValue(frmMain::IniFilePath(), QStringLiteral("COMMON"), QStringLiteral("BKPATH")),
+                  row.stored);
+    }
+}
+
+TEST_F(MainWindowTest, FocusColoursAndTheRetryOptionFollowTheFileType)
+{
+    open();
+    auto* path = control<QLineEdit>(QStringLiteral("txtPath"));
+    const QColor normal = path->palette().color(QPalette::Base);
+    path->setText(QStringLiteral("/data/"));
+    path->setFocus();
+    waitFor([&] { return path->selectedText() == QStringLiteral("/data/"); }, 1000);
+    EXPECT_EQ(path->palette().color(QPalette::Base), QColor(255, 255, 192));
+    EXPECT_EQ(path->selectedText(), QStringLiteral("/data/"));
+
+    auto* retry = control<QCheckBox>(QStringLiteral("chkRetryOption"));
+    struct Row {
+        QString type;
+        bool retryEnabled;
+    } rows[] = {{"xls", false}, {"txt", true}, {"doc", false}, {"XLS", true}};
+    for (const Row& row : rows) {
+        chooseType(row.type);
+        path->setFocus();
+        EXPECT_EQ(retry->isEnabled(), row.retryEnabled) << row.type.toStdString();
+        EXPECT_TRUE(retry->isChecked());
+    }
+    control(QStringLiteral("txtFndStr"))->setFocus();
+    EXPECT_EQ(path->palette().color(QPalette::Base), normal);
+}
+
+TEST_F(MainWindowTest, ListEditorAddsUpdatesDeletesAndClears)
+{
+    open();
+    const QString arrow = QStringLiteral("  ⇒  ");
+    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    addPair(QStringLiteral("株式会社"), QStringLiteral("(株)"));
+    addPair(QStringLiteral("c"), QString());
+    EXPECT_EQ(listLines(), (QStringList{"abc" + arrow + "xyz", "株式会社" + arrow + "(株)", "c" + arrow}));
+    EXPECT_EQ(window->PairList()->Item(1), QStringLiteral("abc\x1F  ⇒  \x1Fxyz\x1F"));
+    EXPECT_TRUE(control<QPlainTextEdit>(QStringLiteral("txtFndStr"))->toPlainText().isEmpty());
+
+    // Update the second entry: its place in the list stays.
+    selectLine(1);
+    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtFndStr"))->toPlainText(), QStringLiteral("株式会社"));
+    auto* rep = control<QPlainTextEdit>(QStringLiteral("txtRepStr"));
+    rep->clear();
+    typeText(rep, QStringLiteral("㈱"));
+    click(window, QStringLiteral("cmdAction(7)"));
+    EXPECT_EQ(listLines().at(1), QStringLiteral("株式会社") + arrow + QStringLiteral("㈱"));
+    EXPECT_TRUE(control<QListWidget>(QStringLiteral("lstTralex"))->selectedItems().isEmpty());
+
+    selectLine(0);
+    click(window, QStringLiteral("cmdAction(5)"));
+    EXPECT_EQ(listLines().size(), 2);
+    EXPECT_EQ(listLines().at(0), QStringLiteral("株式会社") + arrow + QStringLiteral("㈱"));
+
+    // Without a chosen line, update and delete change nothing and say why.
+    for (const char* button : {"cmdAction(7)", "cmdAction(5)"}) {
+        EXPECT_EQ(clickAndRead(QString::fromLatin1(button)), QStringLiteral("|置換リストが選択されていません"));
+        EXPECT_EQ(window->PairList()->Count(), 2);
+    }
+
+    control<QPlainTextEdit>(QStringLiteral("txtFndStr"))->setPlainText(QStringLiteral("kept"));
+    click(window, QStringLiteral("cmdAction(6)"));
+    EXPECT_TRUE(listLines().isEmpty());
+    EXPECT_EQ(window->PairList()->Count(), 0);
+    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtFndStr"))->toPlainText(), QStringLiteral("kept"));
+}
+
+TEST_F(MainWindowTest, TypedLineBreaksAreStoredAsCrLfAndSeparatorCharactersAreRefused)
+{
+    open();
+    auto* fnd = control<QPlainTextEdit>(QStringLiteral("txtFndStr"));
+    fnd->setFocus();
+    typeText(fnd, QStringLiteral("a"));
+    QTest::keyClick(fnd, Qt::Key_Return);
+    typeText(fnd, QStringLiteral("b\u00A0c"));
+    click(window, QStringLiteral("cmdAction(4)"));
+    EXPECT_EQ(window->PairList()->Item(1).section(QChar(31), 0, 0), QStringLiteral("a\r\nb\u00A0c"));
+    selectLine(0);
+    EXPECT_EQ(fnd->toPlainText(), QStringLiteral("a\nb c"));   // the box shows the break as its own
+
+    for (const QChar separator : {QChar(30), QChar(31)}) {
+        fnd->setPlainText(QStringLiteral("x") + separator);
+        EXPECT_FALSE(clickAndRead(QStringLiteral("cmdAction(4)")).isEmpty());
+        EXPECT_EQ(window->PairList()->Count(), 1);
+    }
+}
+
+TEST_F(MainWindowTest, FieldChecksStopTheRunWithTheirMessageInOrder)
+{
+    const QString folder = files.mkdir(QStringLiteral("target"));
+    files.write(QStringLiteral("target/a.txt"), "abc");
+    struct Row {
+        int mode;
+        QString backup;
+        QString path;
+        QString type;
+        QString message;
+    } rows[] = {
+        {2, "", "", "", "BackUpファイルを作成するフォルダを指定してください"},
+        {2, files.file("none/"), "", "", "BackUpファイルを作成するフォルダが正しくありません"},
+        {2, folder.chopped(1), folder, "txt", "BackUpファイルを作成するフォルダが正しくありません"},
+        {0, "", "", "", "検索するフォルダを指定してください"},
+        {0, "", folder.chopped(1), "txt", "検索するフォルダが正しくありません"},
+        {1, "", folder, "", "削除するファイルの拡張子を選択してください"},
+        {0, "", folder, "", "検索するファイルの拡張子を選択してください"},
+        {0, "", "   ", "", "検索するファイルの拡張子を選択してください"},   // blanks pass both folder checks
+        {0, "", folder, "xls", "Excelファイル"},
+        {0, "", folder, "doc", "Wordファイル"},
+    };
+    open();
+    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.message.toStdString());
+        click(window, QStringLiteral("optAction(%1)").arg(row.mode));
+        setText(QStringLiteral("txtBackUpPath"), row.backup);
+        setText(QStringLiteral("txtPath"), row.path);
+        chooseType(row.type);
+        const QString message = clickAndRead(QStringLiteral("cmdAction(0)"));
+        EXPECT_TRUE(message.startsWith(QLatin1Char('|') + row.message)) << message.toStdString();
+        expectUsable();
+    }
+    EXPECT_EQ(readBytes(files.file(QStringLiteral("target/a.txt"))), QByteArray("abc"));
+}
+
+TEST_F(MainWindowTest, AnEngineErrorLeavesTheWindowReadyForTheNextRun)
+{
+    const QString folder = files.mkdir(QStringLiteral("target"));
+    files.write(QStringLiteral("target/a.txt"), "abc");
+    open();
+    setText(QStringLiteral("txtPath"), folder);
+    chooseType(QStringLiteral("txt"));
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)")), QStringLiteral("|置換が設定されていません"));
+    expectUsable();
+
+    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)")), QLatin1Char('|') + Finished);
+    EXPECT_EQ(readBytes(files.file(QStringLiteral("target/a.txt"))), QByteArray("xyz"));
+    expectUsable();
+}
+
+// Answers the picker with a full path typed into its file name box.
+void answerPicker(ModalAnswerer& answer, const QString& path)
+{
+    answer.then(QStringLiteral("frmDialogBox"), [path](QWidget* w) {
+        auto* name = child<QLineEdit>(w, QStringLiteral("txtFileName"));
+        name->clear();
+        typeText(name, path);
+        click(w, QStringLiteral("cmdOK"));
+    });
+}
+
+TEST_F(MainWindowTest, ListFilesLoadExactlyAndADamagedOneLeavesTheListAsItWas)
+{
+    // 表 and ソ end in byte 5C; ～ is the Microsoft form of the wave dash.
+    const QByteArray windowsList = QByteArray("\x95\x5C\x1F  \x81\xCB  \x1F\x83\x5C\x1F\x1E")
+                                   + QByteArray("a\r\nb\x1F  \x81\xCB  \x1F\x81\x60\x1F\x1E\r\n");
+    const QString windowsPath = files.write(QStringLiteral("windows.slt"), windowsList);
+    const QString damagedPath = files.write(QStringLiteral("damaged.slt"), QByteArray("\x81\x1F\xFF\xFE\x1E\r\n"));
+    open();
+    addPair(QStringLiteral("before"), QStringLiteral("kept"));
+
+    auto load = [&](const QString& path, bool refused) {
+        QString message;
+        ModalAnswerer answer;
+        answerPicker(answer, path);
+        if (refused) {
+            answer.then(QStringLiteral("Msg_Warning"), [&](QWidget* w) {
+                message = messageOf(w);
+                click(w, QStringLiteral("cmdOK"));
+            });
+        }
+        click(window, QStringLiteral("cmdAction(2)"));
+        waitFor([&] { return answer.allAnswered(); }, 2000);
+        return message;
+    };
+    EXPECT_FALSE(load(damagedPath, true).isEmpty());
+    EXPECT_EQ(listLines(), (QStringList{QStringLiteral("before  ⇒  kept")}));
+    expectUsable();
+
+    load(windowsPath, false);
+    ASSERT_EQ(window->PairList()->Count(), 2);
+    EXPECT_EQ(window->PairList()->Item(1), QStringLiteral("表\x1F  ⇒  \x1Fソ\x1F"));
+    EXPECT_EQ(window->PairList()->Item(2), QStringLiteral("a\r\nb\x1F  ⇒  \x1F～\x1F"));
+
+    // Saved again, the Windows list is the same file byte for byte.
+    const QString again = files.file(QStringLiteral("again.slt"));
+    ModalAnswerer answer;
+    answerPicker(answer, again);
+    answer.then(QStringLiteral("Msg_Warning"), [](QWidget* w) { click(w, QStringLiteral("cmdOK")); });
+    click(window, QStringLiteral("cmdAction(3)"));
+    EXPECT_EQ(readBytes(again), windowsList);
+}
+
+}  // namespace
