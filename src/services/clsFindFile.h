@@ -1,9 +1,9 @@
 #pragma once
+#include "platform/FolderListing.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
-
-#include "platform/FolderListing.h"
 
 namespace tralex {
 
