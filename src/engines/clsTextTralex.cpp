@@ -165,10 +165,12 @@ void clsTextTralex::TralexGo()
     for (const Pair& pair : std::as_const(mPairs))
         finds << pair.find << pair.findLf;
     mPrefilter = FindPrefilter(finds, mUcaseOption);
+    mPairForms.clear();
     mByteReplacers.clear();
     runFolders(false);
     mPairs.clear();
     mPrefilter = FindPrefilter();
+    mPairForms.clear();
     mByteReplacers.clear();
 }
 
@@ -338,18 +340,29 @@ void clsTextTralex::ReplaceInFile(const FolderHandle& folder, const QString& fol
     }
 }
 
+const QList<TextPair>& clsTextTralex::pairsFor(TextEncoding encoding, bool lfOnly)
+{
+    const int key = int(encoding) * 2 + (lfOnly ? 1 : 0);
+    auto found = mPairForms.find(key);
+    if (found == mPairForms.end()) {
+        QList<TextPair> pairs;
+        for (const Pair& pair : std::as_const(mPairs))
+            pairs.append(lfOnly ? TextPair{InFileForms(pair.findLf, encoding),
+                                           InFileForms(pair.replaceLf, encoding)}
+                                : TextPair{InFileForms(pair.find, encoding),
+                                           InFileForms(pair.replace, encoding)});
+        found = mPairForms.emplace(key, std::move(pairs)).first;
+    }
+    return found->second;
+}
+
 const ByteReplacer& clsTextTralex::byteReplacer(TextEncoding encoding, bool lfOnly)
 {
     const int key = int(encoding) * 2 + (lfOnly ? 1 : 0);
     auto found = mByteReplacers.find(key);
-    if (found == mByteReplacers.end()) {
-        QList<TextPair> pairs;
-        for (const Pair& pair : std::as_const(mPairs))
-            pairs.append(lfOnly ? TextPair{pair.findLf, pair.replaceLf}
-                                : TextPair{pair.find, pair.replace});
-        found = mByteReplacers.emplace(key, ByteReplacer(pairs, encoding, mRetryOption,
-                                                         mUcaseOption)).first;
-    }
+    if (found == mByteReplacers.end())
+        found = mByteReplacers.emplace(key, ByteReplacer(pairsFor(encoding, lfOnly), encoding,
+                                                         mRetryOption, mUcaseOption)).first;
     return found->second;
 }
 
@@ -377,11 +390,10 @@ std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncodi
     const bool lfOnly = text.contains(QLatin1Char('\n')) && !text.contains(QStringLiteral("\r\n"));
     qint64 total = 0;
     QList<TextEdit> edits;
-    for (const Pair& pair : std::as_const(mPairs)) {
+    for (const TextPair& pair : pairsFor(encoding, lfOnly)) {
         edits.clear();
-        const qint64 n = ReplaceText(text, lfOnly ? pair.findLf : pair.find,
-                                     lfOnly ? pair.replaceLf : pair.replace, mRetryOption,
-                                     mUcaseOption, kept.isEmpty() ? nullptr : &edits);
+        const qint64 n = ReplaceText(text, pair.find, pair.replace, mRetryOption, mUcaseOption,
+                                     kept.isEmpty() ? nullptr : &edits);
         if (n > 0 && !kept.isEmpty())
             ShiftKeptBytes(kept, edits);
         total += n;

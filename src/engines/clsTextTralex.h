@@ -88,6 +88,10 @@ private:
     // nothing when the result cannot be written in the file's encoding.
     std::optional<qint64> replaceInBytes(QByteArray& bytes, TextEncoding encoding);
     std::optional<qint64> replaceInText(QByteArray& bytes, TextEncoding encoding);
+    // The pair texts as files of one encoding and line-break kind hold them (LF for CR LF in
+    // LF-only files, the Windows-31J forms of characters typed in their JIS form), made on use
+    // and given to both ways of replacing, so that they keep giving the same result.
+    const QList<TextPair>& pairsFor(TextEncoding encoding, bool lfOnly);
     const ByteReplacer& byteReplacer(TextEncoding encoding, bool lfOnly);
 
     QString mSepTralex = DefaultSepTralex;
@@ -97,7 +101,8 @@ private:
     QSet<FileIdentity> mVisited;                 // folders handled in this run
     std::unique_ptr<FileRenewal> mRenewal;
     FileSystemFlush mFlush;                      // file systems written to in this run
-    std::map<int, ByteReplacer> mByteReplacers;  // per encoding and line-break kind, made on use
+    std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
+    std::map<int, ByteReplacer> mByteReplacers;  // likewise
 };
 
 }  // namespace tralex

@@ -14,6 +14,7 @@
 #include <bitset>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace tralex {
@@ -792,6 +793,24 @@ bool CanEncode(QStringView text, TextEncoding encoding)
         if (p[i] >= 0x80 && t.encode[p[i]] == 0)
             return false;
     return true;
+}
+
+QString InFileForms(QStringView text, TextEncoding encoding)
+{
+    // Each typed form with the other form of the same character.
+    static constexpr std::pair<char16_t, char16_t> Forms[] = {
+        {u'\u301C', u'\uFF5E'}, {u'\u2016', u'\u2225'}, {u'\u2212', u'\uFF0D'},
+        {u'\u00A2', u'\uFFE0'}, {u'\u00A3', u'\uFFE1'}, {u'\u00AC', u'\uFFE2'},
+        {u'\u2014', u'\u2015'},
+    };
+    QString result = text.toString();
+    if (encoding != TextEncoding::Windows31J)
+        return result;
+    const Windows31JTables& t = windows31J();
+    for (const auto& [typed, held] : Forms)
+        if (t.encode[typed] == 0 && t.encode[held] != 0)
+            result.replace(QChar(typed), QChar(held));
+    return result;
 }
 
 QByteArray EncodeOwnFile(QStringView text)

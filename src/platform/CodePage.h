@@ -90,6 +90,13 @@ std::optional<QByteArray> EncodeText(QStringView text, TextEncoding encoding,
 // Whether every character of the text can be written in the encoding.
 bool CanEncode(QStringView text, TextEncoding encoding);
 
+// The text as a file in the encoding holds it. Input methods on Linux type a few characters in
+// their JIS form (〜 ‖ − ¢ £ ¬ —) where a Windows-31J file holds the form its bytes read as
+// (～ ∥ － ￠ ￡ ￢ ―); for Windows-31J such characters are written in the file's form, so that they
+// match the file and can be written to it. Other encodings hold every form: the text is
+// returned as it is.
+QString InFileForms(QStringView text, TextEncoding encoding);
+
 // Tralex's own files (list files, INI files, TextFile.tfd): Windows-31J when every character
 // fits, so that they stay interchangeable with files written on Windows; otherwise UTF-8 with a
 // byte order mark. (Also UTF-8 with a byte order mark in the rare case where the Windows-31J

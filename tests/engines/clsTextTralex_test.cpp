@@ -339,12 +339,12 @@ TEST_F(TextTralexTest, FilesNeedingTheDecodedTextAreHandledLikeTheOthersInTheSam
     // With the case option, ı compares like i: the file holding it is matched by character.
     data.write(QStringLiteral("dotless.txt"), QStringLiteral("ın In").toUtf8());
     data.write(QStringLiteral("plain.txt"), QStringLiteral("in IN").toUtf8());
-    // The first pair writes 〜 (U+301C), which Windows-31J cannot hold, and the second turns it
-    // into ～ (U+FF5E), which it can: only the final text has to fit.
+    // The first pair writes 😀, which Windows-31J cannot hold, and the second turns it into ～,
+    // which it can: only the final text has to fit.
     data.write(QStringLiteral("wave.txt"), encoded(QStringLiteral("1-2 ソ"), TextEncoding::Windows31J));
     auto engine = engineFor(data.path(), {{QStringLiteral("in"), QStringLiteral("out")},
-                                          {QStringLiteral("-"), QStringLiteral("〜")},
-                                          {QStringLiteral("〜"), QStringLiteral("～")}});
+                                          {QStringLiteral("-"), QStringLiteral("😀")},
+                                          {QStringLiteral("😀"), QStringLiteral("～")}});
     engine->setUcaseOption(true);
     engine->TralexGo();
     EXPECT_EQ(engine->CountResult(), 3);
@@ -353,6 +353,38 @@ TEST_F(TextTralexTest, FilesNeedingTheDecodedTextAreHandledLikeTheOthersInTheSam
     EXPECT_EQ(readBytes(data.file(QStringLiteral("plain.txt"))), QByteArray("out out"));
     EXPECT_EQ(readBytes(data.file(QStringLiteral("wave.txt"))),
               encoded(QStringLiteral("1～2 ソ"), TextEncoding::Windows31J));
+}
+
+TEST_F(TextTralexTest, JisFormsTypedByInputMethodsMatchWindows31JFilesAndUtf8KeepsThem)
+{
+    // Each character typed in its JIS form, and the form a Windows-31J file holds.
+    const QString typed = QStringLiteral("〜‖−¢£¬—");
+    const QString held = QStringLiteral("～∥－￠￡￢―");
+    QList<std::pair<QString, QString>> pairs;
+    QString sjisBefore, sjisAfter;
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        pairs.append({typed.mid(i, 1), QLatin1Char('<') + typed.mid(i, 1) + QLatin1Char('>')});
+        sjisBefore += QLatin1Char('a') + held.mid(i, 1);
+        sjisAfter += QStringLiteral("a<") + held.mid(i, 1) + QLatin1Char('>');
+    }
+    // The byte path, and the decoded path (the case option with a cased non-ASCII pair).
+    for (const bool decoded : {false, true}) {
+        SCOPED_TRACE(decoded ? "decoded" : "bytes");
+        const TempFolder folder;
+        folder.write(QStringLiteral("sjis.txt"), encoded(sjisBefore, TextEncoding::Windows31J));
+        folder.write(QStringLiteral("utf8.txt"), QStringLiteral("〜～").toUtf8());
+        auto run = pairs;
+        if (decoded)
+            run.append({QStringLiteral("Ω"), QStringLiteral("Ω")});
+        auto engine = engineFor(folder.path(), run);
+        engine->setUcaseOption(decoded);
+        engine->TralexGo();
+        EXPECT_EQ(engine->CountSkipped(), 0);
+        EXPECT_EQ(readBytes(folder.file(QStringLiteral("sjis.txt"))),
+                  encoded(sjisAfter, TextEncoding::Windows31J));
+        EXPECT_EQ(readBytes(folder.file(QStringLiteral("utf8.txt"))),
+                  QStringLiteral("<〜>～").toUtf8());
+    }
 }
 
 TEST_F(TextTralexTest, FilesThatCannotBeHandledSafelyAreSkippedAndReported)
