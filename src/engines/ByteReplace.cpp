@@ -112,6 +112,11 @@ bool ByteReplacer::prepare(const TextPair& pair)
         if (!HasUniqueEncoding(pair.find, encoding))
             return false;
         prepared.find = encode(pair.find);
+        prepared.finder.emplace(prepared.find->compared, prepared.find->fold);
+        // A long find text whose letters are folded at some places only is searched in the
+        // decoded text, where the search stays linear.
+        if (!prepared.finder->linear())
+            return false;
     }
     // A replace text with a duplicate-coded character is inserted with its usual code, as
     // encoding the decoded text would; but the retry option would have to recognise it in
@@ -171,7 +176,7 @@ std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) co
 std::optional<qint64> ByteReplacer::applyPair(const Pair& pair, QByteArray& bytes,
                                               qsizetype start, QList<qsizetype>* inserted) const
 {
-    const ByteFinder finder(pair.find->compared, pair.find->fold);
+    const ByteFinder& finder = *pair.finder;
     const uchar* in = reinterpret_cast<const uchar*>(bytes.constData());
     const qsizetype inSize = bytes.size();
     const qsizetype lenF = pair.find->bytes.size();

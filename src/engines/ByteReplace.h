@@ -60,6 +60,7 @@ private:
     };
     struct Pair {
         std::optional<Encoded> find;  // nothing: the find text cannot occur in such a file
+        std::optional<ByteFinder> finder;  // the search for find, when there is one
         std::optional<Encoded> replace;  // nothing: the encoding cannot hold the replace text
         qsizetype replaceUnits = 0;   // UTF-16 length of the replace text
         qsizetype innerBytes = -1;    // bytes of the replace text before the find text in it

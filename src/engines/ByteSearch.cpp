@@ -12,6 +12,18 @@ namespace tralex {
 ByteFinder::ByteFinder(const QByteArray& compared, const QByteArray& fold)
     : mNeedle(compared), mFold(fold)
 {
+    if (compared.size() < LongNeedle)
+        return;
+    const bool folds = fold.contains('\1');
+    QByteArray canonical = compared;
+    for (qsizetype i = 0; folds && i < canonical.size(); ++i) {
+        const uchar b = uchar(canonical[i]);
+        canonical[i] = char(UpperAscii(b));
+        if (!fold[i] && ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')))
+            mCheckEach = true;
+    }
+    mLong = std::make_shared<const LongSearch>(
+        reinterpret_cast<const uchar*>(canonical.constData()), canonical.size(), Canon{folds});
 }
 
 ByteFinder ByteFinder::Of(const QByteArray& needle, bool ignoreAsciiCase)
@@ -47,6 +59,12 @@ qsizetype ByteFinder::find(const uchar* hay, qsizetype size, qsizetype from) con
     const qsizetype len = mNeedle.size();
     if (len == 0 || from < 0 || size - from < len)
         return -1;
+    if (mLong) {
+        for (qsizetype at = mLong->find(hay, size, from); at >= 0; at = mLong->find(hay, size, at + 1))
+            if (!mCheckEach || matchesAt(hay + at))
+                return at;
+        return -1;
+    }
     const qsizetype lastStart = size - len;
     const uchar first = uchar(mNeedle[0]);
     const uchar firstOther = mFold[0] ? uchar(first | 0x20) : first;

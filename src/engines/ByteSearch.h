@@ -1,12 +1,24 @@
 #pragma once
 // Searching bytes for a needle whose ASCII letters may be compared without case.
+#include "engines/TwoWaySearch.h"
+
 #include <QByteArray>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace tralex {
 
+// The upper case of an ASCII letter; any other byte as it is.
+inline uchar UpperAscii(uchar b)
+{
+    return (b >= 'a' && b <= 'z') ? uchar(b - 0x20) : b;
+}
+
+// Short needles are found by their first and last byte, sixteen places at a time, and then
+// compared whole; a long one by the Two-Way search, so that no file makes the search cost grow
+// with the needle's length.
 class ByteFinder {
 public:
     // compared: the needle, with the bytes marked in fold upper-cased; fold: per byte, '\1' for
@@ -20,10 +32,26 @@ public:
     // The first position at or after `from` where the needle occurs, or -1.
     qsizetype find(const uchar* hay, qsizetype size, qsizetype from) const;
     bool matchesAt(const uchar* p) const;
+    // Whether the search is linear in the haystack's size: false only for a long needle whose
+    // letters are folded at some places and not at others.
+    bool linear() const { return !mCheckEach; }
 
 private:
+    // Maps a byte to its comparison form: with folding, every ASCII letter upper-cased.
+    struct Canon {
+        bool fold;
+        uchar operator()(uchar b) const { return fold ? UpperAscii(b) : b; }
+    };
+    using LongSearch = TwoWaySearch<uchar, Canon>;
+    static constexpr qsizetype LongNeedle = 32;
+
     QByteArray mNeedle;
     QByteArray mFold;
+    // For a long needle: the Two-Way search, which folds every ASCII letter when any is folded.
+    // When a letter byte is compared as it is (a Windows-31J trail byte), mCheckEach makes every
+    // place it finds be compared once more with the needle's own folding.
+    std::shared_ptr<const LongSearch> mLong;
+    bool mCheckEach = false;
 };
 
 // A set of the four-byte sequences of a text, hashed into a bit table: a sequence that is not in
@@ -48,11 +76,5 @@ private:
     quint32 mShift = 0;
     std::vector<quint64> mTable;
 };
-
-// The upper case of an ASCII letter; any other byte as it is.
-inline uchar UpperAscii(uchar b)
-{
-    return (b >= 'a' && b <= 'z') ? uchar(b - 0x20) : b;
-}
 
 }  // namespace tralex

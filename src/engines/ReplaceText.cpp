@@ -1,10 +1,13 @@
 #include "engines/ReplaceText.h"
 
+#include "engines/TwoWaySearch.h"
+
 #include <unicode/uchar.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -93,8 +96,16 @@ struct UnitSet {
     }
 };
 
+// Maps a unit to its comparison form: its upper case when a table is given.
+struct UnitCanon {
+    const char16_t* upper;
+    char16_t operator()(char16_t c) const { return upper ? upper[c] : c; }
+};
+
 // Searches hay for the comparison find text cf from position `from` on. With ucase, the units of
-// hay are upper-cased before they are compared (cf is upper-cased already).
+// hay are upper-cased before they are compared (cf is upper-cased already). A short find text is
+// looked for by its first and last unit, many places at a time; a long one by the Two-Way
+// search, so that no text makes the cost grow with the find text's length.
 class Finder {
 public:
     Finder(QStringView cf, bool ucase)
@@ -104,10 +115,14 @@ public:
           mFirst(mCf[0], ucase),
           mLast(mCf[mLen - 1], ucase)
     {
+        if (mLen >= LongFind)
+            mLong.emplace(mCf, mLen, UnitCanon{ucase ? caseTables().upper.data() : nullptr});
     }
 
     qsizetype find(const char16_t* hay, qsizetype size, qsizetype from) const
     {
+        if (mLong)
+            return mLong->find(hay, size, from);
         const qsizetype lastStart = size - mLen;
         qsizetype i = from;
         if (i > lastStart)
@@ -206,11 +221,14 @@ private:
         return true;
     }
 
+    static constexpr qsizetype LongFind = 32;
+
     const char16_t* mCf;
     qsizetype mLen;
     bool mUcase;
     UnitSet mFirst;
     UnitSet mLast;
+    std::optional<TwoWaySearch<char16_t, UnitCanon>> mLong;
 };
 
 }  // namespace

@@ -77,7 +77,10 @@ struct Tally {
     int declined = 0;  // cases left to decoding
 };
 
-void compareRandomCases(const Alphabet& alphabet, int rounds, quint32 seed, Tally& tally)
+// With longFinds, every find text is a piece repeated to at least 32 characters, so that it is
+// searched by the Two-Way search, and the text holds cut copies of it.
+void compareRandomCases(const Alphabet& alphabet, int rounds, quint32 seed, Tally& tally,
+                        bool longFinds = false)
 {
     QStringList simplePieces;
     for (const QString& piece : alphabet.pairPieces) {
@@ -99,6 +102,10 @@ void compareRandomCases(const Alphabet& alphabet, int rounds, quint32 seed, Tall
             QString find = randomText(random, pairPieces, many ? 4 : 2);
             if (find.isEmpty())
                 find = pairPieces[random.bounded(pairPieces.size())];
+            for (const QString piece = find; longFinds && find.size() < 32;)
+                find += piece;
+            if (longFinds && random.bounded(2) == 0)
+                find += pairPieces[random.bounded(pairPieces.size())];
             pairs.append({find, randomText(random, pairPieces, 4)});
         }
         // The text is made of the alphabet and, now and then, of whole replace or find texts, so
@@ -112,6 +119,8 @@ void compareRandomCases(const Alphabet& alphabet, int rounds, quint32 seed, Tall
             QString whole = random.bounded(2) ? pair.replace : pair.find;
             if (random.bounded(2) == 0)
                 whole = swapAsciiCase(whole);  // found only with the upper-case option
+            if (longFinds && random.bounded(2) == 0)
+                whole.chop(random.bounded(int(whole.size()) + 1));  // a near miss
             if (random.bounded(4) == 0 && CanEncode(whole, inner))
                 bytes += *EncodeText(whole, inner);
             else
@@ -185,6 +194,50 @@ TEST(ByteReplace, Utf8GivesExactlyTheDecodedResult)
         EXPECT_GT(tally.taken, Rounds / 4);
         EXPECT_GT(tally.changed, Rounds / 16);
         EXPECT_GT(tally.declined, 0);
+    }
+}
+
+// Find texts long enough for the Two-Way search, in both encodings.
+TEST(ByteReplace, LongFindTextsGiveExactlyTheDecodedResult)
+{
+    const Alphabet windows31J{
+        TextEncoding::Windows31J,
+        // a, A, ア (83 41), ソ (83 5C), ｱ (B1), ∵ (81 E6), LF
+        {hex("61"), hex("41"), hex("83 41"), hex("83 5c"), hex("b1"), hex("81 e6"), hex("0a")},
+        {u"a"_qs, u"A"_qs, u"ア"_qs, u"ソ"_qs, u"ｱ"_qs, u"∵"_qs, u"\n"_qs}};
+    const Alphabet utf8{TextEncoding::Utf8,
+                        // a, A, ı, あ, 😀
+                        {hex("61"), hex("41"), hex("c4 b1"), hex("e3 81 82"), hex("f0 9f 98 80")},
+                        {u"a"_qs, u"A"_qs, u"あ"_qs, u"😀"_qs}};
+    for (const Alphabet* alphabet : {&windows31J, &utf8}) {
+        Tally tally;
+        constexpr int Rounds = 20000;
+        compareRandomCases(*alphabet, Rounds, 7, tally, true);
+        EXPECT_GT(tally.taken, Rounds / 4);
+        EXPECT_GT(tally.changed, Rounds / 50);
+    }
+}
+
+// The worst case of a search by first and last character: a 10 KB find text that almost occurs
+// at every place of a 4 MB text, and occurs once near its end. Both ways must find exactly that
+// occurrence; the search must stay linear (its time is left to the benchmarks).
+TEST(ByteReplace, LongFindTextOverNearMisses)
+{
+    const QByteArray find = QByteArray(10 * 1024 - 2, 'a') + "ba";
+    const qsizetype at = (4 << 20) - 5000;
+    const QByteArray bytes = QByteArray(at, 'a') + find + QByteArray(5000 - find.size() + 1000, 'a');
+    const QByteArray expected = QByteArray(at, 'a') + "X" + QByteArray(5000 - find.size() + 1000, 'a');
+    for (const bool ucase : {false, true}) {
+        for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Windows31J}) {
+            const ByteReplacer replacer({{QString::fromLatin1(find), u"X"_qs}}, encoding, false,
+                                        ucase);
+            QByteArray result = bytes;
+            ASSERT_EQ(replacer.Apply(result, 0), 1);
+            EXPECT_TRUE(result == expected);
+        }
+        QString text = QString::fromLatin1(bytes);
+        EXPECT_EQ(ReplaceText(text, QString::fromLatin1(find), u"X", false, ucase), 1);
+        EXPECT_TRUE(text == QString::fromLatin1(expected));
     }
 }
 
