@@ -4,6 +4,7 @@
 #include "engines/ReplaceText.h"
 
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
 
 #include <QStringList>
 #include <random>
@@ -20,6 +21,28 @@ qsizetype InStr(qsizetype start, const QString& s, const QString& t)
     return s.indexOf(t, start - 1) + 1;
 }
 
+// The comparison form of a text, per code point from ICU: a character of the Basic Multilingual
+// Plane becomes its simple upper case when that is one unit too (so a position in the copy is the
+// same position in the text); characters above U+FFFF and lone surrogates stay as they are.
+QString ReferenceUpper(const QString& s)
+{
+    QString out;
+    for (qsizetype i = 0; i < s.size();) {
+        const char32_t c = s.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            out += s.mid(i, 2);
+            i += 2;
+            continue;
+        }
+        const UChar32 upper = u_toupper(UChar32(c));
+        out += QChar(upper < 0x10000 && !QChar::isSurrogate(char32_t(upper)) && !QChar::isSurrogate(c)
+                         ? char16_t(upper)
+                         : char16_t(c));
+        ++i;
+    }
+    return out;
+}
+
 struct Result {
     QString text;
     qint64 count = 0;
@@ -33,7 +56,7 @@ Result Reference(const QString& text, const QString& find, const QString& replac
     if (find.isEmpty())
         return {text, 0};
     // 2. Work text and comparison copies.
-    auto cmpOf = [ucase](const QString& s) { return ucase ? UpperText(s) : s; };
+    auto cmpOf = [ucase](const QString& s) { return ucase ? ReferenceUpper(s) : s; };
     QString work = text;
     QString cmp = cmpOf(work);
     const QString cf = cmpOf(find);
@@ -275,6 +298,44 @@ TEST(ReplaceText, AgreesWithReferenceOnLongTexts)
         for (int i = 0; i < flen; ++i)
             find.append(alphabet[int(rng() % 4)]);
         const QString replace = round % 3 == 0 ? QString() : find.left(1) + QStringLiteral("表");
+        const bool retry = round % 2 == 1;
+        const bool ucase = (round / 2) % 2 == 1;
+        const Result ref = Reference(text, find, replace, retry, ucase);
+        const Result fast = Fast(text, find, replace, retry, ucase);
+        ASSERT_EQ(fast.text, ref.text) << text.toStdString() << " / " << find.toStdString();
+        ASSERT_EQ(fast.count, ref.count);
+    }
+}
+
+// Find texts long enough for the Two-Way search: periodic ones, over texts made of copies, cut
+// copies and altered copies of them, against the reference.
+TEST(ReplaceText, LongFindTextsAgreeWithReference)
+{
+    std::mt19937 rng(11);
+    const QString alphabet = QStringLiteral("aAbı");
+    auto unit = [&] { return alphabet[int(rng() % alphabet.size())]; };
+    for (int round = 0; round < 4000; ++round) {
+        QString base;
+        for (int i = 1 + int(rng() % 3); i > 0; --i)
+            base += unit();
+        QString find;
+        for (const qsizetype length = 32 + rng() % 40; find.size() < length;)
+            find += base;
+        if (rng() % 2)
+            find[find.size() - 1 - qsizetype(rng() % 3)] = unit();
+        QString text;
+        for (int p = int(rng() % 8); p > 0; --p) {
+            QString piece = find;
+            switch (rng() % 4) {
+            case 0: break;
+            case 1: piece.truncate(qsizetype(rng() % find.size())); break;
+            case 2: piece[qsizetype(rng() % find.size())] = unit(); break;
+            default: piece = base + unit(); break;
+            }
+            text += piece;
+        }
+        const QString replace =
+            round % 3 == 0 ? QString() : round % 3 == 1 ? base + find : QStringLiteral("表");
         const bool retry = round % 2 == 1;
         const bool ucase = (round / 2) % 2 == 1;
         const Result ref = Reference(text, find, replace, retry, ucase);
