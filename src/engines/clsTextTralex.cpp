@@ -53,6 +53,7 @@ const QString ReasonCannotOpen = QStringLiteral("ファイルが開けません"
 const QString ReasonSymbolicLink = QStringLiteral("シンボリックリンクは対象外です");
 const QString ReasonBinary = QStringLiteral("バイナリファイルです");
 const QString ReasonUndecodable = QStringLiteral("文字コードを判別できません");
+const QString ReasonUtf32 = QStringLiteral("UTF-32 の文字コードには対応していません");
 const QString ReasonUnencodable = QStringLiteral("置換後の文字を保存できる文字コードではありません");
 const QString ReasonBackUpFolder = QStringLiteral("バックアップフォルダを作成できません");
 const QString ReasonBackUpTaken = QStringLiteral("バックアップファイル名が既に存在します");
@@ -280,6 +281,10 @@ void clsTextTralex::ReplaceInFile(const FolderHandle& folder, const QString& fol
     }
     // A binary file is reported whether or not it holds a find text: the user asked for files of
     // this type and should learn that one of them is not text.
+    if (HasUtf32ByteOrderMark(bytes)) {
+        skip(path, ReasonUtf32);
+        return;
+    }
     if (LooksBinary(bytes)) {
         skip(path, ReasonBinary);
         return;

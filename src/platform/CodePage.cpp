@@ -589,9 +589,20 @@ std::optional<QByteArray> encodeWindows31J(QStringView text, const QList<KeptByt
 bool LooksBinary(const QByteArray& bytes)
 {
     if (bytes.startsWith(bomOf(TextEncoding::Utf16LeBom))
-        || bytes.startsWith(bomOf(TextEncoding::Utf16BeBom)))
+        || bytes.startsWith(bomOf(TextEncoding::Utf16BeBom))) {
+        const char* p = bytes.constData();
+        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2)
+            if (p[i] == 0 && p[i + 1] == 0)
+                return true;
         return false;
+    }
     return std::memchr(bytes.constData(), 0, size_t(bytes.size())) != nullptr;
+}
+
+bool HasUtf32ByteOrderMark(const QByteArray& bytes)
+{
+    return bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4))
+           || bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4));
 }
 
 std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encoding,
@@ -626,6 +637,10 @@ std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encodi
 
 std::optional<DecodedText> DecodeText(const QByteArray& bytes, CodePageFailure* failure)
 {
+    if (HasUtf32ByteOrderMark(bytes)) {
+        setFailure(failure, 0);
+        return std::nullopt;
+    }
     for (TextEncoding withBom :
          {TextEncoding::Utf8Bom, TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom}) {
         const QByteArray& bom = bomOf(withBom);
@@ -648,6 +663,10 @@ std::optional<DecodedText> DecodeText(const QByteArray& bytes, CodePageFailure* 
 
 std::optional<TextEncoding> DetectEncoding(const QByteArray& bytes, CodePageFailure* failure)
 {
+    if (HasUtf32ByteOrderMark(bytes)) {
+        setFailure(failure, 0);
+        return std::nullopt;
+    }
     const uchar* data = reinterpret_cast<const uchar*>(bytes.constData());
     Checker checker;
     for (TextEncoding withBom :

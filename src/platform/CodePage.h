@@ -40,8 +40,13 @@ struct CodePageFailure {
     qsizetype position = -1;
 };
 
-// Whether the bytes hold a NUL byte and no UTF-16 byte order mark: such a file is binary.
+// Whether the bytes are binary: they hold a NUL byte and no UTF-16 byte order mark, or behind a
+// UTF-16 byte order mark a NUL code unit.
 bool LooksBinary(const QByteArray& bytes);
+
+// Whether the bytes begin with a UTF-32 byte order mark (FF FE 00 00 or 00 00 FE FF). Tralex
+// does not read UTF-32: DecodeText and DetectEncoding refuse such bytes, at position 0.
+bool HasUtf32ByteOrderMark(const QByteArray& bytes);
 
 // Detects the encoding as described above and decodes. Empty bytes are UTF-8 with an empty text.
 // On failure returns nothing and, when failure is given, sets it to the byte offset at which

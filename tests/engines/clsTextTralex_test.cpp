@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -416,6 +417,32 @@ TEST_F(TextTralexTest, FilesThatCannotBeHandledSafelyAreSkippedAndReported)
 
 // A file that holds no find text at all is "no pair matched", whatever its bytes: it is neither
 // changed nor reported.
+TEST_F(TextTralexTest, Utf32AndUtf16WithNulUnitsAreReportedAndLeftAsTheyAre)
+{
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* reason;
+    } cases[] = {
+        {"utf32le.txt", QByteArray("\xFF\xFE\0\0a\0\0\0b\0\0\0", 12), "UTF-32"},
+        {"utf32be.txt", QByteArray("\0\0\xFE\xFF\0\0\0a\0\0\0b", 12), "UTF-32"},
+        {"utf16nul.txt", QByteArray("\xFF\xFEa\0b\0\0\0\0\0", 10), "バイナリ"},
+    };
+    for (const auto& c : cases)
+        data.write(QString::fromLatin1(c.name), c.bytes);
+    auto engine = engineFor(data.path(), {{QStringLiteral("a"), QStringLiteral("x")}});
+    engine->TralexGo();
+    EXPECT_EQ(engine->CountResult(), 0);
+    const QString skipped = engine->ItemSkipped()->items().join(QLatin1Char('\n'));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(readBytes(data.file(QString::fromLatin1(c.name))), c.bytes);
+        const QRegularExpression line(QRegularExpression::escape(data.file(QString::fromLatin1(c.name)))
+                                      + QStringLiteral("\t.*") + QString::fromUtf8(c.reason));
+        EXPECT_TRUE(line.match(skipped).hasMatch()) << skipped.toStdString();
+    }
+}
+
 TEST_F(TextTralexTest, UndecodableFileWithoutAnyFindTextIsNotReportedButABinaryOneIs)
 {
     const QByteArray binary("xyz\0", 4);
