@@ -13,6 +13,7 @@
 //
 // The type file of the run is written to a temporary settings folder, so the benchmark leaves no
 // file behind and accepts any TYPE.
+#include "BenchSettings.h"
 #include "engines/ReplaceText.h"
 #include "engines/clsTextTralex.h"
 #include "platform/SettingsFolder.h"
@@ -106,15 +107,8 @@ int main(int argc, char** argv)
     const QString folder = args.takeFirst();
 
     QTemporaryDir settings;
-    if (!settings.isValid())
+    if (!bench::UseTemporarySettings(settings, type))
         return 1;
-    OverrideSettingsFolder(settings.path() + QLatin1Char('/'));
-    {
-        QFile types(settings.path() + QLatin1Char('/') + clsTextTralex::TypeFileName());
-        if (!types.open(QIODevice::WriteOnly))
-            return 1;
-        types.write(type.toUtf8() + ",\r\n");
-    }
 
     try {
         auto renewal = std::make_unique<FileRenewal>();

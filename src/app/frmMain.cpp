@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "about/MakerInfo.h"
+#include "about/frmAbout.h"
 #include "dialogs/Msg_Waiting.h"
 #include "dialogs/Msg_Warning.h"
 #include "dialogs/basWindowEffects.h"
@@ -264,7 +266,10 @@ void frmMain::mnuEditUse_Click()
 
 void frmMain::mnuEditVer_Click()
 {
-    // The about box comes with the start-up's windows.
+    frmAbout& about = frmAbout::instance();
+    about.setPreForm(this);
+    about.setTanto(3, MakerName);
+    about.Show();
 }
 
 }  // namespace tralex

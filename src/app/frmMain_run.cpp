@@ -9,6 +9,7 @@
 #include <QRadioButton>
 
 #include "app/frmMain.h"
+#include "app/frmResultList.h"
 #include "dialogs/Msg_Waiting.h"
 #include "dialogs/Msg_Warning.h"
 #include "dialogs/basFormLayout.h"
@@ -176,8 +177,9 @@ void frmMain::ExecutionMessage(TralexEngine& engine, const QString& vstrMsg)
         engine.setStopFlag(true);
 }
 
-// The outcome in the warning window. Files the engine left unchanged for a reason are counted in
-// the message.
+// The outcome in the warning window, then the result list when there is something in it. Files
+// the engine left unchanged for a reason are counted in the message and listed apart in the
+// result list.
 void frmMain::ReportOutcome(const std::shared_ptr<TralexEngine>& engine)
 {
     const Outcome outcome = outcomeOf(*engine);
@@ -188,6 +190,11 @@ void frmMain::ReportOutcome(const std::shared_ptr<TralexEngine>& engine)
     warning.setMessage2(outcome.line2);
     warning.Show();
     lblTarget->clear();
+    if (engine->CountResult() < 1 && engine->CountSkipped() < 1)
+        return;
+    frmResultList& list = frmResultList::instance();
+    list.setResult(engine);
+    list.Show();
 }
 
 void frmMain::ReleaseEngines()

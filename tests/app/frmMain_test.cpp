@@ -3,6 +3,7 @@
 // files on disk.
 #include "app/frmMain.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -32,6 +33,7 @@ using namespace tralex::test;
 
 namespace {
 
+const QString NoFiles = QStringLiteral("置換対象ファイルはありませんでした");
 const QString Finished = QStringLiteral("終了しました");
 
 // The two lines of a message window, joined by "|".
@@ -47,6 +49,17 @@ QStringList linesOf(QListWidget* list)
     for (int i = 0; i < list->count(); ++i)
         lines << list->item(i)->text();
     return lines;
+}
+
+// Backups of `name` in `folder`: "Bk" + 12 digits + "_" + name.
+QStringList backupsOf(const QString& folder, const QString& name)
+{
+    QStringList found;
+    for (const QString& entry : QDir(folder).entryList(QDir::Files)) {
+        if (entry.size() == 15 + name.size() && entry.startsWith(QLatin1String("Bk")) && entry.endsWith(QLatin1Char('_') + name))
+            found << entry;
+    }
+    return found;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -236,6 +249,27 @@ TEST_F(MainWindowTest, ClosingStoresOnlyAnExistingBackupFolderOrAnEmptyOne)
     }
 }
 
+TEST_F(MainWindowTest, MenuItemsRunTheCommandShowTheAboutBoxAndClose)
+{
+    open();
+    struct Row {
+        const char* item;
+        QString window;
+    } rows[] = {{"mnuSS_Go", "Msg_Warning"}, {"mnuEditVer", "frmAbout"}};
+    for (const Row& row : rows) {
+        ModalAnswerer answer;
+        answer.then(row.window, [](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
+        window->findChild<QAction*>(QString::fromLatin1(row.item))->trigger();
+        EXPECT_TRUE(answer.allAnswered()) << row.item;
+        expectUsable();
+    }
+    click(window, QStringLiteral("optAction(2)"));
+    setText(QStringLiteral("txtBackUpPath"), files.path());
+    window->findChild<QAction*>(QStringLiteral("mnuEditEnd"))->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(ReadIniValue(frmMain::IniFilePath(), QStringLiteral("COMMON"), QStringLiteral("BKPATH")), files.path());
+}
+
 TEST_F(MainWindowTest, FocusColoursAndTheRetryOptionFollowTheFileType)
 {
     open();
@@ -369,9 +403,68 @@ TEST_F(MainWindowTest, AnEngineErrorLeavesTheWindowReadyForTheNextRun)
     expectUsable();
 
     addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
-    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)")), QLatin1Char('|') + Finished);
+    QStringList results;
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+    EXPECT_EQ(results.size(), 1);
     EXPECT_EQ(readBytes(files.file(QStringLiteral("target/a.txt"))), QByteArray("xyz"));
     expectUsable();
+}
+
+TEST_F(MainWindowTest, ARunThatOnlySkippedFilesSaysSoAndListsThem)
+{
+    const QString folder = files.mkdir(QStringLiteral("target"));
+    files.write(QStringLiteral("target/binary.txt"), QByteArray("abc\0def", 7));
+    files.write(QStringLiteral("target/other.txt"), "nothing to find");
+    open();
+    setText(QStringLiteral("txtPath"), folder);
+    chooseType(QStringLiteral("txt"));
+    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    QStringList results;
+    const QString message = clickAndRead(QStringLiteral("cmdAction(0)"), &results);
+    EXPECT_NE(message, QLatin1Char('|') + NoFiles);
+    EXPECT_TRUE(message.contains(QLatin1Char('1'))) << message.toStdString();
+    EXPECT_TRUE(results.join(QLatin1Char('\n')).contains(QStringLiteral("binary.txt")));
+    EXPECT_FALSE(results.join(QLatin1Char('\n')).contains(QStringLiteral("other.txt")));
+
+    // A run with nothing to change and nothing skipped says only that.
+    QFile::remove(files.file(QStringLiteral("target/binary.txt")));
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)")), QLatin1Char('|') + NoFiles);
+}
+
+TEST_F(MainWindowTest, StopEndsALargeRunEarlyAndTheWindowRunsAgain)
+{
+    const QString folder = files.mkdir(QStringLiteral("target"));
+    constexpr int FileCount = 2000;
+    for (int i = 0; i < FileCount; ++i)
+        files.write(QStringLiteral("target/f%1.txt").arg(i, 4, 10, QLatin1Char('0')), "abc");
+    open();
+    setText(QStringLiteral("txtPath"), folder);
+    chooseType(QStringLiteral("txt"));
+    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+
+    // STOP is pressed once the run has come to the hundredth file ("f0100.txt を置換中...").
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        Msg_Waiting& waiting = Msg_Waiting::instance();
+        if (waiting.isLoaded() && control<QLabel>(QStringLiteral("lblTarget"))->text().mid(1, 4).toInt() >= 100) {
+            click(&waiting, QStringLiteral("cmdStop"));
+            stopper.stop();
+        }
+    });
+    stopper.start(5);
+    QStringList results;
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+    EXPECT_FALSE(stopper.isActive());
+    EXPECT_GT(results.size(), 0);
+    EXPECT_LT(results.size(), FileCount);
+    expectUsable();
+
+    // The files the run reached are changed, the others are as they were; a second run does the rest.
+    const int changed = int(QDir(folder).entryList({QStringLiteral("Bk*")}, QDir::Files).size());
+    EXPECT_EQ(changed, results.size());
+    results.clear();
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+    EXPECT_EQ(results.size(), FileCount - changed);
 }
 
 // Answers the picker with a full path typed into its file name box.
@@ -425,6 +518,64 @@ TEST_F(MainWindowTest, ListFilesLoadExactlyAndADamagedOneLeavesTheListAsItWas)
     answer.then(QStringLiteral("Msg_Warning"), [](QWidget* w) { click(w, QStringLiteral("cmdOK")); });
     click(window, QStringLiteral("cmdAction(3)"));
     EXPECT_EQ(readBytes(again), windowsList);
+}
+
+TEST_F(MainWindowTest, EndToEndReplaceSaveLoadAndDeleteBackups)
+{
+    const QString folder = files.mkdir(QStringLiteral("作業"));
+    files.write(QStringLiteral("作業/a.txt"), "abc and 株式会社\r\n");
+    files.write(QStringLiteral("作業/b.txt"), "nothing here\r\n");
+    files.write(QStringLiteral("作業/c.html"), "abc\r\n");
+    open();
+    setText(QStringLiteral("txtPath"), folder);
+    chooseType(QStringLiteral("txt"));
+    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    addPair(QStringLiteral("株式会社"), QStringLiteral("(株)"));
+
+    QStringList results;
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+    EXPECT_EQ(results, (QStringList{QStringLiteral("1:\t") + folder + QStringLiteral("a.txt")}));
+    EXPECT_EQ(readBytes(files.file(QStringLiteral("作業/a.txt"))), QByteArray("xyz and (株)\r\n"));
+    EXPECT_EQ(readBytes(files.file(QStringLiteral("作業/c.html"))), QByteArray("abc\r\n"));
+    const QStringList backups = backupsOf(folder, QStringLiteral("a.txt"));
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_EQ(readBytes(folder + backups.first()), QByteArray("abc and 株式会社\r\n"));
+    EXPECT_TRUE(backupsOf(folder, QStringLiteral("b.txt")).isEmpty());
+    EXPECT_TRUE(control<QLabel>(QStringLiteral("lblTarget"))->text().isEmpty());
+
+    // Save the list, clear it, and load it back.
+    const QString listPath = files.file(QStringLiteral("lists/pairs.slt"));
+    const QStringList shown = listLines();
+    {
+        ModalAnswerer answer;
+        answerPicker(answer, listPath);
+        QString saved;
+        answer.then(QStringLiteral("Msg_Warning"), [&](QWidget* w) {
+            saved = messageOf(w);
+            click(w, QStringLiteral("cmdOK"));
+        });
+        click(window, QStringLiteral("cmdAction(3)"));
+        EXPECT_TRUE(answer.allAnswered());
+        EXPECT_EQ(saved, QStringLiteral("|保存しました"));
+    }
+    click(window, QStringLiteral("cmdAction(6)"));
+    EXPECT_TRUE(listLines().isEmpty());
+    {
+        ModalAnswerer answer;
+        answerPicker(answer, listPath);
+        click(window, QStringLiteral("cmdAction(2)"));
+        EXPECT_TRUE(answer.allAnswered());
+    }
+    EXPECT_EQ(listLines(), shown);
+
+    // Delete the backups of the type.
+    click(window, QStringLiteral("optAction(1)"));
+    results.clear();
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+    EXPECT_EQ(results.size(), 1);
+    EXPECT_TRUE(backupsOf(folder, QStringLiteral("a.txt")).isEmpty());
+    EXPECT_EQ(readBytes(files.file(QStringLiteral("作業/a.txt"))), QByteArray("xyz and (株)\r\n"));
+    expectUsable();
 }
 
 }  // namespace
