@@ -467,6 +467,23 @@ TEST_F(MainWindowTest, StopEndsALargeRunEarlyAndTheWindowRunsAgain)
     EXPECT_EQ(results.size(), FileCount - changed);
 }
 
+TEST_F(MainWindowTest, DeletingBackupsRunsTheTextEngineForOfficeTypesToo)
+{
+    const QString folder = files.mkdir(QStringLiteral("target"));
+    open();
+    click(window, QStringLiteral("optAction(1)"));
+    setText(QStringLiteral("txtPath"), folder);
+    for (const QString& type : {QStringLiteral("xls"), QStringLiteral("doc")}) {
+        const QString backup = QStringLiteral("Bk202401021530_a.") + type;
+        files.write(QStringLiteral("target/") + backup, "old");
+        chooseType(type);
+        QStringList results;
+        EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+        EXPECT_EQ(results, (QStringList{QStringLiteral("1:\t") + folder + backup}));
+        EXPECT_FALSE(QFile::exists(folder + backup));
+    }
+}
+
 // Answers the picker with a full path typed into its file name box.
 void answerPicker(ModalAnswerer& answer, const QString& path)
 {
