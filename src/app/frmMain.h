@@ -99,7 +99,8 @@ private:
     void RunExcel();
     void RunWord();
     void RunEngine(std::shared_ptr<TralexEngine>& slot,
-                   const std::function<std::shared_ptr<TralexEngine>()>& make);
+                   const std::function<std::shared_ptr<TralexEngine>()>& make,
+                   const std::function<void()>& go);
     void configureEngine(TralexEngine& engine);
     void ExecutionMessage(TralexEngine& engine, const QString& vstrMsg);
     void ReportOutcome(const std::shared_ptr<TralexEngine>& engine);

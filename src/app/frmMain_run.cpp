@@ -94,7 +94,14 @@ void frmMain::RunCommand()
 
 void frmMain::RunText()
 {
-    RunEngine(mobjSS_Text, [] { return std::make_shared<clsTextTralex>(); });
+    std::shared_ptr<clsTextTralex> text;
+    RunEngine(mobjSS_Text, [&text] { return text = std::make_shared<clsTextTralex>(); },
+              [this, &text] {
+                  if (deleting())
+                      text->KillBackUpFile();
+                  else
+                      text->TralexGo();
+              });
 }
 
 void frmMain::RunExcel()
@@ -107,10 +114,11 @@ void frmMain::RunWord()
     refuse(QStringLiteral("Wordファイル（doc）の置換はこの版ではまだ使えません（LibreOffice連携の文書エンジンが未実装です）"));
 }
 
-// One run of one engine: the progress window in front, the main window disabled, the engine set
-// up and run, then the window enabled and the outcome reported.
+// One run of one engine: the progress window in front, the main window disabled, the engine made
+// by `make`, set up and run by `go`, then the window enabled and the outcome reported.
 void frmMain::RunEngine(std::shared_ptr<TralexEngine>& slot,
-                        const std::function<std::shared_ptr<TralexEngine>()>& make)
+                        const std::function<std::shared_ptr<TralexEngine>()>& make,
+                        const std::function<void()>& go)
 {
     Msg_Waiting& waiting = Msg_Waiting::instance();
     waiting.setPreForm(this);
@@ -128,10 +136,7 @@ void frmMain::RunEngine(std::shared_ptr<TralexEngine>& slot,
     connect(engine, &TralexEngine::ExecutionMessage, this,
             [this, engine](const QString& vstrMsg) { ExecutionMessage(*engine, vstrMsg); });
     configureEngine(*engine);
-    if (deleting())
-        static_cast<clsTextTralex*>(engine)->KillBackUpFile();
-    else
-        engine->TralexGo();
+    go();
 
     mblnRunning = false;
     EnableForm(this, true);
