@@ -19,6 +19,7 @@
 #include "dialogs/Msg_Warning.h"
 #include "dialogs/Msg_YesNo.h"
 #include "dialogs/basWindowEffects.h"
+#include "platform/FolderPath.h"
 #include "platform/SettingsFolder.h"
 #include "platform/ProgramError.h"
 #include "services/basDataChange.h"
@@ -36,11 +37,6 @@ const QString IniSection = QStringLiteral("COMMON");
 const QString DesignCaption = QStringLiteral("DialogBox");
 const QColor FocusColor(255, 255, 192);
 constexpr int VirtualKeyTab = 9;
-
-QString withSep(const QString& path)
-{
-    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-}
 
 }  // namespace
 
@@ -70,7 +66,7 @@ frmDialogBox& frmDialogBox::instance()
     return *picker;
 }
 
-QString frmDialogBox::IniFilePath() { return withSep(SettingsFolder()) + QStringLiteral("DialogBox.ini"); }
+QString frmDialogBox::IniFilePath() { return WithFinalSlash(SettingsFolder()) + QStringLiteral("DialogBox.ini"); }
 
 void frmDialogBox::setMask(const QString& vstrMask)
 {
@@ -174,7 +170,7 @@ void frmDialogBox::cmdOK_Click()
 {
     if (mblnNewFolderMode) {
         // The name may hold several levels ("a/b"); every missing one is made.
-        const QString path = withSep(fileFolder() + txtDir->text()) + QStringLiteral("test.txt");
+        const QString path = WithFinalSlash(fileFolder() + txtDir->text()) + QStringLiteral("test.txt");
         if (!createFolders(GetFolderPart(path)))
             return;
         closeNewFolderPanel();
@@ -191,7 +187,7 @@ void frmDialogBox::cmdOK_Click()
 
     switch (mintMode) {
     case 1:
-        path = withSep(path);
+        path = WithFinalSlash(path);
         if (!PathExists(path)) {
             if (!askYesNo(QString(), QStringLiteral("「%1」を作成しますか？").arg(path)))
                 return;
@@ -254,7 +250,7 @@ void frmDialogBox::cmdShortCut_Click(int vintIndex)
         // Desktop and documents; a special folder that does not exist leaves the lists as they are.
         const QString folder = GetSpecialFolder(vintIndex == 0 ? 0 : 2);
         if (!folder.trimmed().isEmpty())
-            openFolder(withSep(folder));
+            openFolder(WithFinalSlash(folder));
         break;
     }
     case 4:

@@ -6,6 +6,8 @@
 // names start with "." are hidden, as a file manager hides them.
 #include "dialogs/frmDialogBox.h"
 
+#include "platform/FolderPath.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -25,11 +27,6 @@ constexpr int PathRole = Qt::UserRole;
 constexpr int LevelRole = Qt::UserRole + 1;
 constexpr int OpenRole = Qt::UserRole + 2;   // true for the chain of open folders
 
-QString withSep(const QString& path)
-{
-    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-}
-
 // Volumes a user can browse: pseudo and runtime file systems are left out.
 bool isBrowsableVolume(const QStorageInfo& volume)
 {
@@ -38,7 +35,7 @@ bool isBrowsableVolume(const QStorageInfo& volume)
     const QString root = volume.rootPath();
     for (const char* hidden : {"/run/", "/snap/", "/proc/", "/sys/", "/dev/", "/boot/efi/"}) {
         const QString prefix = QString::fromLatin1(hidden);
-        if (withSep(root).startsWith(prefix))
+        if (WithFinalSlash(root).startsWith(prefix))
             return false;
     }
     return true;
@@ -74,9 +71,9 @@ int frmDialogBox::driveIndexOf(const QString& vstrFolder) const
 {
     int best = -1;
     qsizetype bestLength = -1;
-    const QString folder = withSep(vstrFolder);
+    const QString folder = WithFinalSlash(vstrFolder);
     for (int i = 0; i < Drive1->count(); ++i) {
-        const QString root = withSep(Drive1->itemData(i, PathRole).toString());
+        const QString root = WithFinalSlash(Drive1->itemData(i, PathRole).toString());
         if (folder.startsWith(root) && root.size() > bestLength) {
             best = i;
             bestLength = root.size();
@@ -108,7 +105,7 @@ bool frmDialogBox::openFolder(const QString& vstrFolder)
     selectDriveOf(mstrFolder);
     fillFolderList();
     fillFileList();
-    setFullPathLabel(withSep(mstrFolder));
+    setFullPathLabel(WithFinalSlash(mstrFolder));
     return true;
 }
 
@@ -179,7 +176,7 @@ void frmDialogBox::onDriveChanged(int vintIndex)
     const QString root = Drive1->itemData(vintIndex, PathRole).toString();
     const QStorageInfo volume(root);
     const bool ready = QFileInfo(root).isDir() && volume.isValid() && volume.isReady() &&
-                       withSep(volume.rootPath()) == withSep(root);
+                       WithFinalSlash(volume.rootPath()) == WithFinalSlash(root);
     if (!ready) {
         showWarning(QStringLiteral("ドライブの準備が出来ていません"));
         const QString programFolder = QCoreApplication::applicationDirPath();
@@ -211,10 +208,10 @@ void frmDialogBox::onFileSelected()
     const QListWidgetItem* item = File1->currentItem();
     if (item == nullptr)
         return;
-    setFullPathLabel(withSep(mstrFolder) + item->text());
+    setFullPathLabel(WithFinalSlash(mstrFolder) + item->text());
     txtFileName->setText(item->text());
 }
 
-QString frmDialogBox::fileFolder() const { return withSep(mstrFolder); }
+QString frmDialogBox::fileFolder() const { return WithFinalSlash(mstrFolder); }
 
 }  // namespace tralex

@@ -1,6 +1,7 @@
 #include "engines/BackUpFile.h"
 
 #include "platform/FolderHandle.h"
+#include "platform/FolderPath.h"
 #include "platform/ProgramError.h"
 
 #include <QDir>
@@ -21,11 +22,6 @@ bool hasStampedForm(const QString& name, QLatin1StringView prefix)
             return false;
     }
     return name[p + 12] == QLatin1Char('_');
-}
-
-QString withSlash(const QString& folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
 }  // namespace
@@ -58,13 +54,13 @@ bool HasRenewalForm(const QString& name)
 QString BackUpFolder(const QString& backUpPath, const QString& folder)
 {
     if (backUpPath.isEmpty())
-        return withSlash(folder);
+        return WithFinalSlash(folder);
     // The folder below "/", as an absolute path without "." or ".." parts.
     QString below = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     while (below.startsWith(QLatin1Char('/')))
         below.remove(0, 1);
-    QString result = withSlash(backUpPath) + below;
-    return withSlash(result);
+    QString result = WithFinalSlash(backUpPath) + below;
+    return WithFinalSlash(result);
 }
 
 QString BackUpFilePath(const QString& backUpPath, const QString& folder, const QString& name,
@@ -78,7 +74,7 @@ QString BackUpFilePath(const QString& backUpPath, const QString& folder, const Q
 
 QString JoinPath(const QString& folder, const QString& name)
 {
-    return withSlash(folder) + name;
+    return WithFinalSlash(folder) + name;
 }
 
 }  // namespace tralex

@@ -24,6 +24,7 @@
 #include "engines/BackUpFile.h"
 #include "engines/ReplaceText.h"
 #include "platform/CodePage.h"
+#include "platform/FolderPath.h"
 #include "platform/SettingsFolder.h"
 #include "platform/ProgramError.h"
 #include "services/basMake.h"
@@ -66,11 +67,6 @@ const QString ReasonNameNotText = QStringLiteral("名前を文字に変換でき
 const QString ReasonOutOfMemory = QStringLiteral("メモリが足りません");
 const QString ReasonFolderCannotOpen = QStringLiteral("フォルダを開けません");
 const QString ReasonFolderReplaced = QStringLiteral("一覧を作った後にフォルダが移動または置き換えられました");
-
-QString withSlash(const QString& folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
 
 QString crLfAsLf(const QString& text)
 {
@@ -186,7 +182,7 @@ void clsTextTralex::runFolders(bool deleteMode)
     // Every folder of the run is known before the first file changes; each is opened again
     // from its parent when its turn comes, and one that is no longer the folder listed is not
     // entered.
-    const FolderWalk walk({withSlash(mTargetPath)}, mSubFolder);
+    const FolderWalk walk({WithFinalSlash(mTargetPath)}, mSubFolder);
     for (const QString& path : walk.NamesNotText())
         skip(path, ReasonNameNotText);
     mVisited.clear();
@@ -240,14 +236,14 @@ bool clsTextTralex::SearchFolder(const FolderHandle& folder, const QString& path
             // The text name may be another entry's: never touched, only reported (a folder once:
             // with subfolders the walk has reported it already).
             if (search.IsDir() ? !mSubFolder : isCandidate(name, deleteMode))
-                skip(search.IsDir() ? withSlash(entry) : entry, ReasonNameNotText);
+                skip(search.IsDir() ? WithFinalSlash(entry) : entry, ReasonNameNotText);
         } else if (search.IsSymLink()) {
             skip(entry, ReasonSymbolicLink);
         } else if (search.IsDir()) {
             const FolderHandle child = folder.OpenChild(search.RawName());
             if (!child.valid())
-                skipFolder(withSlash(entry), child.error());
-            else if (!SearchFolder(child, withSlash(entry), type, deleteMode))
+                skipFolder(WithFinalSlash(entry), child.error());
+            else if (!SearchFolder(child, WithFinalSlash(entry), type, deleteMode))
                 return false;
         } else if (deleteMode) {
             DeleteBackUp(folder, path, name, search.RawName());

@@ -1,5 +1,7 @@
 #include "platform/SettingsFolder.h"
 
+#include "platform/FolderPath.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -15,18 +17,13 @@ QString& overridden()
     return folder;
 }
 
-QString withSlash(const QString& folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
 QString executableFolder()
 {
     // Qt knows the folder once the application object exists; before that, the kernel does.
     const QString folder = QCoreApplication::instance()
                                ? QCoreApplication::applicationDirPath()
                                : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    return withSlash(folder);
+    return WithFinalSlash(folder);
 }
 
 // Program folders that belong to the system's packages, and the root: settings never go there,
@@ -34,7 +31,7 @@ QString executableFolder()
 bool isSystemFolder(const QString& folder)
 {
     static const char* const roots[] = {"/usr/", "/bin/", "/sbin/", "/lib/", "/lib64/", "/opt/"};
-    const QString canonical = withSlash(QFileInfo(folder).canonicalFilePath());
+    const QString canonical = WithFinalSlash(QFileInfo(folder).canonicalFilePath());
     if (canonical == QLatin1String("/"))
         return true;
     for (const char* root : roots) {
@@ -50,7 +47,7 @@ QString chooseFolder()
     const QFileInfo info(beside);
     if (info.isDir() && info.isWritable() && !isSystemFolder(beside))
         return beside;
-    const QString config = withSlash(
+    const QString config = WithFinalSlash(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + QStringLiteral("Tralex/");
     QDir().mkpath(config);
     return config;
@@ -68,7 +65,7 @@ QString SettingsFolder()
 
 void OverrideSettingsFolder(const QString& folder)
 {
-    overridden() = folder.isEmpty() ? QString() : withSlash(folder);
+    overridden() = folder.isEmpty() ? QString() : WithFinalSlash(folder);
 }
 
 QString ReadMePath()

@@ -1,5 +1,6 @@
 #include "services/FolderWalk.h"
 
+#include "platform/FolderPath.h"
 #include "services/clsFindFile.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@ FolderWalk::FolderWalk(const QStringList& starts, bool subfolders)
     QSet<FileIdentity> seen;
     for (const QString& start : starts) {
         Folder folder;
-        folder.path = start.endsWith(QLatin1Char('/')) ? start : start + QLatin1Char('/');
+        folder.path = WithFinalSlash(start);
         folder.identity = FolderHandle::Open(folder.path).Identity();
         if (folder.identity)
             seen.insert(*folder.identity);
