@@ -1,6 +1,7 @@
 #include "engines/ByteReplace.h"
 
 #include "engines/ByteSearch.h"
+#include "engines/EncodedCharacters.h"
 #include "engines/ReplaceText.h"
 
 #include <algorithm>

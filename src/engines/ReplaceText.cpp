@@ -331,25 +331,4 @@ qint64 ReplaceText(QString& text, QStringView find, QStringView replace, bool re
     return count;
 }
 
-void ShiftKeptBytes(QList<KeptBytes>& kept, const QList<TextEdit>& edits)
-{
-    if (edits.isEmpty() || kept.isEmpty())
-        return;
-    QList<KeptBytes> moved;
-    moved.reserve(kept.size());
-    qsizetype delta = 0;
-    qsizetype e = 0;
-    for (KeptBytes& k : kept) {
-        while (e < edits.size() && edits[e].position + edits[e].removed <= k.position) {
-            delta += edits[e].inserted - edits[e].removed;
-            ++e;
-        }
-        if (e < edits.size() && edits[e].position <= k.position)
-            continue;  // inside a replaced find text: the character is gone
-        k.position += delta;
-        moved.append(std::move(k));
-    }
-    kept = std::move(moved);
-}
-
 }  // namespace tralex

@@ -29,22 +29,10 @@ bool HasCaseVariants(char16_t unit);
 // The text with every unit mapped by UpperUnit.
 QString UpperText(QStringView text);
 
-// One replacement made by ReplaceText, in positions of the text as it was before the call:
-// `removed` units from `position` on were replaced by `inserted` units.
-struct TextEdit {
-    qsizetype position = 0;
-    qsizetype removed = 0;
-    qsizetype inserted = 0;
-};
-
 // Applies one pair to text (in place) and returns the number of replacements. An empty find text
-// changes nothing. When edits is given, the replacements are appended to it in order.
+// changes nothing. When edits is given, the replacements are appended to it in order, in
+// positions of the text as it was before the call.
 qint64 ReplaceText(QString& text, QStringView find, QStringView replace, bool retryOption,
                    bool ucaseOption, QList<TextEdit>* edits = nullptr);
-
-// Moves the positions of kept bytes (sorted) past the edits of one ReplaceText call: characters
-// inside a replaced find text are gone and lose their kept bytes; characters behind an edit move
-// by the difference in length.
-void ShiftKeptBytes(QList<KeptBytes>& kept, const QList<TextEdit>& edits);
 
 }  // namespace tralex

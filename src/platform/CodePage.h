@@ -1,10 +1,10 @@
 #pragma once
-// Code pages of the files Tralex reads and writes.
+// Code pages of the files Tralex reads and writes: strict decoding and encoding in one given
+// encoding. Decoding and encoding are strict: an undecodable byte or an unencodable character is
+// reported with its position, never replaced.
 //
-// Reading: a byte order mark decides (UTF-8, UTF-16LE, UTF-16BE); else text that is valid UTF-8 is
-// UTF-8; else strict Windows-31J (cp932); text that decodes as none of these is refused.
-// Decoding and encoding are strict: an undecodable byte or an unencodable character is reported
-// with its position, never replaced.
+// Telling a file's encoding is in EncodingDetection.h, the encoding of Tralex's own files in
+// OwnFileEncoding.h; both are included here, so that this is the one header callers need.
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -40,43 +40,27 @@ struct CodePageFailure {
     qsizetype position = -1;
 };
 
-// Whether the bytes are binary: they hold a NUL byte and no UTF-16 byte order mark, or behind a
-// UTF-16 byte order mark a NUL code unit.
-bool LooksBinary(const QByteArray& bytes);
+// One change of a decoded text: `removed` units from `position` on were replaced by `inserted`
+// units.
+struct TextEdit {
+    qsizetype position = 0;
+    qsizetype removed = 0;
+    qsizetype inserted = 0;
+};
 
-// Whether the bytes begin with a UTF-32 byte order mark (FF FE 00 00 or 00 00 FE FF). Tralex
-// does not read UTF-32: DecodeText and DetectEncoding refuse such bytes, at position 0.
-bool HasUtf32ByteOrderMark(const QByteArray& bytes);
+// Moves the positions of kept bytes (sorted) past edits (sorted, not overlapping, in positions
+// of the text before them): characters inside a replaced part are gone and lose their kept
+// bytes; characters behind an edit move by the difference in length.
+void ShiftKeptBytes(QList<KeptBytes>& kept, const QList<TextEdit>& edits);
 
-// Detects the encoding as described above and decodes. Empty bytes are UTF-8 with an empty text.
-// On failure returns nothing and, when failure is given, sets it to the byte offset at which
-// strict Windows-31J decoding stopped (for a file with a byte order mark: the offset, counted
-// from the start of bytes, at which decoding in that encoding stopped).
-// Bytes 00-7F are ASCII in every encoding, as Windows reads them.
-std::optional<DecodedText> DecodeText(const QByteArray& bytes, CodePageFailure* failure = nullptr);
-
-// The encoding DecodeText would find, and the same failure, without decoding: a check of the
-// bytes alone.
-std::optional<TextEncoding> DetectEncoding(const QByteArray& bytes,
-                                           CodePageFailure* failure = nullptr);
-
-// The number of bytes of the encoding's byte order mark (0 for UTF-8 without one and Windows-31J).
+// The encoding's byte order mark (empty for UTF-8 without one and Windows-31J), and its size.
+const QByteArray& ByteOrderMark(TextEncoding encoding);
 qsizetype ByteOrderMarkSize(TextEncoding encoding);
 
 // Whether every character of the text can be written in the encoding and no other bytes read as
 // the same character (in Windows-31J, the NEC and IBM duplicates such as ∵ or 纊 have two codes).
 // The bytes of such a text occur in a file exactly where the text does.
 bool HasUniqueEncoding(QStringView text, TextEncoding encoding);
-
-// Whether a character begins at byte `position` of valid text in the encoding, given that one
-// begins at `start` (at or before position). Windows-31J trail bytes may look like ASCII, so a
-// byte match found there can lie inside a character.
-bool StartsCharacter(const char* data, qsizetype start, qsizetype position, TextEncoding encoding);
-
-// The byte position `units` UTF-16 units after `position` (a character start) in valid text of
-// size bytes; a character above U+FFFF counts two units and is passed whole. At most size.
-qsizetype SkipUnits(const char* data, qsizetype size, qsizetype position, qsizetype units,
-                    TextEncoding encoding);
 
 // Strict decoding of bytes in one given encoding (a byte order mark, if any, already removed).
 std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encoding,
@@ -102,12 +86,7 @@ bool CanEncode(QStringView text, TextEncoding encoding);
 // returned as it is.
 QString InFileForms(QStringView text, TextEncoding encoding);
 
-// Tralex's own files (list files, INI files, TextFile.tfd): Windows-31J when every character
-// fits, so that they stay interchangeable with files written on Windows; otherwise UTF-8 with a
-// byte order mark. (Also UTF-8 with a byte order mark in the rare case where the Windows-31J
-// bytes would be valid UTF-8 of another text, so that the file always reads back as written.)
-QByteArray EncodeOwnFile(QStringView text);
-// Reads one of Tralex's own files; nothing when its bytes decode as none of the encodings.
-std::optional<QString> DecodeOwnFile(const QByteArray& bytes);
-
 }  // namespace tralex
+
+#include "platform/EncodingDetection.h"
+#include "platform/OwnFileEncoding.h"

@@ -196,18 +196,10 @@ Edit planEdit(const IniText& ini, const QString& section, const QString& key, co
 }
 
 // Kept bytes after the edit: those inside the replaced part go, those after it move.
-QList<KeptBytes> moveKept(const QList<KeptBytes>& kept, const Edit& edit)
+QList<KeptBytes> keptAfter(QList<KeptBytes> kept, const Edit& edit)
 {
-    QList<KeptBytes> moved;
-    moved.reserve(kept.size());
-    const qsizetype shift = edit.inserted.size() - edit.removed;
-    for (const KeptBytes& k : kept) {
-        if (k.position < edit.start)
-            moved.append(k);
-        else if (k.position >= edit.start + edit.removed)
-            moved.append({k.position + shift, k.bytes});
-    }
-    return moved;
+    ShiftKeptBytes(kept, {TextEdit{edit.start, edit.removed, edit.inserted.size()}});
+    return kept;
 }
 
 bool isAscii(const QByteArray& bytes)
@@ -287,7 +279,7 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
     QString text = ini.text();
     text.replace(edit.start, edit.removed, edit.inserted);
     const auto bytes =
-        encodeIni(text, old, oldBytes, old ? moveKept(old->kept, edit) : QList<KeptBytes>());
+        encodeIni(text, old, oldBytes, old ? keptAfter(old->kept, edit) : QList<KeptBytes>());
     if (!bytes)
         return false;
 

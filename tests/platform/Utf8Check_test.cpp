@@ -57,8 +57,9 @@ TEST(Utf8Check, ValidPrefixAgreesWithTheDecoder)
         CodePageFailure expected;
         const auto decoded = DecodeText(bytes, &expected);
         ASSERT_EQ(encoding.has_value(), decoded.has_value()) << bytes.toHex(' ').data();
-        if (encoding)
+        if (encoding) {
             ASSERT_EQ(*encoding, decoded->encoding) << bytes.toHex(' ').data();
+        }
         ASSERT_EQ(detected.position, expected.position) << bytes.toHex(' ').data();
     }
     EXPECT_GT(longValid, 50000);
