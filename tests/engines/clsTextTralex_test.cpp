@@ -426,7 +426,7 @@ TEST_F(TextTralexTest, Utf32AndUtf16WithNulUnitsAreReportedAndLeftAsTheyAre)
     } cases[] = {
         {"utf32le.txt", QByteArray("\xFF\xFE\0\0a\0\0\0b\0\0\0", 12), "UTF-32"},
         {"utf32be.txt", QByteArray("\0\0\xFE\xFF\0\0\0a\0\0\0b", 12), "UTF-32"},
-        {"utf16nul.txt", QByteArray("\xFF\xFEa\0b\0\0\0\0\0", 10), "バイナリ"},
+        {"utf16nul.txt", QByteArray("\xFF\xFE" "a\0b\0\0\0\0\0", 10), "バイナリ"},
     };
     for (const auto& c : cases)
         data.write(QString::fromLatin1(c.name), c.bytes);
