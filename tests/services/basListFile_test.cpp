@@ -57,8 +57,9 @@ TEST(basListFile, RoundTripsInBothEncodings)
         const QByteArray bytes = readBytes(path);
         EXPECT_EQ(bytes.startsWith(Utf8Bom), !c.cp932);
         EXPECT_TRUE(bytes.endsWith(RS.toLatin1() + "\r\n") || entries.isEmpty());
-        if (entries.isEmpty())
+        if (entries.isEmpty()) {
             EXPECT_EQ(bytes, QByteArray("\r\n"));
+        }
         EXPECT_EQ(entriesOf(ReadListFile(path)), entries);
     }
 }
