@@ -222,6 +222,11 @@ int FileRenewal::renameFile(int fromFolder, const char* from, int toFolder, cons
     return ::renameat(fromFolder, from, toFolder, to) == 0 ? 0 : errno;
 }
 
+int FileRenewal::flush(int fd)
+{
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
 int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& temporary,
                                 const QByteArray& content, const FileSnapshot& snapshot,
                                 ino_t& written)
@@ -290,8 +295,7 @@ int FileRenewal::copyBackUp(int copyFolder, const QByteArray& copy, const FileSn
         carryOverAttributes(out.get(), snapshot);
         const timespec times[2] = {snapshot.accessed, snapshot.modified};
         (void)::futimens(out.get(), times);
-        if (::fsync(out.get()) != 0)
-            error = errno;
+        error = flush(out.get());
     }
     const int closeError = out.close();
     if (error == 0)
@@ -358,7 +362,7 @@ int FileRenewal::makeBackUp(const RenewalTarget& target, const FileSnapshot& sna
         return error;
     }
     // The backup's name must be on the disk before the new content takes the file's name.
-    return ::fsync(target.backUpFolder) == 0 ? 0 : errno;
+    return flush(target.backUpFolder);
 }
 
 void FileRenewal::undo(const RenewalTarget& target, const QByteArray& temporary,

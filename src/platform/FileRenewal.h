@@ -133,6 +133,8 @@ protected:
     virtual int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to);
     virtual int linkName(int fromFolder, const char* from, int toFolder, const char* to);
     virtual int renameFile(int fromFolder, const char* from, int toFolder, const char* to);
+    // Puts a file's content, or a folder's names, on stable storage.
+    virtual int flush(int fd);
 
 private:
     int writeTemporary(const RenewalTarget& target, QByteArray& temporary,

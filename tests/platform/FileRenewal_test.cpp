@@ -214,6 +214,55 @@ TEST(FileRenewal, BackUpIsCopiedWhereNoHardLinkCanBeMade)
     EXPECT_EQ(names(temp.path()), QStringList({"a.txt", "bk"}));
 }
 
+// A copied backup is the only place the old content is kept once the new content has the file's
+// name, so the copy and its name must be on the disk before that: a power cut in between would
+// otherwise lose both. The double records the order of the steps; a flush that fails (as on a
+// failing disk) must stop the renewal with the old file in place.
+TEST(FileRenewal, CopiedBackUpIsOnTheDiskBeforeTheNewContentTakesTheName)
+{
+    class RecordingRenewal : public FailingRenewal {
+    public:
+        QStringList steps;
+        int flushError = 0;
+
+    protected:
+        int flush(int fd) override
+        {
+            struct stat st {};
+            ::fstat(fd, &st);
+            steps << (S_ISDIR(st.st_mode) ? "flush folder" : "flush file");
+            return flushError != 0 ? flushError : FileRenewal::flush(fd);
+        }
+        int exchange(int folder, const char* a, const char* b) override
+        {
+            steps << "exchange";
+            return FileRenewal::exchange(folder, a, b);
+        }
+    };
+    for (const int flushError : {0, EIO}) {
+        SCOPED_TRACE(flushError);
+        test::TempFolder temp;
+        const QString bk = temp.mkdir("bk");
+        const RenewalPaths p = pathsIn(temp.path(), bk);
+        temp.write("a.txt", "old content");
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        RecordingRenewal renewal;
+        renewal.linkError = EXDEV;
+        renewal.flushError = flushError;
+        const RenewOutcome outcome = renewal.Renew(p, "new", snap);
+        if (flushError == 0) {
+            EXPECT_EQ(outcome, RenewOutcome::Renewed);
+            EXPECT_EQ(renewal.steps, QStringList({"flush file", "flush folder", "exchange"}));
+        } else {
+            EXPECT_NE(outcome, RenewOutcome::Renewed);
+            EXPECT_FALSE(renewal.steps.contains("exchange"));
+            EXPECT_EQ(readBytes(p.file), "old content");
+            EXPECT_EQ(names(temp.path()), QStringList({"a.txt", "bk"}));
+        }
+    }
+}
+
 // The same across two real file systems, where this machine has a second one (/dev/shm).
 TEST(FileRenewal, BackUpOnAnotherFileSystem)
 {
