@@ -1,0 +1,223 @@
+#include "platform/office/OfficeApplication.h"
+
+#include "platform/office/OfficeDocumentImpl.h"
+#include "platform/office/OfficeInteraction.h"
+#include "platform/office/OfficeProcess.h"
+#include "platform/office/OfficeUno.h"
+#include "platform/office/OfficeWatchdog.h"
+
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <rtl/bootstrap.hxx>
+#include <rtl/ref.hxx>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QUrl>
+#include <QUuid>
+
+namespace tralex {
+
+using namespace com::sun::star;
+using lo::ToOU;
+using lo::ToQ;
+
+namespace {
+
+// How long soffice may take to start and accept the connection (it takes 1 to 2 s alone; on a
+// busy machine much more).
+constexpr int StartTimeoutMs = 60000;
+
+// The local UNO environment, made once per program. URE_BOOTSTRAP must point at LibreOffice's
+// own settings before it, or the first call to the remote desktop crashes.
+uno::Reference<uno::XComponentContext> localContext()
+{
+    static const uno::Reference<uno::XComponentContext> context = [] {
+        rtl::Bootstrap::set(rtl::OUString("URE_BOOTSTRAP"),
+                            rtl::OUString("vnd.sun.star.pathname:" TRALEX_LO_PROGRAM "/fundamentalrc"));
+        return cppu::defaultBootstrap_InitialComponentContext();
+    }();
+    return context;
+}
+
+const QString ReasonNotStarted = QStringLiteral("LibreOffice を起動できません");
+
+}  // namespace
+
+struct OfficeApplication::Impl {
+    QTemporaryDir profile;
+    OfficeProcess process;
+    OfficeWatchdog watchdog;
+    uno::Reference<frame::XDesktop2> desktop;
+    rtl::Reference<OfficeInteraction> interaction = new OfficeInteraction;
+};
+
+OfficeApplication::OfficeApplication() : d(std::make_unique<Impl>()) {}
+
+OfficeApplication::~OfficeApplication()
+{
+    Quit();
+}
+
+void OfficeApplication::Start()
+{
+    if (d->desktop.is() && d->process.IsRunning())
+        return;
+    Quit();
+    startProcess();
+}
+
+void OfficeApplication::startProcess()
+{
+    if (!d->profile.isValid())
+        throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
+    const QString pipe = QStringLiteral("tralex_") + QUuid::createUuid().toString(QUuid::Id128);
+    if (!d->process.Start(pipe, d->profile.filePath(QStringLiteral("profile"))))
+        throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
+    ++mStartCount;
+    mOpenedByProcess = 0;
+
+    const rtl::OUString url = rtl::OUString("uno:pipe,name=") + ToOU(pipe)
+                              + rtl::OUString(";urp;StarOffice.ComponentContext");
+    QElapsedTimer clock;
+    clock.start();
+    bool relaunched = false;
+    for (;;) {
+        try {
+            const auto context = localContext();
+            const auto resolver = bridge::UnoUrlResolver::create(context);
+            uno::Reference<uno::XComponentContext> remote(resolver->resolve(url), uno::UNO_QUERY_THROW);
+            d->desktop = frame::Desktop::create(remote);
+            return;
+        } catch (const connection::NoConnectException&) {
+            // not accepting yet
+        } catch (const uno::Exception& e) {
+            d->process.Stop();
+            throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted, ToQ(e.Message));
+        }
+        // On a new profile soffice sets the profile up and exits, asking to be started again
+        // (its launcher would do so).
+        if (!d->process.IsRunning() && !relaunched) {
+            relaunched = true;
+            if (!d->process.Start(pipe, d->profile.filePath(QStringLiteral("profile"))))
+                throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
+            continue;
+        }
+        if (!d->process.IsRunning() || clock.elapsed() > StartTimeoutMs) {
+            d->process.Stop();
+            throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
+        }
+        QThread::msleep(100);
+    }
+}
+
+void OfficeApplication::Quit()
+{
+    d->watchdog.Disarm();
+    // The documents were closed by their owners; the profile is private, so nothing of worth is
+    // lost by killing the process instead of asking it to end, which could hang as any call can.
+    d->desktop.clear();
+    d->process.Stop();
+}
+
+void OfficeApplication::Restart()
+{
+    Quit();
+    startProcess();
+}
+
+bool OfficeApplication::IsRunning()
+{
+    return d->process.IsRunning();
+}
+
+pid_t OfficeApplication::ProcessId() const
+{
+    return d->process.Pid();
+}
+
+QString OfficeApplication::WorkFolder() const
+{
+    return d->profile.path();
+}
+
+void OfficeApplication::BeginFile()
+{
+    OfficeProcess* process = &d->process;
+    d->watchdog.Arm(mFileTimeout, [process] { process->KillNow(); });
+}
+
+void OfficeApplication::EndFile()
+{
+    d->watchdog.Disarm();
+}
+
+void OfficeApplication::RaiseFailure(const QString& reason, const QString& detail)
+{
+    if (d->watchdog.Fired())
+        throw OfficeError(OfficeError::Kind::Hung, QStringLiteral("LibreOffice が応答しません"), detail);
+    if (!d->process.IsRunning())
+        throw OfficeError(OfficeError::Kind::Crashed, QStringLiteral("LibreOffice が異常終了しました"), detail);
+    throw OfficeError(OfficeError::Kind::File, reason, detail);
+}
+
+void OfficeApplication::RaiseLost(const QString& detail)
+{
+    if (!d->watchdog.Fired())
+        d->process.Stop();
+    RaiseFailure(QString(), detail);
+}
+
+std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path)
+{
+    if (mOpenedByProcess >= mRestartEvery)
+        Quit();
+    Start();
+    d->interaction->Reset();
+    const uno::Sequence<beans::PropertyValue> arguments = lo::Properties({
+        lo::Property("Hidden", uno::Any(true)),
+        lo::Property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
+        lo::Property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
+        lo::Property("InteractionHandler",
+                     uno::Any(uno::Reference<task::XInteractionHandler>(d->interaction.get()))),
+    });
+    const rtl::OUString url = ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
+    uno::Reference<lang::XComponent> component;
+    try {
+        component = d->desktop->loadComponentFromURL(url, rtl::OUString("_blank"), 0, arguments);
+    } catch (const lang::DisposedException& e) {
+        RaiseLost(ToQ(e.Message));
+    } catch (const uno::Exception& e) {
+        // the reason is known from the request the handler has seen
+        RaiseFailure(d->interaction->FailureReason(), ToQ(e.Message));
+    }
+    ++mOpenedByProcess;
+    if (!component.is())
+        RaiseFailure(d->interaction->FailureReason(), QString());
+    auto impl = std::make_unique<OfficeDocument::Impl>();
+    impl->component = component;
+    return std::make_unique<OfficeDocument>(*this, std::move(impl));
+}
+
+std::unique_ptr<OfficeDocument> OfficeApplication::Create(Kind kind)
+{
+    Start();
+    const rtl::OUString url = kind == Kind::Spreadsheet ? rtl::OUString("private:factory/scalc")
+                                                        : rtl::OUString("private:factory/swriter");
+    const uno::Sequence<beans::PropertyValue> arguments = lo::Properties({lo::Property("Hidden", uno::Any(true))});
+    auto impl = std::make_unique<OfficeDocument::Impl>();
+    impl->component = lo::Guarded(*this, QStringLiteral("文書を作成できません"), [&] {
+        return d->desktop->loadComponentFromURL(url, rtl::OUString("_blank"), 0, arguments);
+    });
+    return std::make_unique<OfficeDocument>(*this, std::move(impl));
+}
+
+}  // namespace tralex

@@ -1,0 +1,81 @@
+#pragma once
+// Our stand-in for the office application of a run: one private headless LibreOffice, started on
+// first use and ended by Quit or when this object goes. Files are opened hidden, with macros
+// never run, links never updated and every question to the user answered "abort".
+//
+// While a file is worked on (between BeginFile and EndFile) a watchdog ends a process that
+// stopped answering. A crashed or hung process shows as an OfficeError of that kind; the caller
+// then calls Restart. The process is also started afresh every few hundred files, since its
+// memory grows with every file it has opened.
+#include "platform/office/OfficeError.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+#include <sys/types.h>
+
+namespace tralex {
+
+class OfficeDocument;
+
+class OfficeApplication {
+public:
+    enum class Kind { Spreadsheet, Text };
+
+    OfficeApplication();
+    ~OfficeApplication();
+    OfficeApplication(const OfficeApplication&) = delete;
+    OfficeApplication& operator=(const OfficeApplication&) = delete;
+
+    // Time a single file may take before the process counts as hung; default 120 s.
+    void setFileTimeout(int milliseconds) { mFileTimeout = milliseconds; }
+    // Number of files opened by one process before it is started afresh; default 300.
+    void setRestartEvery(int files) { mRestartEvery = files; }
+
+    // Starts the process and connects to it, unless it runs. A process that cannot be started or
+    // reached raises OfficeError of kind NotStarted with a Japanese description.
+    void Start();
+    // Ends the process (if any); every document of it is gone then.
+    void Quit();
+    // Quit, then Start.
+    void Restart();
+    bool IsRunning();
+    // The process id of the running soffice, -1 when none runs.
+    pid_t ProcessId() const;
+    // How many processes this object has started so far.
+    int StartCount() const { return mStartCount; }
+
+    // Opens a file (starting the process when needed). A file LibreOffice cannot open raises
+    // OfficeError of kind File with the reason.
+    std::unique_ptr<OfficeDocument> Open(const QString& path);
+    // A new empty document of a kind.
+    std::unique_ptr<OfficeDocument> Create(Kind kind);
+
+    // The watchdog's time for one file runs between these two calls.
+    void BeginFile();
+    void EndFile();
+
+    // Raises the OfficeError that fits the state of the process after a failed call: Hung when
+    // the watchdog ended it, Crashed when it is gone, else a failure of the file with `reason`.
+    [[noreturn]] void RaiseFailure(const QString& reason, const QString& detail);
+    // The same after the connection to the process was lost: Hung or Crashed; a process that is
+    // still there without its connection is of no use and is ended.
+    [[noreturn]] void RaiseLost(const QString& detail);
+
+    // A folder of the process's profile for files it writes before they are moved into place.
+    QString WorkFolder() const;
+
+    struct Impl;
+
+private:
+    void startProcess();
+
+    std::unique_ptr<Impl> d;
+    int mFileTimeout = 120000;
+    int mRestartEvery = 300;
+    int mOpenedByProcess = 0;
+    int mStartCount = 0;
+};
+
+}  // namespace tralex

@@ -1,0 +1,40 @@
+#pragma once
+// A file opened by the office application (our stand-in for a workbook or document object): what
+// LibreOffice detected it as, whether it may be and has been changed, storing and closing.
+// Closing never stores; a document still open when this object goes is closed unsaved.
+#include <QString>
+#include <memory>
+
+namespace tralex {
+
+class OfficeApplication;
+
+class OfficeDocument {
+public:
+    struct Impl;
+    OfficeDocument(OfficeApplication& application, std::unique_ptr<Impl> impl);
+    ~OfficeDocument();
+    OfficeDocument(const OfficeDocument&) = delete;
+    OfficeDocument& operator=(const OfficeDocument&) = delete;
+
+    OfficeApplication& Application() const { return mApplication; }
+
+    // The name of the import filter LibreOffice chose for the file ("MS Excel 97", "writer8" ...).
+    QString FilterName();
+    // Whether LibreOffice opened it read-only (then no edit ever changes it).
+    bool IsReadOnly();
+    // Whether it holds changes not stored yet (the opposite of Excel's and Word's Saved).
+    bool IsModified();
+    // Writes the document to a path with an export filter; the document itself stays as it is.
+    void StoreTo(const QString& path, const QString& filterName);
+    // Closes without storing. Never raises: a process that is gone has closed it already.
+    void Close();
+
+    Impl& impl() const { return *d; }
+
+private:
+    OfficeApplication& mApplication;
+    std::unique_ptr<Impl> d;
+};
+
+}  // namespace tralex

@@ -1,0 +1,96 @@
+#include "platform/office/OfficeProcess.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QUrl>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tralex {
+
+OfficeProcess::~OfficeProcess()
+{
+    Stop();
+}
+
+bool OfficeProcess::Start(const QString& pipeName, const QString& profileFolder)
+{
+    Stop();
+    // soffice.bin itself, not the soffice script: the script's launcher would be the child we
+    // track while the real process runs on beside it.
+    const QByteArray program = QByteArrayLiteral(TRALEX_LO_PROGRAM "/soffice.bin");
+    const QList<QByteArray> arguments = {
+        program,
+        "--headless", "--invisible", "--nologo", "--nodefault", "--norestore", "--nolockcheck",
+        "--accept=pipe,name=" + pipeName.toUtf8() + ";urp;StarOffice.ComponentContext",
+        "-env:UserInstallation=" + QUrl::fromLocalFile(profileFolder).toEncoded(),
+    };
+    QList<char*> argv;
+    for (const QByteArray& a : arguments)
+        argv.append(const_cast<char*>(a.constData()));
+    argv.append(nullptr);
+
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0) {
+        // Only async-signal-safe calls from here to exec.
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);  // the parent died before the signal was set
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            // Its output goes nowhere: a pipe nobody reads could block it.
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+        }
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::setpgid(pid, pid);  // also from here, so the group exists before the first kill
+    mPid = pid;
+    return true;
+}
+
+void OfficeProcess::KillNow() const
+{
+    if (mPid > 0) {
+        ::kill(-mPid, SIGKILL);
+        ::kill(mPid, SIGKILL);
+    }
+}
+
+void OfficeProcess::Stop()
+{
+    if (mPid <= 0)
+        return;
+    KillNow();
+    while (::waitpid(mPid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    mPid = -1;
+}
+
+bool OfficeProcess::IsRunning()
+{
+    if (mPid <= 0)
+        return false;
+    int status = 0;
+    const pid_t done = ::waitpid(mPid, &status, WNOHANG);
+    if (done == mPid) {
+        ::kill(-mPid, SIGKILL);  // whatever it started goes with it
+        mPid = -1;
+        return false;
+    }
+    return done == 0;
+}
+
+}  // namespace tralex

@@ -1,0 +1,35 @@
+#pragma once
+// One private headless soffice process. It runs with a profile folder of its own (a second
+// soffice on a shared profile would hand its work to the first and exit, and ending it would end
+// the user's own LibreOffice), in a process group of its own, and with a parent-death signal, so
+// that it dies with this program even when this program is killed.
+#include <QString>
+
+#include <sys/types.h>
+
+namespace tralex {
+
+class OfficeProcess {
+public:
+    OfficeProcess() = default;
+    ~OfficeProcess();
+    OfficeProcess(const OfficeProcess&) = delete;
+    OfficeProcess& operator=(const OfficeProcess&) = delete;
+
+    // Starts soffice listening on a named pipe, with the given profile folder. False when the
+    // program cannot be started.
+    bool Start(const QString& pipeName, const QString& profileFolder);
+    // Kills the whole process group and waits for the process. Safe to call from another thread
+    // while the owner waits on the process (only the kill is done then, see KillNow).
+    void Stop();
+    // Only sends the kill; the owner's next Stop() reaps the process.
+    void KillNow() const;
+    // Whether the process is still there (not ended and not a zombie of ours).
+    bool IsRunning();
+    pid_t Pid() const { return mPid; }
+
+private:
+    pid_t mPid = -1;
+};
+
+}  // namespace tralex

@@ -1,0 +1,198 @@
+#include "platform/office/OfficeTextDocument.h"
+
+#include "platform/office/OfficeTextPieces.h"
+#include "platform/office/OfficeUno.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/style/XStyle.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/util/XReplaceable.hpp>
+
+#include <vector>
+
+namespace tralex {
+
+using namespace com::sun::star;
+using lo::ToOU;
+using lo::ToQ;
+
+namespace {
+
+const QString ReasonDocument = QStringLiteral("文書を処理できません");
+
+// A header or footer text of a page style, with the flag that tells whether it differs from the
+// style's main one (nullptr: the main one, used whenever headers or footers are on).
+struct TextProperty {
+    const char* onFlag;
+    const char* text;
+    const char* sharedFlag;
+};
+const TextProperty HeaderFooterProperties[] = {
+    {"HeaderIsOn", "HeaderText", nullptr},
+    {"HeaderIsOn", "HeaderTextLeft", "HeaderIsShared"},
+    {"HeaderIsOn", "HeaderTextFirst", "FirstIsShared"},
+    {"FooterIsOn", "FooterText", nullptr},
+    {"FooterIsOn", "FooterTextLeft", "FooterIsShared"},
+    {"FooterIsOn", "FooterTextFirst", "FirstIsShared"},
+};
+
+bool flag(const uno::Reference<beans::XPropertySet>& style, const char* name, bool missing)
+{
+    bool value = missing;
+    try {
+        style->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= value;
+    } catch (const beans::UnknownPropertyException&) {
+    }
+    return value;
+}
+
+uno::Reference<container::XNameAccess> pageStyles(const OfficeDocument& document)
+{
+    uno::Reference<style::XStyleFamiliesSupplier> families(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
+    return uno::Reference<container::XNameAccess>(
+        families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), uno::UNO_QUERY_THROW);
+}
+
+uno::Reference<text::XText> bodyText(const OfficeDocument& document)
+{
+    return uno::Reference<text::XTextDocument>(lo::ComponentOf(document), uno::UNO_QUERY_THROW)->getText();
+}
+
+}  // namespace
+
+struct OfficeTextDocument::Texts {
+    std::vector<uno::Reference<text::XText>> list;
+};
+
+OfficeTextDocument::OfficeTextDocument(OfficeDocument& document) : mDocument(document) {}
+
+OfficeTextDocument::~OfficeTextDocument() = default;
+
+OfficeTextDocument::Texts& OfficeTextDocument::texts()
+{
+    if (mTexts)
+        return *mTexts;
+    auto found = std::make_unique<Texts>();
+    lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
+        const auto styles = pageStyles(mDocument);
+        const uno::Sequence<rtl::OUString> names = styles->getElementNames();
+        for (const rtl::OUString& name : names) {
+            uno::Reference<style::XStyle> style(styles->getByName(name), uno::UNO_QUERY_THROW);
+            if (!style->isInUse())
+                continue;
+            uno::Reference<beans::XPropertySet> properties(style, uno::UNO_QUERY_THROW);
+            for (const TextProperty& p : HeaderFooterProperties) {
+                if (!flag(properties, p.onFlag, false))
+                    continue;
+                if (p.sharedFlag && flag(properties, p.sharedFlag, true))
+                    continue;
+                uno::Reference<text::XText> text(
+                    properties->getPropertyValue(rtl::OUString::createFromAscii(p.text)), uno::UNO_QUERY);
+                if (text.is())
+                    found->list.push_back(text);
+            }
+        }
+    });
+    mTexts = std::move(found);
+    return *mTexts;
+}
+
+qint64 OfficeTextDocument::ReplaceAll(const QString& find, const QString& replace, bool matchCase)
+{
+    return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
+        uno::Reference<util::XReplaceable> document(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
+        uno::Reference<util::XReplaceDescriptor> descriptor = document->createReplaceDescriptor();
+        descriptor->setSearchString(ToOU(find));
+        descriptor->setReplaceString(ToOU(replace));
+        uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
+        options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), uno::Any(matchCase));
+        options->setPropertyValue(rtl::OUString("SearchWords"), uno::Any(false));
+        options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(false));
+        return qint64(document->replaceAll(descriptor.get()));
+    });
+}
+
+QStringList OfficeTextDocument::HeaderFooterTexts()
+{
+    Texts& all = texts();
+    return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
+        QStringList result;
+        for (const auto& text : all.list)
+            result.append(ToQ(text->getString()));
+        return result;
+    });
+}
+
+bool OfficeTextDocument::EditHeaderFooter(int index, const std::function<QString(const QString&)>& transform)
+{
+    Texts& all = texts();
+    return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
+        return EditTextPieces(all.list.at(size_t(index)), transform);
+    });
+}
+
+void OfficeTextDocument::AppendParagraph(const QString& text, const QString& newPageStyle,
+                                         const QString& header, const QString& footer)
+{
+    mTexts.reset();
+    lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
+        const auto body = bodyText(mDocument);
+        const auto cursor = body->createTextCursor();
+        cursor->gotoEnd(false);
+        const bool empty = body->getString().isEmpty();
+        if (!empty)
+            body->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
+        if (!newPageStyle.isEmpty()) {
+            const auto styles = pageStyles(mDocument);
+            const rtl::OUString name = ToOU(newPageStyle);
+            uno::Reference<lang::XMultiServiceFactory> factory(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
+            if (!styles->hasByName(name)) {
+                uno::Reference<style::XStyle> style(
+                    factory->createInstance(rtl::OUString("com.sun.star.style.PageStyle")), uno::UNO_QUERY_THROW);
+                uno::Reference<container::XNameContainer>(styles, uno::UNO_QUERY_THROW)
+                    ->insertByName(name, uno::Any(style));
+            }
+            uno::Reference<beans::XPropertySet> properties(styles->getByName(name), uno::UNO_QUERY_THROW);
+            if (!header.isEmpty()) {
+                properties->setPropertyValue(rtl::OUString("HeaderIsOn"), uno::Any(true));
+                uno::Reference<text::XText> headerText(
+                    properties->getPropertyValue(rtl::OUString("HeaderText")), uno::UNO_QUERY_THROW);
+                headerText->setString(ToOU(header));
+            }
+            if (!footer.isEmpty()) {
+                properties->setPropertyValue(rtl::OUString("FooterIsOn"), uno::Any(true));
+                uno::Reference<text::XText> footerText(
+                    properties->getPropertyValue(rtl::OUString("FooterText")), uno::UNO_QUERY_THROW);
+                footerText->setString(ToOU(footer));
+                uno::Reference<text::XTextContent> field(
+                    factory->createInstance(rtl::OUString("com.sun.star.text.TextField.PageNumber")),
+                    uno::UNO_QUERY_THROW);
+                uno::Reference<beans::XPropertySet>(field, uno::UNO_QUERY_THROW)
+                    ->setPropertyValue(rtl::OUString("NumberingType"), uno::Any(sal_Int16(4)));
+                const auto end = footerText->createTextCursor();
+                end->gotoEnd(false);
+                footerText->insertTextContent(end.get(), field, false);
+            }
+            uno::Reference<beans::XPropertySet>(cursor, uno::UNO_QUERY_THROW)
+                ->setPropertyValue(rtl::OUString("PageDescName"), uno::Any(name));
+        }
+        body->insertString(cursor.get(), ToOU(text), false);
+    });
+}
+
+QString OfficeTextDocument::BodyText()
+{
+    return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
+        return ToQ(bodyText(mDocument)->getString());
+    });
+}
+
+}  // namespace tralex

@@ -1,0 +1,58 @@
+#include "platform/office/OfficeWatchdog.h"
+
+namespace tralex {
+
+OfficeWatchdog::OfficeWatchdog() : mThread([this] { watch(); }) {}
+
+OfficeWatchdog::~OfficeWatchdog()
+{
+    {
+        std::lock_guard lock(mMutex);
+        mQuit = true;
+    }
+    mWake.notify_all();
+    mThread.join();
+}
+
+void OfficeWatchdog::Arm(int milliseconds, std::function<void()> onTimeout)
+{
+    {
+        std::lock_guard lock(mMutex);
+        mOnTimeout = std::move(onTimeout);
+        mDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        mArmed = true;
+        mFired = false;
+    }
+    mWake.notify_all();
+}
+
+void OfficeWatchdog::Disarm()
+{
+    std::lock_guard lock(mMutex);
+    mArmed = false;
+}
+
+bool OfficeWatchdog::Fired() const
+{
+    std::lock_guard lock(mMutex);
+    return mFired;
+}
+
+void OfficeWatchdog::watch()
+{
+    std::unique_lock lock(mMutex);
+    while (!mQuit) {
+        if (!mArmed) {
+            mWake.wait(lock);
+            continue;
+        }
+        if (mWake.wait_until(lock, mDeadline) == std::cv_status::timeout && mArmed
+            && std::chrono::steady_clock::now() >= mDeadline) {
+            mArmed = false;
+            mFired = true;
+            mOnTimeout();
+        }
+    }
+}
+
+}  // namespace tralex

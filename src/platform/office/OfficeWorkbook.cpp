@@ -1,0 +1,241 @@
+#include "platform/office/OfficeWorkbook.h"
+
+#include "platform/office/OfficeTextPieces.h"
+#include "platform/office/OfficeUno.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/XHeaderFooterContent.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/util/XReplaceable.hpp>
+
+#include <QSet>
+
+namespace tralex {
+
+using namespace com::sun::star;
+using lo::ToOU;
+using lo::ToQ;
+
+namespace {
+
+const QString ReasonSheet = QStringLiteral("シートを処理できません");
+const QString ReasonSheetName = QStringLiteral("シート名を変更できません");
+
+// The page style properties that hold header and footer texts, with the flag that tells whether
+// left pages share the right pages' texts (then the left one is not looked at).
+struct ContentProperty {
+    const char* content;
+    const char* sharedFlag;  // nullptr: always used
+};
+const ContentProperty PageContents[] = {
+    {"RightPageHeaderContent", nullptr},
+    {"LeftPageHeaderContent", "HeaderIsShared"},
+    {"RightPageFooterContent", nullptr},
+    {"LeftPageFooterContent", "FooterIsShared"},
+};
+
+uno::Reference<text::XText> partText(const uno::Reference<sheet::XHeaderFooterContent>& content,
+                                     int part)
+{
+    switch (part % 3) {
+    case 0: return content->getLeftText();
+    case 1: return content->getCenterText();
+    default: return content->getRightText();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+uno::Reference<sheet::XSpreadsheetDocument> spreadsheets(const OfficeDocument& document)
+{
+    return uno::Reference<sheet::XSpreadsheetDocument>(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
+}
+
+uno::Reference<sheet::XSpreadsheet> sheetAt(const OfficeDocument& document, int sheet)
+{
+    uno::Reference<container::XIndexAccess> sheets(spreadsheets(document)->getSheets(),
+                                                   uno::UNO_QUERY_THROW);
+    return uno::Reference<sheet::XSpreadsheet>(sheets->getByIndex(sheet), uno::UNO_QUERY_THROW);
+}
+
+uno::Reference<beans::XPropertySet> pageStyle(const OfficeDocument& document, const rtl::OUString& name)
+{
+    uno::Reference<style::XStyleFamiliesSupplier> families(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
+    uno::Reference<container::XNameAccess> styles(
+        families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), uno::UNO_QUERY_THROW);
+    return uno::Reference<beans::XPropertySet>(styles->getByName(name), uno::UNO_QUERY_THROW);
+}
+
+rtl::OUString pageStyleName(const uno::Reference<sheet::XSpreadsheet>& sheet)
+{
+    rtl::OUString name;
+    uno::Reference<beans::XPropertySet>(sheet, uno::UNO_QUERY_THROW)
+        ->getPropertyValue(rtl::OUString("PageStyle")) >>= name;
+    return name;
+}
+
+bool usesOwnTexts(const uno::Reference<beans::XPropertySet>& style, const ContentProperty& property)
+{
+    if (!property.sharedFlag)
+        return true;
+    bool shared = true;
+    style->getPropertyValue(rtl::OUString::createFromAscii(property.sharedFlag)) >>= shared;
+    return !shared;
+}
+
+// Edits the three texts of one header or footer; writes the content back when one changed.
+bool editContent(const uno::Reference<beans::XPropertySet>& style, const char* propertyName,
+                 const std::function<QString(const QString&)>& transform)
+{
+    const rtl::OUString name = rtl::OUString::createFromAscii(propertyName);
+    uno::Reference<sheet::XHeaderFooterContent> content(style->getPropertyValue(name), uno::UNO_QUERY);
+    if (!content.is())
+        return false;
+    bool changed = false;
+    for (int part = 0; part < 3; ++part)
+        changed |= EditTextPieces(partText(content, part), transform);
+    if (changed)
+        style->setPropertyValue(name, uno::Any(content));
+    return changed;
+}
+
+}  // namespace
+
+OfficeWorkbook::OfficeWorkbook(OfficeDocument& document) : mDocument(document) {}
+
+int OfficeWorkbook::SheetCount()
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        uno::Reference<container::XIndexAccess> sheets(spreadsheets(mDocument)->getSheets(),
+                                                       uno::UNO_QUERY_THROW);
+        return int(sheets->getCount());
+    });
+}
+
+QString OfficeWorkbook::SheetName(int sheet)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        return ToQ(uno::Reference<container::XNamed>(sheetAt(mDocument, sheet), uno::UNO_QUERY_THROW)->getName());
+    });
+}
+
+void OfficeWorkbook::SetSheetName(int sheet, const QString& name)
+{
+    lo::Guarded(mDocument.Application(), ReasonSheetName, [&] {
+        uno::Reference<container::XNamed> named(sheetAt(mDocument, sheet), uno::UNO_QUERY_THROW);
+        named->setName(ToOU(name));
+        // A refused name may be passed over without an error: check that it took.
+        if (named->getName() != ToOU(name))
+            mDocument.Application().RaiseFailure(ReasonSheetName, QString());
+    });
+}
+
+qint64 OfficeWorkbook::ReplaceInCells(int sheet, const QString& find, const QString& replace,
+                                      bool matchCase)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        uno::Reference<util::XReplaceable> cells(sheetAt(mDocument, sheet), uno::UNO_QUERY_THROW);
+        uno::Reference<util::XReplaceDescriptor> descriptor = cells->createReplaceDescriptor();
+        descriptor->setSearchString(ToOU(find));
+        descriptor->setReplaceString(ToOU(replace));
+        uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
+        options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), uno::Any(matchCase));
+        options->setPropertyValue(rtl::OUString("SearchWords"), uno::Any(false));
+        options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(false));
+        options->setPropertyValue(rtl::OUString("SearchWildcard"), uno::Any(false));
+        return qint64(cells->replaceAll(descriptor.get()));
+    });
+}
+
+bool OfficeWorkbook::EditPageTexts(const std::function<QString(const QString&)>& transform)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        const int count = SheetCount();
+        QSet<QString> done;
+        bool changed = false;
+        for (int i = 0; i < count; ++i) {
+            const rtl::OUString name = pageStyleName(sheetAt(mDocument, i));
+            if (done.contains(ToQ(name)))
+                continue;
+            done.insert(ToQ(name));
+            const auto style = pageStyle(mDocument, name);
+            for (const ContentProperty& property : PageContents) {
+                if (usesOwnTexts(style, property))
+                    changed |= editContent(style, property.content, transform);
+            }
+        }
+        return changed;
+    });
+}
+
+void OfficeWorkbook::SetCellText(int sheet, int column, int row, const QString& text)
+{
+    lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        uno::Reference<text::XText> cell(sheetAt(mDocument, sheet)->getCellByPosition(column, row),
+                                         uno::UNO_QUERY_THROW);
+        cell->setString(ToOU(text));
+    });
+}
+
+QString OfficeWorkbook::CellText(int sheet, int column, int row)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        uno::Reference<text::XText> cell(sheetAt(mDocument, sheet)->getCellByPosition(column, row),
+                                         uno::UNO_QUERY_THROW);
+        return ToQ(cell->getString());
+    });
+}
+
+void OfficeWorkbook::AppendSheet(const QString& name)
+{
+    lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        const auto sheets = spreadsheets(mDocument)->getSheets();
+        sheets->insertNewByName(ToOU(name), sal_Int16(SheetCount()));
+    });
+}
+
+void OfficeWorkbook::SetPageText(int sheet, int part, const QString& text, bool withPageNumber)
+{
+    lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        const auto style = pageStyle(mDocument, pageStyleName(sheetAt(mDocument, sheet)));
+        const rtl::OUString name = rtl::OUString::createFromAscii(PageContents[part < 3 ? 0 : 2].content);
+        uno::Reference<sheet::XHeaderFooterContent> content(style->getPropertyValue(name), uno::UNO_QUERY_THROW);
+        const auto target = partText(content, part);
+        target->setString(ToOU(text));
+        if (withPageNumber) {
+            uno::Reference<lang::XMultiServiceFactory> factory(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
+            uno::Reference<text::XTextContent> field(
+                factory->createInstance(rtl::OUString("com.sun.star.text.TextField.PageNumber")),
+                uno::UNO_QUERY_THROW);
+            const auto cursor = target->createTextCursor();
+            cursor->gotoEnd(false);
+            target->insertTextContent(cursor.get(), field, false);
+        }
+        style->setPropertyValue(name, uno::Any(content));
+    });
+}
+
+QString OfficeWorkbook::PageText(int sheet, int part)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        const auto style = pageStyle(mDocument, pageStyleName(sheetAt(mDocument, sheet)));
+        const rtl::OUString name = rtl::OUString::createFromAscii(PageContents[part < 3 ? 0 : 2].content);
+        uno::Reference<sheet::XHeaderFooterContent> content(style->getPropertyValue(name), uno::UNO_QUERY_THROW);
+        return ToQ(partText(content, part)->getString());
+    });
+}
+
+}  // namespace tralex

@@ -1,0 +1,45 @@
+#pragma once
+// The spreadsheet operations of a workbook opened by the office application: its sheets, the
+// cells of a sheet, the six header and footer texts of its page setup, and its name. Failures
+// raise OfficeError (a sheet name LibreOffice refuses is a failure of the file).
+#include "platform/office/OfficeDocument.h"
+
+#include <QString>
+#include <functional>
+
+namespace tralex {
+
+class OfficeWorkbook {
+public:
+    // The document must be a spreadsheet.
+    explicit OfficeWorkbook(OfficeDocument& document);
+
+    int SheetCount();
+    // Sheets are counted from 0, in their order in the workbook.
+    QString SheetName(int sheet);
+    void SetSheetName(int sheet, const QString& name);
+
+    // Replaces every occurrence in the sheet's cells (a match may be part of a cell; formula
+    // texts included). Returns the number of replacements.
+    qint64 ReplaceInCells(int sheet, const QString& find, const QString& replace, bool matchCase);
+
+    // Gives each header and footer text (left, center and right part of the header, then of the
+    // footer; also those of left pages where they differ) of every page style that a sheet uses
+    // to transform, piece by piece (fields kept), and writes back what changed. A style shared by
+    // several sheets is edited once. Returns whether anything changed.
+    bool EditPageTexts(const std::function<QString(const QString&)>& transform);
+
+    // For making workbooks: cell text, a new sheet at the end, and a page text (0 to 5: left,
+    // center, right header, then left, center, right footer) of a sheet's page style, optionally
+    // followed by a page-number field.
+    void SetCellText(int sheet, int column, int row, const QString& text);
+    QString CellText(int sheet, int column, int row);
+    void AppendSheet(const QString& name);
+    void SetPageText(int sheet, int part, const QString& text, bool withPageNumber = false);
+    QString PageText(int sheet, int part);
+
+private:
+    OfficeDocument& mDocument;
+};
+
+}  // namespace tralex

@@ -1,0 +1,71 @@
+// The office automation on the real LibreOffice: what it stores it opens again as the same
+// format, and its process never outlives its owner.
+#include "office/support/OfficeFixtures.h"
+#include "platform/office/OfficeDocument.h"
+#include "platform/office/OfficeProcess.h"
+#include "support/TestFiles.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tralex;
+using namespace tralex::test;
+
+TEST(OfficeApplication, OpensEveryFormatItStoresAsThatFormatAndEndsItsProcess)
+{
+    TempFolder dir;
+    pid_t pid = -1;
+    {
+        OfficeApplication office;
+        EXPECT_EQ(office.ProcessId(), -1) << "started before first use";
+        for (const QString type : {"xls", "xlsx", "ods", "doc", "docx", "odt"}) {
+            const QString path = dir.file(QStringLiteral("a.") + type);
+            if (type.startsWith(QLatin1String("doc")) || type == QLatin1String("odt"))
+                MakeDocument(office, path);
+            else
+                MakeWorkbook(office, path);
+            auto document = office.Open(path);
+            EXPECT_EQ(document->FilterName(), FilterOf(type)) << type.toStdString();
+            EXPECT_FALSE(document->IsModified());
+        }
+        pid = office.ProcessId();
+        EXPECT_GT(pid, 0);
+        EXPECT_EQ(office.StartCount(), 1);
+    }
+    EXPECT_TRUE(ProcessGone(pid));
+}
+
+TEST(OfficeApplication, ProcessDiesWithTheProgramThatStartedIt)
+{
+    TempFolder profile;
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t program = ::fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) {
+        OfficeProcess office;
+        pid_t started = -1;
+        if (office.Start(QStringLiteral("tralex_orphan_test_%1").arg(::getpid()), profile.path()))
+            started = office.Pid();
+        (void)!::write(channel[1], &started, sizeof started);
+        ::pause();
+        ::_exit(0);
+    }
+    pid_t office = -1;
+    ASSERT_EQ(::read(channel[0], &office, sizeof office), ssize_t(sizeof office));
+    ASSERT_GT(office, 0);
+    ::kill(program, SIGKILL);
+    ::waitpid(program, nullptr, 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (!ProcessGone(office) && clock.elapsed() < 10000)
+        QThread::msleep(50);
+    EXPECT_TRUE(ProcessGone(office)) << "soffice outlived the killed program";
+    if (!ProcessGone(office))
+        ::kill(office, SIGKILL);
+}

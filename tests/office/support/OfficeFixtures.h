@@ -1,0 +1,79 @@
+#pragma once
+// Workbooks and documents for the office tests, made through the office automation itself, and
+// independent readers (catdoc's xls2csv and catdoc, unzip) that show what another program sees.
+#include "platform/office/OfficeApplication.h"
+
+#include <QString>
+#include <sys/types.h>
+
+namespace tralex::test {
+
+// The filter that stores a file of a type: "xls", "xlsx", "ods", "doc", "docx", "odt".
+QString FilterOf(const QString& type);
+
+// A workbook with two sheets: "売上" (A1 "株式会社アルファ", B2 "abc") and "アルファ集計" (A1
+// "アルファ商品"). Its page style's center header reads "アルファ 見積" followed by a page-number
+// field; its right footer reads `footer` (default "アルファ フッタ").
+void MakeWorkbook(OfficeApplication& office, const QString& path,
+                  const QString& footer = QStringLiteral("アルファ フッタ"),
+                  const QString& cellA1 = QStringLiteral("株式会社アルファ"));
+
+// A document of three sections: the body paragraphs "アルファ本文 abc", "第二節", "第三節"; the
+// first section's header "アルファ 表紙", the second's "アルファ 本章", the third continuing the
+// second's (linked); footers "アルファ 頁" (first) and `footer` (second and third), each followed by
+// a page-number field.
+void MakeDocument(OfficeApplication& office, const QString& path,
+                  const QString& footer = QStringLiteral("アルファ 下"),
+                  const QString& body = QStringLiteral("アルファ本文 abc"));
+
+// The same stored with a password.
+void MakeProtectedWorkbook(OfficeApplication& office, const QString& path);
+
+// What a command prints (stdout, as UTF-8).
+QString CommandOutput(const QString& program, const QStringList& arguments);
+// What an independent reader sees of a file's text: xls2csv for .xls, catdoc for .doc, the XML
+// of the zip formats (all of their parts) for the others.
+QString ReadBack(const QString& path);
+
+// Whether a process has ended (gone, or a zombie nobody reaped yet).
+bool ProcessGone(pid_t pid);
+
+}  // namespace tralex::test
+
+#include "engines/TralexEngine.h"
+
+#include <QDir>
+#include <QList>
+#include <utility>
+
+namespace tralex::test {
+
+// Sets an engine up as the main window does for a run over `folder` with the given pairs.
+inline void Configure(TralexEngine& engine, const QString& folder, const QString& type,
+                      const QList<std::pair<QString, QString>>& pairs, bool ucase = false)
+{
+    for (const auto& [find, replace] : pairs)
+        engine.AddTarget(find, replace);
+    engine.setTargetPath(folder);
+    engine.setTargetType(type);
+    engine.setUcaseOption(ucase);
+}
+
+// The names in a folder, sorted.
+inline QStringList NamesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The skipped entries' reasons by file name.
+inline QString SkipReason(TralexEngine& engine, const QString& name)
+{
+    for (const QString& entry : engine.ItemSkipped()->items()) {
+        const QString path = entry.section(QLatin1Char('\t'), 0, 0);
+        if (path.endsWith(QLatin1Char('/') + name))
+            return entry.section(QLatin1Char('\t'), 1);
+    }
+    return QString();
+}
+
+}  // namespace tralex::test
