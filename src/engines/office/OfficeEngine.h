@@ -1,0 +1,78 @@
+#pragma once
+// What the spreadsheet and document engines share: the run over the files that the office
+// application works on. Each file of the type is opened in a private headless LibreOffice, refused
+// unless LibreOffice detected the format its extension names, given the pairs by the engine, and,
+// when that changed it, stored in its own format under the renewal name, after which the old file
+// becomes the backup and the renewal file takes the file's name.
+//
+// A file that cannot be handled (damaged, protected by a password, locked, read-only, of another
+// format, refused by LibreOffice while it is worked on, or one that crashed or hung LibreOffice)
+// is left unchanged and listed with its reason in ItemSkipped; the run goes on with the next
+// file. Only failures of the run itself end it with an error: LibreOffice cannot be started, or
+// keeps crashing file after file. A file is listed in ItemResult only when its new content is in
+// place and its backup made.
+#include "engines/TralexEngine.h"
+#include "platform/FileRenewal.h"
+
+#include <QList>
+#include <memory>
+
+namespace tralex {
+
+class OfficeApplication;
+class OfficeDocument;
+
+class OfficeEngine : public TralexEngine {
+    Q_OBJECT
+public:
+    // Ends the office application if one still runs.
+    ~OfficeEngine() override;
+
+    void TralexGo() override;
+
+    // The application the runs use; created on first use, its process started by the first file.
+    OfficeApplication& Application();
+
+protected:
+    explicit OfficeEngine(QObject* parent = nullptr);
+
+    // Whether a file of `type` that LibreOffice detected as `filter` may be rewritten; else the
+    // reason it is refused.
+    struct FormatCheck {
+        bool accepted = false;
+        QString reason;
+    };
+    virtual FormatCheck checkFormat(const QString& type, const QString& filter) const = 0;
+
+    // Applies the pairs of the run to an open document.
+    virtual void applyPairs(OfficeDocument& document) = 0;
+
+    // The pairs of the run, in list order: blank find texts left out.
+    const QList<PairTexts>& pairs() const { return mPairs; }
+    // A text with every pair applied in turn, as header, footer and sheet-name texts are
+    // replaced: ReplaceText without the retry option, with the upper-case option of the run.
+    QString applyAllPairs(const QString& text) const;
+
+    // Check for a format table: accepted when the filter is one of `filters`; one of the old
+    // binary formats (`oldFilters`, which open but cannot be stored) is refused as such, anything
+    // else as a foreign format.
+    static FormatCheck checkFilter(const QString& filter, const QStringList& filters,
+                                   const QStringList& oldFilters);
+
+private:
+    void preparePairs();
+    void handleFile(const QString& path);
+    // One attempt at a file; OfficeError when LibreOffice failed.
+    void workOnFile(const QString& path, const FileSnapshot& snapshot);
+    void renewFile(OfficeDocument& document, const QString& path, const FileSnapshot& snapshot);
+    // After a crash or hang: a fresh process, or the run ends.
+    void restartOffice();
+
+    std::unique_ptr<OfficeApplication> mApplication;
+    FileRenewal mRenewal;
+    QList<PairTexts> mPairs;
+    QString mPairError;   // the multi-line refusal, raised when the first document is open
+    int mFaultsInRow = 0; // files in a row on which LibreOffice crashed or hung
+};
+
+}  // namespace tralex
