@@ -24,6 +24,7 @@
 #include "dialogs/frmDialogBox.h"
 #include "engines/TralexEngine.h"
 #include "engines/clsTextTralex.h"
+#include "engines/office/OfficeTypes.h"
 #include "platform/SettingsFolder.h"
 #include "platform/ProgramError.h"
 #include "services/basIniControl.h"
@@ -94,6 +95,7 @@ void frmMain::InitFields()
         clsTextTralex types;
         for (int i = 1; i <= types.CountType(); ++i)
             cboExtension->addItem(types.ItemType()->Item(i));
+        cboExtension->addItems(OfficeTypes());
     } catch (const ProgramError& error) {
         // Without a readable type file the window still works: the type can be typed. The reason
         // is shown once the window is on the screen.
@@ -252,7 +254,7 @@ void frmMain::setFocusColour(QWidget* control, bool focused)
 void frmMain::cboExtension_LostFocus()
 {
     const QString type = cboExtension->currentText();
-    chkRetryOption->setEnabled(type != QLatin1String("doc") && type != QLatin1String("xls"));
+    chkRetryOption->setEnabled(!IsSpreadsheetType(type) && !IsDocumentType(type));
 }
 
 void frmMain::mnuEditUse_Click()

@@ -16,6 +16,10 @@
 #include "dialogs/basWindowEffects.h"
 #include "engines/TralexEngine.h"
 #include "engines/clsTextTralex.h"
+#include "engines/office/OfficeBackUpDeletion.h"
+#include "engines/office/OfficeTypes.h"
+#include "engines/office/clsExcelControl.h"
+#include "engines/office/clsWordControl.h"
 #include "platform/ProgramError.h"
 #include "services/basPathControl.h"
 
@@ -84,9 +88,9 @@ void frmMain::RunCommand()
         return;
     if (type.isEmpty())
         refuse(QStringLiteral("検索するファイルの拡張子を選択してください"));
-    if (type == QLatin1String("xls"))
+    if (IsSpreadsheetType(type))
         RunExcel();
-    else if (type == QLatin1String("doc"))
+    else if (IsDocumentType(type))
         RunWord();
     else
         RunText();
@@ -94,8 +98,16 @@ void frmMain::RunCommand()
 
 void frmMain::RunText()
 {
+    // Today's office types are not text; only their backups are deleted, by a text engine that
+    // takes them for that.
+    const bool officeBackUps = deleting() && OfficeTypes().contains(cboExtension->currentText());
     std::shared_ptr<clsTextTralex> text;
-    RunEngine(mobjSS_Text, [&text] { return text = std::make_shared<clsTextTralex>(); },
+    RunEngine(mobjSS_Text,
+              [&text, officeBackUps] {
+                  return text = officeBackUps
+                      ? std::shared_ptr<clsTextTralex>(std::make_shared<OfficeBackUpDeletion>())
+                      : std::make_shared<clsTextTralex>();
+              },
               [this, &text] {
                   if (deleting())
                       text->KillBackUpFile();
@@ -106,12 +118,14 @@ void frmMain::RunText()
 
 void frmMain::RunExcel()
 {
-    refuse(QStringLiteral("Excelファイル（xls）の置換はこの版ではまだ使えません（LibreOffice連携の表計算エンジンが未実装です）"));
+    RunEngine(mobjSS_Excel, [] { return std::make_shared<clsExcelControl>(); },
+              [this] { mobjSS_Excel->TralexGo(); });
 }
 
 void frmMain::RunWord()
 {
-    refuse(QStringLiteral("Wordファイル（doc）の置換はこの版ではまだ使えません（LibreOffice連携の文書エンジンが未実装です）"));
+    RunEngine(mobjSS_Word, [] { return std::make_shared<clsWordControl>(); },
+              [this] { mobjSS_Word->TralexGo(); });
 }
 
 // One run of one engine: the progress window in front, the main window disabled, the engine made

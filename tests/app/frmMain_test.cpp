@@ -374,8 +374,8 @@ TEST_F(MainWindowTest, FieldChecksStopTheRunWithTheirMessageInOrder)
         {1, "", folder, "", "削除するファイルの拡張子を選択してください"},
         {0, "", folder, "", "検索するファイルの拡張子を選択してください"},
         {0, "", "   ", "", "検索するファイルの拡張子を選択してください"},   // blanks pass both folder checks
-        {0, "", folder, "xls", "Excelファイル"},
-        {0, "", folder, "doc", "Wordファイル"},
+        {0, "", folder, "xls", "置換対象ファイルはありませんでした"},   // the office engines find none
+        {0, "", folder, "doc", "置換対象ファイルはありませんでした"},
     };
     open();
     addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
