@@ -187,7 +187,7 @@ TEST(ExcelEngine, BadWorkbooksAreSkippedByNameWhileTheRunGoesOn)
     }
     EXPECT_EQ(SkipReason(engine, "protected.xls"), QStringLiteral("パスワードで保護されています"));
     EXPECT_EQ(SkipReason(engine, "renamed.xls"), QStringLiteral("拡張子と異なる形式のファイルです"));
-    EXPECT_EQ(SkipReason(engine, "readonly.xls"), QStringLiteral("書き込みが禁止されています"));
+    EXPECT_EQ(SkipReason(engine, "readonly.xls"), QStringLiteral("書き込みが許可されていないファイルです"));
 }
 
 TEST(ExcelEngine, CrashedLibreOfficeIsRestartedAndHungOneSkipsItsFile)

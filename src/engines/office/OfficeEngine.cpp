@@ -21,7 +21,8 @@ constexpr int MaxFaultsInRow = 3;
 
 const QString ReasonCannotOpen = QStringLiteral("ファイルが開けません");
 const QString ReasonSymbolicLink = QStringLiteral("シンボリックリンクは対象外です");
-const QString ReasonNotWritable = QStringLiteral("書き込みが禁止されています");
+const QString ReasonNotWritable = QStringLiteral("書き込みが許可されていないファイルです");
+const QString ReasonAttributes = QStringLiteral("拡張属性またはアクセス権を引き継げません");
 const QString ReasonReadOnly = QStringLiteral("読み取り専用でしか開けません");
 const QString ReasonBackUpFolder = QStringLiteral("バックアップフォルダを作成できません");
 const QString ReasonBackUpTaken = QStringLiteral("バックアップファイル名が既に存在します");
@@ -254,6 +255,8 @@ void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, cons
     case RenewOutcome::BackUpFailed: skip(path, ReasonBackUpFailed); break;
     case RenewOutcome::WriteFailed: skip(path, ReasonWriteFailed); break;
     case RenewOutcome::ChangedMeanwhile: skip(path, ReasonChanged); break;
+    case RenewOutcome::NotWritable: skip(path, ReasonNotWritable); break;
+    case RenewOutcome::AttributesNotKept: skip(path, ReasonAttributes); break;
     }
 }
 

@@ -36,6 +36,11 @@ public:
 protected:
     explicit OfficeEngine(QObject* parent = nullptr);
 
+    QString typeRefusedMessage() const override
+    {
+        return QStringLiteral("現バージョンでは対応していません");
+    }
+
     // Whether a file of `type` that LibreOffice detected as `filter` may be rewritten; else the
     // reason it is refused.
     struct FormatCheck {

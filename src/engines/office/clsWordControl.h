@@ -17,10 +17,6 @@ public:
 
 protected:
     bool acceptsType(const QString& type) const override;
-    QString typeRefusedMessage() const override
-    {
-        return QStringLiteral("現バージョンでは対応していません");
-    }
     FormatCheck checkFormat(const QString& type, const QString& filter) const override;
     void applyPairs(OfficeDocument& document) override;
 };

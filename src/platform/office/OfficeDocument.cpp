@@ -3,7 +3,9 @@
 #include "platform/office/OfficeDocumentImpl.h"
 #include "platform/office/OfficeUno.h"
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
@@ -20,6 +22,26 @@ namespace lo {
 uno::Reference<lang::XComponent> ComponentOf(const OfficeDocument& document)
 {
     return document.impl().component;
+}
+
+uno::Reference<container::XNameAccess> PageStyles(const OfficeDocument& document)
+{
+    uno::Reference<style::XStyleFamiliesSupplier> families(ComponentOf(document), uno::UNO_QUERY_THROW);
+    return uno::Reference<container::XNameAccess>(
+        families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), uno::UNO_QUERY_THROW);
+}
+
+qint64 ReplaceAllIn(const uno::Reference<util::XReplaceable>& target, const QString& find,
+                    const QString& replace, bool matchCase)
+{
+    uno::Reference<util::XReplaceDescriptor> descriptor = target->createReplaceDescriptor();
+    descriptor->setSearchString(ToOU(find));
+    descriptor->setReplaceString(ToOU(replace));
+    uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
+    options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), uno::Any(matchCase));
+    options->setPropertyValue(rtl::OUString("SearchWords"), uno::Any(false));
+    options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(false));
+    return qint64(target->replaceAll(descriptor.get()));
 }
 }  // namespace lo
 

@@ -54,13 +54,6 @@ bool flag(const uno::Reference<beans::XPropertySet>& style, const char* name, bo
     return value;
 }
 
-uno::Reference<container::XNameAccess> pageStyles(const OfficeDocument& document)
-{
-    uno::Reference<style::XStyleFamiliesSupplier> families(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
-    return uno::Reference<container::XNameAccess>(
-        families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), uno::UNO_QUERY_THROW);
-}
-
 uno::Reference<text::XText> bodyText(const OfficeDocument& document)
 {
     return uno::Reference<text::XTextDocument>(lo::ComponentOf(document), uno::UNO_QUERY_THROW)->getText();
@@ -82,7 +75,7 @@ OfficeTextDocument::Texts& OfficeTextDocument::texts()
         return *mTexts;
     auto found = std::make_unique<Texts>();
     lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
-        const auto styles = pageStyles(mDocument);
+        const auto styles = lo::PageStyles(mDocument);
         const uno::Sequence<rtl::OUString> names = styles->getElementNames();
         for (const rtl::OUString& name : names) {
             uno::Reference<style::XStyle> style(styles->getByName(name), uno::UNO_QUERY_THROW);
@@ -109,14 +102,7 @@ qint64 OfficeTextDocument::ReplaceAll(const QString& find, const QString& replac
 {
     return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
         uno::Reference<util::XReplaceable> document(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
-        uno::Reference<util::XReplaceDescriptor> descriptor = document->createReplaceDescriptor();
-        descriptor->setSearchString(ToOU(find));
-        descriptor->setReplaceString(ToOU(replace));
-        uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
-        options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), uno::Any(matchCase));
-        options->setPropertyValue(rtl::OUString("SearchWords"), uno::Any(false));
-        options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(false));
-        return qint64(document->replaceAll(descriptor.get()));
+        return lo::ReplaceAllIn(document, find, replace, matchCase);
     });
 }
 
@@ -151,7 +137,7 @@ void OfficeTextDocument::AppendParagraph(const QString& text, const QString& new
         if (!empty)
             body->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
         if (!newPageStyle.isEmpty()) {
-            const auto styles = pageStyles(mDocument);
+            const auto styles = lo::PageStyles(mDocument);
             const rtl::OUString name = ToOU(newPageStyle);
             uno::Reference<lang::XMultiServiceFactory> factory(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
             if (!styles->hasByName(name)) {

@@ -6,7 +6,9 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/util/XReplaceable.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/Sequence.hxx>
 #include <rtl/ustring.hxx>
@@ -44,6 +46,14 @@ inline css::uno::Sequence<css::beans::PropertyValue> Properties(
 
 // The document's model, for operations on one kind of document.
 css::uno::Reference<css::lang::XComponent> ComponentOf(const OfficeDocument& document);
+
+// The document's page styles by name.
+css::uno::Reference<css::container::XNameAccess> PageStyles(const OfficeDocument& document);
+
+// Replaces every occurrence of a plain text (no regular expression or wildcard, a match may be
+// part of a word) in what `target` covers; returns the number of replacements.
+qint64 ReplaceAllIn(const css::uno::Reference<css::util::XReplaceable>& target, const QString& find,
+                    const QString& replace, bool matchCase);
 
 // Runs f; a UNO exception becomes the OfficeError that fits the state of the process: Hung when
 // the watchdog ended it, Crashed when it is gone or the connection to it is, else a failure of

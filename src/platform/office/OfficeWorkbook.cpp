@@ -73,10 +73,7 @@ uno::Reference<sheet::XSpreadsheet> sheetAt(const OfficeDocument& document, int 
 
 uno::Reference<beans::XPropertySet> pageStyle(const OfficeDocument& document, const rtl::OUString& name)
 {
-    uno::Reference<style::XStyleFamiliesSupplier> families(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
-    uno::Reference<container::XNameAccess> styles(
-        families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), uno::UNO_QUERY_THROW);
-    return uno::Reference<beans::XPropertySet>(styles->getByName(name), uno::UNO_QUERY_THROW);
+    return uno::Reference<beans::XPropertySet>(lo::PageStyles(document)->getByName(name), uno::UNO_QUERY_THROW);
 }
 
 rtl::OUString pageStyleName(const uno::Reference<sheet::XSpreadsheet>& sheet)
@@ -148,15 +145,7 @@ qint64 OfficeWorkbook::ReplaceInCells(int sheet, const QString& find, const QStr
 {
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
         uno::Reference<util::XReplaceable> cells(sheetAt(mDocument, sheet), uno::UNO_QUERY_THROW);
-        uno::Reference<util::XReplaceDescriptor> descriptor = cells->createReplaceDescriptor();
-        descriptor->setSearchString(ToOU(find));
-        descriptor->setReplaceString(ToOU(replace));
-        uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
-        options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), uno::Any(matchCase));
-        options->setPropertyValue(rtl::OUString("SearchWords"), uno::Any(false));
-        options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(false));
-        options->setPropertyValue(rtl::OUString("SearchWildcard"), uno::Any(false));
-        return qint64(cells->replaceAll(descriptor.get()));
+        return lo::ReplaceAllIn(cells, find, replace, matchCase);
     });
 }
 
