@@ -80,7 +80,10 @@ void OfficeApplication::startProcess()
     if (!d->profile.isValid())
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
     const QString pipe = QStringLiteral("tralex_") + QUuid::createUuid().toString(QUuid::Id128);
-    if (!d->process.Start(pipe, d->profile.filePath(QStringLiteral("profile"))))
+    const QString profile = d->profile.filePath(QStringLiteral("profile"));
+    if (!QDir(profile).exists() && !d->process.PrepareProfile(profile))
+        throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
+    if (!d->process.Start(pipe, profile))
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
     ++mStartCount;
     mOpenedByProcess = 0;
@@ -103,11 +106,11 @@ void OfficeApplication::startProcess()
             d->process.Stop();
             throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted, ToQ(e.Message));
         }
-        // On a new profile soffice sets the profile up and exits, asking to be started again
-        // (its launcher would do so).
+        // Should soffice still end to be started again (its launcher would do so), it gets one
+        // more start.
         if (!d->process.IsRunning() && !relaunched) {
             relaunched = true;
-            if (!d->process.Start(pipe, d->profile.filePath(QStringLiteral("profile"))))
+            if (!d->process.Start(pipe, profile))
                 throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
             continue;
         }

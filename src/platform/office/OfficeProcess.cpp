@@ -21,16 +21,33 @@ OfficeProcess::~OfficeProcess()
 
 bool OfficeProcess::Start(const QString& pipeName, const QString& profileFolder)
 {
+    return launch({"--accept=pipe,name=" + pipeName.toUtf8() + ";urp;StarOffice.ComponentContext"},
+                  profileFolder);
+}
+
+bool OfficeProcess::PrepareProfile(const QString& profileFolder)
+{
+    if (!launch({"--terminate_after_init"}, profileFolder))
+        return false;
+    int status = 0;
+    while (::waitpid(mPid, &status, 0) < 0 && errno == EINTR) {
+    }
+    ::kill(-mPid, SIGKILL);
+    mPid = -1;
+    return WIFEXITED(status);
+}
+
+bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QString& profileFolder)
+{
     Stop();
     // soffice.bin itself, not the soffice script: the script's launcher would be the child we
     // track while the real process runs on beside it.
     const QByteArray program = QByteArrayLiteral(TRALEX_LO_PROGRAM "/soffice.bin");
-    const QList<QByteArray> arguments = {
+    const QList<QByteArray> arguments = QList<QByteArray>{
         program,
         "--headless", "--invisible", "--nologo", "--nodefault", "--norestore", "--nolockcheck",
-        "--accept=pipe,name=" + pipeName.toUtf8() + ";urp;StarOffice.ComponentContext",
         "-env:UserInstallation=" + QUrl::fromLocalFile(profileFolder).toEncoded(),
-    };
+    } + extraArguments;
     QList<char*> argv;
     for (const QByteArray& a : arguments)
         argv.append(const_cast<char*>(a.constData()));

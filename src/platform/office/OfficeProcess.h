@@ -3,6 +3,8 @@
 // soffice on a shared profile would hand its work to the first and exit, and ending it would end
 // the user's own LibreOffice), in a process group of its own, and with a parent-death signal, so
 // that it dies with this program even when this program is killed.
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <sys/types.h>
@@ -19,6 +21,10 @@ public:
     // Starts soffice listening on a named pipe, with the given profile folder. False when the
     // program cannot be started.
     bool Start(const QString& pipeName, const QString& profileFolder);
+    // Sets up a new profile folder: soffice started on a profile it has never seen sets it up,
+    // may accept a connection, and then ends to be started again, which would look like a crash.
+    // Runs soffice once only to set the profile up and waits for it. False when that fails.
+    bool PrepareProfile(const QString& profileFolder);
     // Kills the whole process group and waits for the process. Safe to call from another thread
     // while the owner waits on the process (only the kill is done then, see KillNow).
     void Stop();
@@ -29,6 +35,8 @@ public:
     pid_t Pid() const { return mPid; }
 
 private:
+    bool launch(const QList<QByteArray>& extraArguments, const QString& profileFolder);
+
     pid_t mPid = -1;
 };
 
