@@ -29,7 +29,7 @@ TEST(OfficeApplication, OpensEveryFormatItStoresAsThatFormatAndEndsItsProcess)
                 MakeDocument(office, path);
             else
                 MakeWorkbook(office, path);
-            auto document = office.Open(path);
+            auto document = Retried(office, [&] { return office.Open(path); });
             EXPECT_EQ(document->FilterName(), FilterOf(type)) << type.toStdString();
             EXPECT_FALSE(document->IsModified());
         }

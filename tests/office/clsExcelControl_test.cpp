@@ -53,7 +53,7 @@ TEST_P(ExcelEngineFormats, ReplacesCellsPageTextsAndSheetNamesKeepingTheOldFileA
     EXPECT_TRUE(QFileInfo(backUp).fileName().endsWith(QStringLiteral("_見積.") + type));
 
     {
-        auto document = engine.Application().Open(path);
+        auto document = Retried(engine.Application(), [&] { return engine.Application().Open(path); });
         EXPECT_EQ(document->FilterName(), FilterOf(type));
         OfficeWorkbook book(*document);
         EXPECT_EQ(book.CellText(0, 0, 0), QStringLiteral("株式会社ベータ"));
@@ -61,7 +61,7 @@ TEST_P(ExcelEngineFormats, ReplacesCellsPageTextsAndSheetNamesKeepingTheOldFileA
         EXPECT_EQ(book.SheetName(1), QStringLiteral("ベータ集計"));
         EXPECT_TRUE(book.PageText(0, 1).startsWith(QStringLiteral("ベータ 見積")));
         EXPECT_EQ(book.PageText(0, 5), QStringLiteral("ベータ フッタ"));
-        auto old = engine.Application().Open(backUp);
+        auto old = Retried(engine.Application(), [&] { return engine.Application().Open(backUp); });
         EXPECT_EQ(OfficeWorkbook(*old).CellText(0, 0, 0), QStringLiteral("株式会社アルファ"));
     }
     const pid_t pid = engine.Application().ProcessId();
@@ -99,7 +99,7 @@ TEST(ExcelEngine, FooterOnlyMatchIsStoredWhileUnmatchedAndLockFilesAreLeftAlone)
     EXPECT_EQ(engine.ItemResult()->Item(1), dir.file("a.xls"));
     EXPECT_EQ(readBytes(dir.file("b.xls")), untouched);
     EXPECT_EQ(NamesIn(dir.path()).size(), 4);  // a, its backup, b, ~$a
-    auto document = engine.Application().Open(dir.file("a.xls"));
+    auto document = Retried(engine.Application(), [&] { return engine.Application().Open(dir.file("a.xls")); });
     EXPECT_EQ(OfficeWorkbook(*document).PageText(0, 5), QStringLiteral("共用 フッタ"));
 }
 
@@ -114,7 +114,7 @@ TEST(ExcelEngine, UcaseOptionDecidesWhetherLetterCaseMatters)
         ASSERT_EQ(engine.CountResult(), ucase ? 1 : 0) << ucase;
         if (!ucase)
             continue;
-        auto document = engine.Application().Open(dir.file("a.xls"));
+        auto document = Retried(engine.Application(), [&] { return engine.Application().Open(dir.file("a.xls")); });
         OfficeWorkbook book(*document);
         EXPECT_EQ(book.CellText(0, 1, 1), QStringLiteral("Q"));
         EXPECT_EQ(book.PageText(0, 5), QStringLiteral("Q フッタ"));

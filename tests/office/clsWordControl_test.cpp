@@ -34,7 +34,7 @@ TEST_P(WordEngineFormats, ReplacesBodyAndEveryHeaderAndFooterOnceKeepingFields)
     EXPECT_EQ(st.st_mode & 07777, 0604u);
     EXPECT_EQ(NamesIn(dir.path()).size(), 2);
     {
-        auto document = engine.Application().Open(path);
+        auto document = Retried(engine.Application(), [&] { return engine.Application().Open(path); });
         EXPECT_EQ(document->FilterName(), FilterOf(type));
         OfficeTextDocument text(*document);
         EXPECT_TRUE(text.BodyText().startsWith(QStringLiteral("ベータアルファ本文 abc")));
@@ -76,7 +76,7 @@ TEST(WordEngine, FooterOnlyMatchIsStoredAndUnmatchedDocumentIsLeftAlone)
     EXPECT_EQ(engine.ItemResult()->Item(1), dir.file("a.doc"));
     EXPECT_EQ(readBytes(dir.file("b.doc")), untouched);
     EXPECT_EQ(NamesIn(dir.path()).size(), 3);
-    auto document = engine.Application().Open(dir.file("a.doc"));
+    auto document = Retried(engine.Application(), [&] { return engine.Application().Open(dir.file("a.doc")); });
     EXPECT_TRUE(OfficeTextDocument(*document).HeaderFooterTexts().join(u'|').contains(QStringLiteral("共用 下")));
 }
 
@@ -91,7 +91,7 @@ TEST(WordEngine, UcaseOptionDecidesWhetherLetterCaseMatters)
         ASSERT_EQ(engine.CountResult(), ucase ? 1 : 0) << ucase;
         if (!ucase)
             continue;
-        auto document = engine.Application().Open(dir.file("a.doc"));
+        auto document = Retried(engine.Application(), [&] { return engine.Application().Open(dir.file("a.doc")); });
         OfficeTextDocument text(*document);
         EXPECT_TRUE(text.BodyText().startsWith(QStringLiteral("アルファ本文 Q")));
         EXPECT_TRUE(text.HeaderFooterTexts().join(u'|').contains(QStringLiteral("Q 下")));

@@ -19,6 +19,11 @@ namespace tralex::test {
 
 using namespace com::sun::star;
 
+void makeWorkbook(OfficeApplication& office, const QString& path, const QString& footer,
+                  const QString& cellA1);
+void makeDocument(OfficeApplication& office, const QString& path, const QString& footer,
+                  const QString& body);
+
 QString FilterOf(const QString& type)
 {
     if (type == QLatin1String("xls")) return QStringLiteral("MS Excel 97");
@@ -30,6 +35,12 @@ QString FilterOf(const QString& type)
 }
 
 void MakeWorkbook(OfficeApplication& office, const QString& path, const QString& footer,
+                  const QString& cellA1)
+{
+    Retried(office, [&] { makeWorkbook(office, path, footer, cellA1); });
+}
+
+void makeWorkbook(OfficeApplication& office, const QString& path, const QString& footer,
                   const QString& cellA1)
 {
     auto document = office.Create(OfficeApplication::Kind::Spreadsheet);
@@ -45,6 +56,12 @@ void MakeWorkbook(OfficeApplication& office, const QString& path, const QString&
 }
 
 void MakeDocument(OfficeApplication& office, const QString& path, const QString& footer,
+                  const QString& body)
+{
+    Retried(office, [&] { makeDocument(office, path, footer, body); });
+}
+
+void makeDocument(OfficeApplication& office, const QString& path, const QString& footer,
                   const QString& body)
 {
     auto document = office.Create(OfficeApplication::Kind::Text);

@@ -35,6 +35,21 @@ QString CommandOutput(const QString& program, const QStringList& arguments);
 // of the zip formats (all of their parts) for the others.
 QString ReadBack(const QString& path);
 
+// Runs f, once more in a fresh process when LibreOffice crashed: now and then soffice dies while
+// the tests make or read a file, and the engines themselves give such a file a second try too.
+template <typename F>
+auto Retried(OfficeApplication& office, F&& f) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const OfficeError& e) {
+        if (e.kind() != OfficeError::Kind::Crashed)
+            throw;
+        office.Restart();
+        return f();
+    }
+}
+
 // Whether a process has ended (gone, or a zombie nobody reaped yet).
 bool ProcessGone(pid_t pid);
 
