@@ -1,4 +1,6 @@
 #include "engines/TralexEngine.h"
+
+#include "engines/SkipReasons.h"
 #include "services/basPathControl.h"
 
 #include "platform/ProgramError.h"
@@ -98,6 +100,20 @@ void TralexEngine::RemoveFileAll()
 void TralexEngine::skip(const QString& path, const QString& reason)
 {
     ItemSkipped()->Add(path + QLatin1Char('\t') + reason);
+}
+
+bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome)
+{
+    switch (outcome) {
+    case RenewOutcome::Renewed: ItemResult()->Add(path); return true;
+    case RenewOutcome::BackUpNameTaken: skip(path, SkipReason::BackUpTaken); break;
+    case RenewOutcome::BackUpFailed: skip(path, SkipReason::BackUpFailed); break;
+    case RenewOutcome::WriteFailed: skip(path, SkipReason::WriteFailed); break;
+    case RenewOutcome::ChangedMeanwhile: skip(path, SkipReason::Changed); break;
+    case RenewOutcome::NotWritable: skip(path, SkipReason::NotWritable); break;
+    case RenewOutcome::AttributesNotKept: skip(path, SkipReason::Attributes); break;
+    }
+    return false;
 }
 
 void TralexEngine::RemoveTargetAll()

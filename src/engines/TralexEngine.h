@@ -6,6 +6,7 @@
 // folder of their own, then SsCollection, TargetPath, TargetType, the options), calls TralexGo and
 // reads ItemResult afterwards. Errors are ProgramError with the engine's class name as source.
 #include "engines/PairEntry.h"
+#include "platform/FileRenewal.h"
 #include "services/OrderedList.h"
 
 #include <QObject>
@@ -95,6 +96,9 @@ protected:
     [[noreturn]] void raise(const QString& description) const;
     // Lists a file as left unchanged, with the reason the user reads after the run.
     void skip(const QString& path, const QString& reason);
+    // Lists a renewed file as a result, or a file whose renewal was refused as skipped with its
+    // reason; true when the file was renewed.
+    bool reportRenewal(const QString& path, RenewOutcome outcome);
     // The run preconditions in their order: a path, a type and (when pairsNeeded) a pair.
     void checkRunPreconditions(bool pairsNeeded) const;
 

@@ -23,6 +23,7 @@
 
 #include "engines/BackUpFile.h"
 #include "engines/ReplaceText.h"
+#include "engines/SkipReasons.h"
 #include "platform/CodePage.h"
 #include "platform/FolderPath.h"
 #include "platform/SettingsFolder.h"
@@ -50,19 +51,10 @@ const char* const DefaultTypeLines[] = {
 };
 
 // Reasons for leaving a file unchanged, as the user reads them after the run.
-const QString ReasonCannotOpen = QStringLiteral("ファイルが開けません");
-const QString ReasonSymbolicLink = QStringLiteral("シンボリックリンクは対象外です");
 const QString ReasonBinary = QStringLiteral("バイナリファイルです");
 const QString ReasonUndecodable = QStringLiteral("文字コードを判別できません");
 const QString ReasonUtf32 = QStringLiteral("UTF-32 の文字コードには対応していません");
 const QString ReasonUnencodable = QStringLiteral("置換後の文字を保存できる文字コードではありません");
-const QString ReasonBackUpFolder = QStringLiteral("バックアップフォルダを作成できません");
-const QString ReasonBackUpTaken = QStringLiteral("バックアップファイル名が既に存在します");
-const QString ReasonBackUpFailed = QStringLiteral("バックアップファイルを作成できません");
-const QString ReasonWriteFailed = QStringLiteral("ファイルを書き込めません");
-const QString ReasonChanged = QStringLiteral("読み込んだ後にファイルが変更されました");
-const QString ReasonNotWritable = QStringLiteral("書き込みが許可されていないファイルです");
-const QString ReasonAttributes = QStringLiteral("拡張属性またはアクセス権を引き継げません");
 const QString ReasonNameNotText = QStringLiteral("名前を文字に変換できません");
 const QString ReasonOutOfMemory = QStringLiteral("メモリが足りません");
 const QString ReasonFolderCannotOpen = QStringLiteral("フォルダを開けません");
@@ -238,7 +230,7 @@ bool clsTextTralex::SearchFolder(const FolderHandle& folder, const QString& path
             if (search.IsDir() ? !mSubFolder : isCandidate(name, deleteMode))
                 skip(search.IsDir() ? WithFinalSlash(entry) : entry, ReasonNameNotText);
         } else if (search.IsSymLink()) {
-            skip(entry, ReasonSymbolicLink);
+            skip(entry, SkipReason::SymbolicLink);
         } else if (search.IsDir()) {
             const FolderHandle child = folder.OpenChild(search.RawName());
             if (!child.valid())
@@ -271,8 +263,8 @@ void clsTextTralex::ReplaceInFile(const FolderHandle& folder, const QString& fol
     FileSnapshot snapshot;
     switch (FileRenewal::ReadFileAt(folder.fd(), rawName, bytes, snapshot)) {
     case ReadOutcome::Read: break;
-    case ReadOutcome::CannotOpen: skip(path, ReasonCannotOpen); return;
-    case ReadOutcome::SymbolicLink: skip(path, ReasonSymbolicLink); return;
+    case ReadOutcome::CannotOpen: skip(path, SkipReason::CannotOpen); return;
+    case ReadOutcome::SymbolicLink: skip(path, SkipReason::SymbolicLink); return;
     case ReadOutcome::NotAFile: return;
     }
     // A binary file is reported whether or not it holds a find text: the user asked for files of
@@ -308,12 +300,12 @@ void clsTextTralex::ReplaceInFile(const FolderHandle& folder, const QString& fol
         try {
             BackUpFilePath(mBackUpPath, folderPath, name, stamp, true, ClassName());
         } catch (const ProgramError&) {
-            skip(path, ReasonBackUpFolder);
+            skip(path, SkipReason::BackUpFolder);
             return;
         }
         backUpFolder = FolderHandle::Open(BackUpFolder(mBackUpPath, folderPath));
         if (!backUpFolder.valid()) {
-            skip(path, ReasonBackUpFolder);
+            skip(path, SkipReason::BackUpFolder);
             return;
         }
     }
@@ -326,18 +318,9 @@ void clsTextTralex::ReplaceInFile(const FolderHandle& folder, const QString& fol
     // A copied backup's own temporary name, never the new content's, even in the same folder.
     target.backUpCopy = QFile::encodeName(RenewalName(BackUpName(name, stamp), stamp));
 
-    switch (mRenewal->RenewAt(target, bytes, snapshot)) {
-    case RenewOutcome::Renewed:
-        ItemResult()->Add(path);
+    if (reportRenewal(path, mRenewal->RenewAt(target, bytes, snapshot))) {
         mFlush.Note(target.folder);
         mFlush.Note(target.backUpFolder);
-        break;
-    case RenewOutcome::BackUpNameTaken: skip(path, ReasonBackUpTaken); break;
-    case RenewOutcome::BackUpFailed: skip(path, ReasonBackUpFailed); break;
-    case RenewOutcome::WriteFailed: skip(path, ReasonWriteFailed); break;
-    case RenewOutcome::ChangedMeanwhile: skip(path, ReasonChanged); break;
-    case RenewOutcome::NotWritable: skip(path, ReasonNotWritable); break;
-    case RenewOutcome::AttributesNotKept: skip(path, ReasonAttributes); break;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "engines/office/OfficeEngine.h"
 
 #include "engines/BackUpFile.h"
+#include "engines/SkipReasons.h"
 #include "engines/ReplaceText.h"
 #include "platform/office/OfficeApplication.h"
 #include "platform/office/OfficeDocument.h"
@@ -19,16 +20,7 @@ namespace {
 // After this many files in a row that crashed or hung LibreOffice, the run itself is at fault.
 constexpr int MaxFaultsInRow = 3;
 
-const QString ReasonCannotOpen = QStringLiteral("ファイルが開けません");
-const QString ReasonSymbolicLink = QStringLiteral("シンボリックリンクは対象外です");
-const QString ReasonNotWritable = QStringLiteral("書き込みが許可されていないファイルです");
-const QString ReasonAttributes = QStringLiteral("拡張属性またはアクセス権を引き継げません");
 const QString ReasonReadOnly = QStringLiteral("読み取り専用でしか開けません");
-const QString ReasonBackUpFolder = QStringLiteral("バックアップフォルダを作成できません");
-const QString ReasonBackUpTaken = QStringLiteral("バックアップファイル名が既に存在します");
-const QString ReasonBackUpFailed = QStringLiteral("バックアップファイルを作成できません");
-const QString ReasonWriteFailed = QStringLiteral("ファイルを書き込めません");
-const QString ReasonChanged = QStringLiteral("読み込んだ後にファイルが変更されました");
 
 // Ends the file's watchdog time however the work on it ends.
 class FileTime {
@@ -140,7 +132,7 @@ void OfficeEngine::TralexGo()
         if (mStopFlag)
             break;
         if (search.IsSymLink(i))
-            skip(path, ReasonSymbolicLink);
+            skip(path, SkipReason::SymbolicLink);
         else
             handleFile(path);
     }
@@ -152,12 +144,12 @@ void OfficeEngine::handleFile(const QString& path)
     FileSnapshot snapshot;
     switch (FileRenewal::ReadFile(path, bytes, snapshot)) {
     case ReadOutcome::Read: break;
-    case ReadOutcome::CannotOpen: skip(path, ReasonCannotOpen); return;
-    case ReadOutcome::SymbolicLink: skip(path, ReasonSymbolicLink); return;
+    case ReadOutcome::CannotOpen: skip(path, SkipReason::CannotOpen); return;
+    case ReadOutcome::SymbolicLink: skip(path, SkipReason::SymbolicLink); return;
     case ReadOutcome::NotAFile: return;
     }
     if ((snapshot.mode & 0222) == 0 || ::access(QFile::encodeName(path).constData(), W_OK) != 0) {
-        skip(path, ReasonNotWritable);
+        skip(path, SkipReason::NotWritable);
         return;
     }
     // A crash may come from outside (the system ending a process that grew too large): the file
@@ -229,7 +221,7 @@ void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, cons
     try {
         paths.backUp = BackUpFilePath(mBackUpPath, folder, name, BackUpStamp(), true, ClassName());
     } catch (const ProgramError&) {
-        skip(path, ReasonBackUpFolder);
+        skip(path, SkipReason::BackUpFolder);
         return;
     }
     paths.backUpCopy = BackUpFolder(mBackUpPath, folder) + RenewalName(name, stamp);
@@ -242,22 +234,14 @@ void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, cons
     document.Close();
     QFile storedFile(stored);
     if (!storedFile.open(QIODevice::ReadOnly)) {
-        skip(path, ReasonWriteFailed);
+        skip(path, SkipReason::WriteFailed);
         return;
     }
     const QByteArray content = storedFile.readAll();
     storedFile.close();
     QFile::remove(stored);
 
-    switch (mRenewal.Renew(paths, content, snapshot)) {
-    case RenewOutcome::Renewed: ItemResult()->Add(path); break;
-    case RenewOutcome::BackUpNameTaken: skip(path, ReasonBackUpTaken); break;
-    case RenewOutcome::BackUpFailed: skip(path, ReasonBackUpFailed); break;
-    case RenewOutcome::WriteFailed: skip(path, ReasonWriteFailed); break;
-    case RenewOutcome::ChangedMeanwhile: skip(path, ReasonChanged); break;
-    case RenewOutcome::NotWritable: skip(path, ReasonNotWritable); break;
-    case RenewOutcome::AttributesNotKept: skip(path, ReasonAttributes); break;
-    }
+    reportRenewal(path, mRenewal.Renew(paths, content, snapshot));
 }
 
 }  // namespace tralex

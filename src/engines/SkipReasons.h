@@ -1,0 +1,17 @@
+#pragma once
+// The reasons every engine gives for a file it left unchanged, as the user reads them after a run.
+#include <QString>
+
+namespace tralex::SkipReason {
+
+inline const QString CannotOpen = QStringLiteral("ファイルが開けません");
+inline const QString SymbolicLink = QStringLiteral("シンボリックリンクは対象外です");
+inline const QString NotWritable = QStringLiteral("書き込みが許可されていないファイルです");
+inline const QString Attributes = QStringLiteral("拡張属性またはアクセス権を引き継げません");
+inline const QString BackUpFolder = QStringLiteral("バックアップフォルダを作成できません");
+inline const QString BackUpTaken = QStringLiteral("バックアップファイル名が既に存在します");
+inline const QString BackUpFailed = QStringLiteral("バックアップファイルを作成できません");
+inline const QString WriteFailed = QStringLiteral("ファイルを書き込めません");
+inline const QString Changed = QStringLiteral("読み込んだ後にファイルが変更されました");
+
+}  // namespace tralex::SkipReason
