@@ -6,6 +6,7 @@
 #include "platform/office/OfficeApplication.h"
 #include "platform/office/OfficeDocument.h"
 #include "platform/office/OfficeFileSearch.h"
+#include "platform/FolderHandle.h"
 #include "platform/ProgramError.h"
 
 #include <QFile>
@@ -115,6 +116,11 @@ void OfficeEngine::TralexGo()
         OfficeApplication& application;
         ~EndOffice() { application.Quit(); }
     } endOffice{Application()};
+    // What the run wrote is on the disk when it reports its outcome, whatever way it ends.
+    struct FlushAtEnd {
+        FileSystemFlush& flush;
+        ~FlushAtEnd() { flush.Flush(); }
+    } flushAtEnd{mFlush};
 
     OfficeFileSearch search;
     search.setLookIn(mTargetPath);
@@ -241,7 +247,14 @@ void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, cons
     storedFile.close();
     QFile::remove(stored);
 
-    reportRenewal(path, mRenewal.Renew(paths, content, snapshot));
+    if (reportRenewal(path, mRenewal.Renew(paths, content, snapshot))) {
+        for (const QString& written : {paths.file, paths.backUp}) {
+            const int slash = int(written.lastIndexOf(QLatin1Char('/')));
+            const FolderHandle folder = FolderHandle::Open(written.left(slash + 1));
+            if (folder.valid())
+                mFlush.Note(folder.fd());
+        }
+    }
 }
 
 }  // namespace tralex

@@ -13,6 +13,7 @@
 // place and its backup made.
 #include "engines/TralexEngine.h"
 #include "platform/FileRenewal.h"
+#include "platform/FileSystemFlush.h"
 
 #include <QList>
 #include <memory>
@@ -75,6 +76,7 @@ private:
 
     std::unique_ptr<OfficeApplication> mApplication;
     FileRenewal mRenewal;
+    FileSystemFlush mFlush;  // the file systems this run wrote to, flushed at its end
     QList<PairTexts> mPairs;
     QString mPairError;   // the multi-line refusal, raised when the first document is open
     int mFaultsInRow = 0; // files in a row on which LibreOffice crashed or hung
