@@ -185,9 +185,12 @@ void killedRunsNeverLoseAFile(const QString& backUpRoot)
     // times) until three kills fell inside a run. The delays follow the machine: a run that ends
     // before its kill (it was timed on a busy machine) makes them shorter, a kill that comes
     // before anything changed (the child was slow to start) makes them longer.
+    // Rounds go on, each on a fresh corpus, until eight kills fell inside runs: a round whose
+    // first kill comes after the end has nothing left to kill, and how often that happens depends
+    // on how busy the machine is.
     int killsInsideRun = 0;
-    const int rounds = 8;
-    for (int round = 0; round < rounds; ++round) {
+    const int wanted = 8;
+    for (int round = 0; round < 40 && killsInsideRun < wanted; ++round) {
         SCOPED_TRACE(round);
         TempFolder root;
         const QList<Target> targets = makeCorpus(root, rng);
@@ -234,9 +237,8 @@ void killedRunsNeverLoseAFile(const QString& backUpRoot)
         for (const QString& path : engine.ItemResult()->items())
             EXPECT_FALSE(HasRenewalForm(QFileInfo(path).fileName())) << path.toStdString();
     }
-    // The kills must really have fallen in the middle of runs: on average at least one in every
-    // other round (a round whose first kill comes after the end has nothing left to kill).
-    EXPECT_GE(killsInsideRun, rounds / 2);
+    // The kills must really have fallen in the middle of runs.
+    EXPECT_GE(killsInsideRun, wanted);
 }
 
 }  // namespace
