@@ -3,6 +3,7 @@
 // cells of a sheet, the six header and footer texts of its page setup, and its name. Failures
 // raise OfficeError (a sheet name LibreOffice refuses is a failure of the file).
 #include "platform/office/OfficeDocument.h"
+#include "platform/office/OfficeWorksheet.h"
 
 #include <QString>
 #include <functional>
@@ -18,6 +19,8 @@ public:
     // Sheets are counted from 0, in their order in the workbook.
     QString SheetName(int sheet);
     void SetSheetName(int sheet, const QString& name);
+    // A sheet, for working on its cells.
+    OfficeWorksheet Sheet(int sheet) { return OfficeWorksheet(mDocument, sheet); }
 
     // Replaces every occurrence in the sheet's cells (a match may be part of a cell; formula
     // texts included). Returns the number of replacements.

@@ -1,0 +1,186 @@
+#include "platform/office/OfficeWorksheet.h"
+
+#include "platform/office/OfficeUno.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/AddressConvention.hpp>
+#include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCellAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeMovement.hpp>
+#include <com/sun/star/sheet/XFormulaParser.hpp>
+#include <com/sun/star/sheet/XFormulaTokens.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+
+#include <QList>
+#include <algorithm>
+
+namespace tralex {
+
+using namespace com::sun::star;
+using lo::ToOU;
+using lo::ToQ;
+
+struct OfficeWorksheet::Impl {
+    uno::Reference<sheet::XSpreadsheet> sheet;
+};
+
+namespace {
+
+const QString ReasonCell = QStringLiteral("セルを処理できません");
+
+uno::Reference<table::XCell> firstCellOf(const uno::Reference<sheet::XSpreadsheet>& sheet,
+                                         const QString& reference)
+{
+    return sheet->getCellRangeByName(ToOU(reference))->getCellByPosition(0, 0);
+}
+
+QString numberText(double value)
+{
+    return QString::number(value, 'g', 15);
+}
+
+QString shownText(const uno::Reference<table::XCell>& cell)
+{
+    return ToQ(uno::Reference<text::XText>(cell, uno::UNO_QUERY_THROW)->getString());
+}
+
+// Row heights of a block: a height kept as set, or none where the row fits its contents.
+struct RowHeight {
+    bool optimal = true;
+    sal_Int32 height = 0;
+};
+
+uno::Reference<beans::XPropertySet> rowAt(const uno::Reference<sheet::XSpreadsheet>& sheet, int row)
+{
+    const auto rows = uno::Reference<table::XColumnRowRange>(sheet, uno::UNO_QUERY_THROW)->getRows();
+    return uno::Reference<beans::XPropertySet>(rows->getByIndex(row - 1), uno::UNO_QUERY_THROW);
+}
+
+}  // namespace
+
+OfficeWorksheet::OfficeWorksheet(OfficeDocument& document, int sheet)
+    : mDocument(document), d(std::make_unique<Impl>())
+{
+    lo::Guarded(mDocument.Application(), ReasonCell, [&] {
+        uno::Reference<sheet::XSpreadsheetDocument> book(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
+        uno::Reference<container::XIndexAccess> sheets(book->getSheets(), uno::UNO_QUERY_THROW);
+        d->sheet.set(sheets->getByIndex(sheet), uno::UNO_QUERY_THROW);
+    });
+}
+
+OfficeWorksheet::~OfficeWorksheet() = default;
+OfficeWorksheet::OfficeWorksheet(OfficeWorksheet&&) noexcept = default;
+
+QString OfficeWorksheet::Name()
+{
+    return lo::Guarded(mDocument.Application(), ReasonCell, [&] {
+        return ToQ(uno::Reference<container::XNamed>(d->sheet, uno::UNO_QUERY_THROW)->getName());
+    });
+}
+
+QString OfficeWorksheet::Value(const QString& reference)
+{
+    return lo::Guarded(mDocument.Application(), ReasonCell, [&] {
+        const auto cell = firstCellOf(d->sheet, reference);
+        switch (cell->getType()) {
+        case table::CellContentType_EMPTY: return QString();
+        case table::CellContentType_VALUE: return numberText(cell->getValue());
+        case table::CellContentType_FORMULA: {
+            sal_Int32 result = 0;
+            uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)
+                ->getPropertyValue(rtl::OUString("FormulaResultType2")) >>= result;
+            return result == sheet::FormulaResult::VALUE ? numberText(cell->getValue()) : shownText(cell);
+        }
+        default: return shownText(cell);
+        }
+    });
+}
+
+void OfficeWorksheet::SetValue(int row, int column, const QString& text)
+{
+    lo::Guarded(mDocument.Application(), ReasonCell, [&] {
+        // setFormula reads its text as typed input: numbers, formulas and plain text.
+        d->sheet->getCellByPosition(column - 1, row - 1)->setFormula(ToOU(text));
+    });
+}
+
+void OfficeWorksheet::SetFormulaR1C1(const QString& reference, const QString& text)
+{
+    lo::Guarded(mDocument.Application(), ReasonCell, [&] {
+        const auto cell = firstCellOf(d->sheet, reference);
+        if (!text.startsWith(QLatin1Char('='))) {
+            cell->setFormula(ToOU(text));
+            return;
+        }
+        uno::Reference<lang::XMultiServiceFactory> factory(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
+        uno::Reference<sheet::XFormulaParser> parser(
+            factory->createInstance(rtl::OUString("com.sun.star.sheet.FormulaParser")), uno::UNO_QUERY_THROW);
+        uno::Reference<beans::XPropertySet> options(parser, uno::UNO_QUERY_THROW);
+        options->setPropertyValue(rtl::OUString("FormulaConvention"), uno::Any(sheet::AddressConvention::XL_R1C1));
+        options->setPropertyValue(rtl::OUString("CompileEnglish"), uno::Any(true));
+        const table::CellAddress position =
+            uno::Reference<sheet::XCellAddressable>(cell, uno::UNO_QUERY_THROW)->getCellAddress();
+        uno::Reference<sheet::XFormulaTokens>(cell, uno::UNO_QUERY_THROW)
+            ->setTokens(parser->parseFormula(ToOU(text.mid(1)), position));
+    });
+}
+
+void OfficeWorksheet::CopyRows(int first, int last, int targetFirst, int targetLast)
+{
+    lo::Guarded(mDocument.Application(), ReasonCell, [&] {
+        const table::CellRangeAddress whole =
+            uno::Reference<sheet::XCellRangeAddressable>(d->sheet, uno::UNO_QUERY_THROW)->getRangeAddress();
+        QList<RowHeight> heights;
+        for (int row = first; row <= last; ++row) {
+            const auto properties = rowAt(d->sheet, row);
+            RowHeight height;
+            properties->getPropertyValue(rtl::OUString("OptimalHeight")) >>= height.optimal;
+            properties->getPropertyValue(rtl::OUString("Height")) >>= height.height;
+            heights.append(height);
+        }
+        uno::Reference<sheet::XCellRangeMovement> movement(d->sheet, uno::UNO_QUERY_THROW);
+        const int block = last - first + 1;
+        for (int row = targetFirst; row <= targetLast; row += block) {
+            const int rows = std::min(block, targetLast - row + 1);
+            const table::CellRangeAddress source(whole.Sheet, 0, first - 1, whole.EndColumn, first - 1 + rows - 1);
+            movement->copyRange(table::CellAddress(whole.Sheet, 0, row - 1), source);
+            for (int i = 0; i < rows; ++i) {
+                const auto target = rowAt(d->sheet, row + i);
+                if (heights.at(i).optimal)
+                    target->setPropertyValue(rtl::OUString("OptimalHeight"), uno::Any(true));
+                else
+                    target->setPropertyValue(rtl::OUString("Height"), uno::Any(heights.at(i).height));
+            }
+        }
+    });
+}
+
+void OfficeWorksheet::SetHyperlink(int row, int column, const QString& address)
+{
+    lo::Guarded(mDocument.Application(), ReasonCell, [&] {
+        uno::Reference<text::XText> cell(d->sheet->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
+        const rtl::OUString shown = cell->getString();
+        uno::Reference<lang::XMultiServiceFactory> factory(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
+        uno::Reference<beans::XPropertySet> field(
+            factory->createInstance(rtl::OUString("com.sun.star.text.TextField.URL")), uno::UNO_QUERY_THROW);
+        field->setPropertyValue(rtl::OUString("URL"), uno::Any(ToOU(address)));
+        field->setPropertyValue(rtl::OUString("Representation"),
+                                uno::Any(shown.isEmpty() ? ToOU(address) : shown));
+        cell->setString(rtl::OUString());
+        cell->insertTextContent(cell->createTextCursor().get(),
+                                uno::Reference<text::XTextContent>(field, uno::UNO_QUERY_THROW), false);
+    });
+}
+
+}  // namespace tralex
