@@ -20,6 +20,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QUrl>
 #include <QUuid>
@@ -35,6 +37,12 @@ namespace {
 // How long soffice may take to start and accept the connection (it takes 1 to 2 s alone; on a
 // busy machine much more).
 constexpr int StartTimeoutMs = 60000;
+// Starts of soffice that may end before the connection stands, before it counts as unable to start.
+constexpr int StartAttempts = 3;
+// How long a soffice whose connection broke may take to end by itself (so that how it ended is
+// known) before it is ended, and how long a check of a connection may take.
+constexpr int EndGraceMs = 1000;
+constexpr int ProbeTimeoutMs = 10000;
 
 // The local UNO environment, made once per program. URE_BOOTSTRAP must point at LibreOffice's
 // own settings before it, or the first call to the remote desktop crashes.
@@ -58,6 +66,38 @@ struct OfficeApplication::Impl {
     OfficeWatchdog watchdog;
     uno::Reference<frame::XDesktop2> desktop;
     rtl::Reference<OfficeInteraction> interaction = new OfficeInteraction;
+    QStringList opened;  // the files the running process has opened
+
+    // Whether the process still answers over its connection: a failed call may come from a
+    // connection that broke while the process is still on its way out.
+    bool answers()
+    {
+        if (!desktop.is() || !process.IsRunning())
+            return false;
+        // A check of a process that hangs must not hang too.
+        const bool timed = !watchdog.Armed();
+        if (timed) {
+            OfficeProcess* target = &process;
+            watchdog.Arm(ProbeTimeoutMs, [target] { target->KillNow(); });
+        }
+        bool ok = true;
+        try {
+            desktop->getCurrentComponent();
+        } catch (const uno::Exception&) {
+            ok = false;
+        }
+        if (timed)
+            watchdog.Disarm();
+        return ok && !watchdog.Fired();
+    }
+
+    // Ends a process whose connection is lost, after a short moment to end by itself.
+    void endLost()
+    {
+        process.WaitForEnd(EndGraceMs);
+        desktop.clear();
+        process.Stop();
+    }
 };
 
 OfficeApplication::OfficeApplication() : d(std::make_unique<Impl>()) {}
@@ -79,42 +119,50 @@ void OfficeApplication::startProcess()
 {
     if (!d->profile.isValid())
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
-    const QString pipe = QStringLiteral("tralex_") + QUuid::createUuid().toString(QUuid::Id128);
     const QString profile = d->profile.filePath(QStringLiteral("profile"));
     if (!QDir(profile).exists() && !d->process.PrepareProfile(profile))
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
-    if (!d->process.Start(pipe, profile))
-        throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
-    ++mStartCount;
-    mOpenedByProcess = 0;
+    // A soffice that ends or drops the connection while it is being connected to (a crash at
+    // start-up, or a restart of its own) gets another start; one that never accepts does not.
+    for (int start = 1;; ++start) {
+        const QString pipe = QStringLiteral("tralex_") + QUuid::createUuid().toString(QUuid::Id128);
+        if (!d->process.Start(pipe, profile))
+            throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
+        mOpenedByProcess = 0;
+        d->opened.clear();
+        if (connect(pipe)) {
+            ++mStartCount;
+            return;
+        }
+        const QString ended = d->process.EndStatus();
+        d->process.Stop();
+        if (start == StartAttempts)
+            throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted, ended);
+    }
+}
 
+bool OfficeApplication::connect(const QString& pipe)
+{
     const rtl::OUString url = rtl::OUString("uno:pipe,name=") + ToOU(pipe)
                               + rtl::OUString(";urp;StarOffice.ComponentContext");
     QElapsedTimer clock;
     clock.start();
-    bool relaunched = false;
     for (;;) {
         try {
             const auto context = localContext();
             const auto resolver = bridge::UnoUrlResolver::create(context);
             uno::Reference<uno::XComponentContext> remote(resolver->resolve(url), uno::UNO_QUERY_THROW);
             d->desktop = frame::Desktop::create(remote);
-            return;
+            return true;
         } catch (const connection::NoConnectException&) {
             // not accepting yet
-        } catch (const uno::Exception& e) {
-            d->process.Stop();
-            throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted, ToQ(e.Message));
+        } catch (const uno::Exception&) {
+            d->desktop.clear();
+            return false;
         }
-        // Should soffice still end to be started again (its launcher would do so), it gets one
-        // more start.
-        if (!d->process.IsRunning() && !relaunched) {
-            relaunched = true;
-            if (!d->process.Start(pipe, profile))
-                throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
-            continue;
-        }
-        if (!d->process.IsRunning() || clock.elapsed() > StartTimeoutMs) {
+        if (!d->process.IsRunning())
+            return false;
+        if (clock.elapsed() > StartTimeoutMs) {
             d->process.Stop();
             throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
         }
@@ -129,6 +177,27 @@ void OfficeApplication::Quit()
     // lost by killing the process instead of asking it to end, which could hang as any call can.
     d->desktop.clear();
     d->process.Stop();
+    removeOwnLocks();
+}
+
+void OfficeApplication::removeOwnLocks()
+{
+    // A process that crashed, hung or was ended with a file open leaves that file's lock file
+    // beside it, which would make the file look in use by someone else from then on. Only a lock
+    // that names this object's own profile is removed; anyone else's stays.
+    const QByteArray profile = QFileInfo(d->profile.path()).fileName().toUtf8();
+    for (const QString& path : std::as_const(d->opened)) {
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        const QString lock = path.left(slash + 1) + QLatin1String(".~lock.") + path.mid(slash + 1) + QLatin1Char('#');
+        QFile file(lock);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const bool own = file.read(4096).contains(profile);
+        file.close();
+        if (own)
+            QFile::remove(lock);
+    }
+    d->opened.clear();
 }
 
 void OfficeApplication::Restart()
@@ -165,18 +234,27 @@ void OfficeApplication::EndFile()
 
 void OfficeApplication::RaiseFailure(const QString& reason, const QString& detail)
 {
-    if (d->watchdog.Fired())
-        throw OfficeError(OfficeError::Kind::Hung, QStringLiteral("LibreOffice が応答しません"), detail);
-    if (!d->process.IsRunning())
-        throw OfficeError(OfficeError::Kind::Crashed, QStringLiteral("LibreOffice が異常終了しました"), detail);
-    throw OfficeError(OfficeError::Kind::File, reason, detail);
+    if (!d->watchdog.Fired() && !d->answers())
+        d->endLost();
+    raiseFor(reason, detail);
 }
 
 void OfficeApplication::RaiseLost(const QString& detail)
 {
     if (!d->watchdog.Fired())
-        d->process.Stop();
-    RaiseFailure(QString(), detail);
+        d->endLost();
+    raiseFor(QString(), detail);
+}
+
+void OfficeApplication::raiseFor(const QString& reason, const QString& detail)
+{
+    if (d->watchdog.Fired())
+        throw OfficeError(OfficeError::Kind::Hung, QStringLiteral("LibreOffice が応答しません"), detail);
+    if (!d->process.IsRunning()) {
+        throw OfficeError(OfficeError::Kind::Crashed, QStringLiteral("LibreOffice が異常終了しました"),
+                          detail + QLatin1String(" (") + d->process.EndStatus() + QLatin1Char(')'));
+    }
+    throw OfficeError(OfficeError::Kind::File, reason, detail);
 }
 
 std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path)
@@ -185,6 +263,7 @@ std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path)
         Quit();
     Start();
     d->interaction->Reset();
+    d->opened.append(path);
     const uno::Sequence<beans::PropertyValue> arguments = lo::Properties({
         lo::Property("Hidden", uno::Any(true)),
         lo::Property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),

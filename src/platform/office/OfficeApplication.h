@@ -43,7 +43,7 @@ public:
     bool IsRunning();
     // The process id of the running soffice, -1 when none runs.
     pid_t ProcessId() const;
-    // How many processes this object has started so far.
+    // How many processes this object has started and connected to so far.
     int StartCount() const { return mStartCount; }
 
     // Opens a file (starting the process when needed). A file LibreOffice cannot open raises
@@ -57,7 +57,8 @@ public:
     void EndFile();
 
     // Raises the OfficeError that fits the state of the process after a failed call: Hung when
-    // the watchdog ended it, Crashed when it is gone, else a failure of the file with `reason`.
+    // the watchdog ended it, Crashed when it is gone or no longer answers over its connection
+    // (then it is ended), else a failure of the file with `reason`.
     [[noreturn]] void RaiseFailure(const QString& reason, const QString& detail);
     // The same after the connection to the process was lost: Hung or Crashed; a process that is
     // still there without its connection is of no use and is ended.
@@ -70,6 +71,10 @@ public:
 
 private:
     void startProcess();
+    // Connects to a started process; false when it ended or dropped the connection first.
+    bool connect(const QString& pipe);
+    [[noreturn]] void raiseFor(const QString& reason, const QString& detail);
+    void removeOwnLocks();
 
     std::unique_ptr<Impl> d;
     int mFileTimeout = 120000;

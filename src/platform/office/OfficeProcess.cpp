@@ -75,6 +75,7 @@ bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QStrin
     }
     ::setpgid(pid, pid);  // also from here, so the group exists before the first kill
     mPid = pid;
+    mEndStatus.clear();
     return true;
 }
 
@@ -103,11 +104,30 @@ bool OfficeProcess::IsRunning()
     int status = 0;
     const pid_t done = ::waitpid(mPid, &status, WNOHANG);
     if (done == mPid) {
-        ::kill(-mPid, SIGKILL);  // whatever it started goes with it
-        mPid = -1;
+        ended(status);
         return false;
     }
     return done == 0;
+}
+
+bool OfficeProcess::WaitForEnd(int milliseconds)
+{
+    for (int waited = 0; IsRunning(); waited += 10) {
+        if (waited >= milliseconds)
+            return false;
+        ::usleep(10000);
+    }
+    return true;
+}
+
+void OfficeProcess::ended(int status)
+{
+    ::kill(-mPid, SIGKILL);  // whatever it started goes with it
+    mPid = -1;
+    if (WIFSIGNALED(status))
+        mEndStatus = QStringLiteral("signal %1").arg(WTERMSIG(status));
+    else
+        mEndStatus = QStringLiteral("exit %1").arg(WEXITSTATUS(status));
 }
 
 }  // namespace tralex

@@ -32,12 +32,19 @@ public:
     void KillNow() const;
     // Whether the process is still there (not ended and not a zombie of ours).
     bool IsRunning();
+    // Waits up to `milliseconds` for the process to end; whether it has ended.
+    bool WaitForEnd(int milliseconds);
+    // How the last process ended, for diagnosis: "exit 81", "signal 11", or empty when it was
+    // ended by Stop or has not ended.
+    const QString& EndStatus() const { return mEndStatus; }
     pid_t Pid() const { return mPid; }
 
 private:
     bool launch(const QList<QByteArray>& extraArguments, const QString& profileFolder);
+    void ended(int status);
 
     pid_t mPid = -1;
+    QString mEndStatus;
 };
 
 }  // namespace tralex

@@ -38,6 +38,12 @@ bool OfficeWatchdog::Fired() const
     return mFired;
 }
 
+bool OfficeWatchdog::Armed() const
+{
+    std::lock_guard lock(mMutex);
+    return mArmed;
+}
+
 void OfficeWatchdog::watch()
 {
     std::unique_lock lock(mMutex);

@@ -22,6 +22,8 @@ public:
     void Disarm();
     // Whether the last armed time ran out.
     bool Fired() const;
+    // Whether a time is running.
+    bool Armed() const;
 
 private:
     void watch();
