@@ -22,6 +22,7 @@ TEST(OfficeApplication, OpensEveryFormatItStoresAsThatFormatAndEndsItsProcess)
     pid_t pid = -1;
     {
         OfficeApplication office;
+        const int crashesBefore = CrashesRetried;
         EXPECT_EQ(office.ProcessId(), -1) << "started before first use";
         for (const QString type : {"xls", "xlsx", "ods", "doc", "docx", "odt"}) {
             const QString path = dir.file(QStringLiteral("a.") + type);
@@ -35,7 +36,8 @@ TEST(OfficeApplication, OpensEveryFormatItStoresAsThatFormatAndEndsItsProcess)
         }
         pid = office.ProcessId();
         EXPECT_GT(pid, 0);
-        EXPECT_EQ(office.StartCount(), 1);
+        // One process serves every format, unless it crashed.
+        EXPECT_EQ(office.StartCount(), 1 + CrashesRetried - crashesBefore);
     }
     EXPECT_TRUE(ProcessGone(pid));
 }

@@ -5,7 +5,25 @@
 #include "platform/office/OfficeUno.h"
 #include "platform/office/OfficeWorkbook.h"
 
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/container/XNameReplace.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/XEventsSupplier.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/script/XLibraryContainer.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/script/provider/XScriptProviderSupplier.hpp>
+#include <com/sun/star/script/provider/XScriptProvider.hpp>
+#include <com/sun/star/script/provider/XScript.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 
 #include <QFile>
 #include <QFileInfo>
@@ -74,16 +92,91 @@ void makeDocument(OfficeApplication& office, const QString& path, const QString&
     document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
 }
 
+namespace {
+
+const char MacroUrl[] = "vnd.sun.star.script:Standard.Module1.Main?language=Basic&location=document";
+
+rtl::OUString urlOf(const QString& path)
+{
+    return lo::ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
+}
+
+}  // namespace
+
 void MakeProtectedWorkbook(OfficeApplication& office, const QString& path)
 {
-    auto document = office.Create(OfficeApplication::Kind::Spreadsheet);
-    OfficeWorkbook(*document).SetCellText(0, 0, 0, QStringLiteral("アルファ"));
-    uno::Reference<frame::XStorable> storable(lo::ComponentOf(*document), uno::UNO_QUERY_THROW);
-    storable->storeToURL(lo::ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded())),
-                         lo::Properties({
-                             lo::Property("FilterName", uno::Any(lo::ToOU(FilterOf(QFileInfo(path).suffix())))),
-                             lo::Property("Password", uno::Any(rtl::OUString("secret"))),
-                         }));
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Spreadsheet);
+        OfficeWorkbook(*document).SetCellText(0, 0, 0, QStringLiteral("アルファ"));
+        lo::Guarded(office, QStringLiteral("保存できません"), [&] {
+            uno::Reference<frame::XStorable> storable(lo::ComponentOf(*document), uno::UNO_QUERY_THROW);
+            storable->storeToURL(urlOf(path),
+                                 lo::Properties({
+                                     lo::Property("FilterName", uno::Any(lo::ToOU(FilterOf(QFileInfo(path).suffix())))),
+                                     lo::Property("Password", uno::Any(rtl::OUString("secret"))),
+                                 }));
+        });
+    });
+}
+
+void MakeWorkbookWithMacro(OfficeApplication& office, const QString& path, const QString& marker)
+{
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Spreadsheet);
+        OfficeWorkbook(*document).SetCellText(0, 0, 0, QStringLiteral("アルファ"));
+        lo::Guarded(office, QStringLiteral("マクロを作れません"), [&] {
+            const auto component = lo::ComponentOf(*document);
+            uno::Reference<script::XLibraryContainer> libraries(
+                uno::Reference<beans::XPropertySet>(component, uno::UNO_QUERY_THROW)
+                    ->getPropertyValue(rtl::OUString("BasicLibraries")),
+                uno::UNO_QUERY_THROW);
+            if (!libraries->hasByName(rtl::OUString("Standard")))
+                libraries->createLibrary(rtl::OUString("Standard"));
+            uno::Reference<container::XNameContainer> library(libraries->getByName(rtl::OUString("Standard")),
+                                                              uno::UNO_QUERY_THROW);
+            const QString code = QStringLiteral("Function Main(Optional x)\n  Dim n As Integer\n  n = FreeFile\n"
+                                                "  Open \"%1\" For Append As #n\n  Print #n, \"ran\"\n"
+                                                "  Close #n\n  Main = 1\nEnd Function\n").arg(marker);
+            library->insertByName(rtl::OUString("Module1"), uno::Any(lo::ToOU(code)));
+            const auto events = uno::Reference<document::XEventsSupplier>(component, uno::UNO_QUERY_THROW)->getEvents();
+            const auto binding = lo::Properties({
+                lo::Property("EventType", uno::Any(rtl::OUString("Script"))),
+                lo::Property("Script", uno::Any(rtl::OUString(MacroUrl))),
+            });
+            for (const char* event : {"OnLoad", "OnPrepareUnload", "OnUnload"}) {
+                const rtl::OUString name = rtl::OUString::createFromAscii(event);
+                if (events->hasByName(name))
+                    events->replaceByName(name, uno::Any(binding));
+            }
+            uno::Reference<sheet::XSpreadsheetDocument> book(component, uno::UNO_QUERY_THROW);
+            uno::Reference<container::XIndexAccess> sheets(book->getSheets(), uno::UNO_QUERY_THROW);
+            uno::Reference<sheet::XSpreadsheet> first(sheets->getByIndex(0), uno::UNO_QUERY_THROW);
+            first->getCellByPosition(1, 0)->setFormula(rtl::OUString("=MAIN(A1)"));
+        });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
+
+void RunFileMacro(OfficeApplication& office, const QString& path)
+{
+    // The desktop that loads it is reached through the frame of a document of the same process.
+    auto helper = office.Create(OfficeApplication::Kind::Text);
+    lo::Guarded(office, QStringLiteral("マクロを実行できません"), [&] {
+        uno::Reference<frame::XModel> model(lo::ComponentOf(*helper), uno::UNO_QUERY_THROW);
+        uno::Reference<frame::XComponentLoader> loader(model->getCurrentController()->getFrame()->getCreator(),
+                                                       uno::UNO_QUERY_THROW);
+        const auto loaded = loader->loadComponentFromURL(
+            urlOf(path), rtl::OUString("_blank"), 0,
+            lo::Properties({
+                lo::Property("Hidden", uno::Any(true)),
+                lo::Property("MacroExecutionMode", uno::Any(document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN)),
+            }));
+        uno::Reference<script::provider::XScriptProviderSupplier> supplier(loaded, uno::UNO_QUERY_THROW);
+        uno::Sequence<sal_Int16> outIndex;
+        uno::Sequence<uno::Any> out;
+        supplier->getScriptProvider()->getScript(rtl::OUString(MacroUrl))->invoke({}, outIndex, out);
+        uno::Reference<util::XCloseable>(loaded, uno::UNO_QUERY_THROW)->close(true);
+    });
 }
 
 QString CommandOutput(const QString& program, const QStringList& arguments)

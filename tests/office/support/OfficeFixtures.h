@@ -29,6 +29,13 @@ void MakeDocument(OfficeApplication& office, const QString& path,
 // The same stored with a password.
 void MakeProtectedWorkbook(OfficeApplication& office, const QString& path);
 
+// A workbook (.ods) whose A1 reads "アルファ", with a Basic function that appends a line to
+// `marker` whenever it runs: bound to the events of loading and closing, and called by the
+// formula in B1 from A1, so that any change of A1 calls it again.
+void MakeWorkbookWithMacro(OfficeApplication& office, const QString& path, const QString& marker);
+// Opens such a file with macros allowed and calls its macro: shows that the macro works.
+void RunFileMacro(OfficeApplication& office, const QString& path);
+
 // What a command prints (stdout, as UTF-8).
 QString CommandOutput(const QString& program, const QStringList& arguments);
 // What an independent reader sees of a file's text: xls2csv for .xls, catdoc for .doc, the XML
@@ -37,6 +44,8 @@ QString ReadBack(const QString& path);
 
 // Runs f, once more in a fresh process when LibreOffice crashed: now and then soffice dies while
 // the tests make or read a file, and the engines themselves give such a file a second try too.
+// The crashes Retried has met so far in this test program.
+inline int CrashesRetried = 0;
 template <typename F>
 auto Retried(OfficeApplication& office, F&& f) -> decltype(f())
 {
@@ -45,6 +54,7 @@ auto Retried(OfficeApplication& office, F&& f) -> decltype(f())
     } catch (const OfficeError& e) {
         if (e.kind() != OfficeError::Kind::Crashed)
             throw;
+        ++CrashesRetried;
         office.Restart();
         return f();
     }
