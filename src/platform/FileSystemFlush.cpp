@@ -1,33 +1,78 @@
 #include "platform/FileSystemFlush.h"
 
+#include <QList>
+
+#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tralex {
 
+namespace {
+
+// How often the background thread asks for a write-out while a run goes on.
+constexpr std::chrono::milliseconds BackgroundInterval{100};
+
+}  // namespace
+
 FileSystemFlush::~FileSystemFlush()
 {
+    stopBackground();
     forget();
 }
 
 void FileSystemFlush::Note(int folderFd)
 {
     struct stat st{};
-    if (::fstat(folderFd, &st) != 0 || mFolders.contains(quint64(st.st_dev)))
+    if (::fstat(folderFd, &st) != 0)
+        return;
+    std::lock_guard lock(mMutex);
+    if (mFolders.contains(quint64(st.st_dev)))
         return;
     const int copy = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-    if (copy >= 0)
-        mFolders.insert(quint64(st.st_dev), copy);
+    if (copy < 0)
+        return;
+    mFolders.insert(quint64(st.st_dev), copy);
+    if (!mBackground.joinable()) {
+        mStopping = false;
+        mBackground = std::thread([this] { flushInBackground(); });
+    }
 }
 
 bool FileSystemFlush::Flush()
 {
+    stopBackground();
     bool ok = true;
     for (const int fd : std::as_const(mFolders))
         ok = ::syncfs(fd) == 0 && ok;
     forget();
     return ok;
+}
+
+void FileSystemFlush::flushInBackground()
+{
+    std::unique_lock lock(mMutex);
+    while (!mWake.wait_for(lock, BackgroundInterval, [this] { return mStopping; })) {
+        // The descriptors stay open until the thread has ended, so they can be used unlocked.
+        const QList<int> folders = mFolders.values();
+        lock.unlock();
+        for (const int fd : folders)
+            (void)::syncfs(fd);
+        lock.lock();
+    }
+}
+
+void FileSystemFlush::stopBackground()
+{
+    if (!mBackground.joinable())
+        return;
+    {
+        std::lock_guard lock(mMutex);
+        mStopping = true;
+    }
+    mWake.notify_all();
+    mBackground.join();
 }
 
 void FileSystemFlush::forget()

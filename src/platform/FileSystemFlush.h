@@ -1,11 +1,19 @@
 #pragma once
 #include <QHash>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 namespace tralex {
 
 // Puts what a run wrote on stable storage once per file system at the end of the run, instead of
 // flushing every file: the run notes each folder it wrote in, and Flush asks each file system
 // touched to write out everything it holds.
+//
+// While the run goes on, a background thread asks the noted file systems to write out now and
+// then, so that the inodes and folders already changed go to the disk in parallel with the run and
+// the flush at the end has little left to wait for. Only the flush at the end is relied upon.
 class FileSystemFlush {
 public:
     FileSystemFlush() = default;
@@ -19,8 +27,14 @@ public:
     bool Flush();
 
 private:
+    void flushInBackground();
+    void stopBackground();
     void forget();
 
+    std::mutex mMutex;
+    std::condition_variable mWake;
+    std::thread mBackground;
+    bool mStopping = false;
     QHash<quint64, int> mFolders;  // device -> a folder on it
 };
 
