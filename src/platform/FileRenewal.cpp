@@ -44,47 +44,6 @@ nlink_t namesOf(const FileSnapshot& snapshot)
     return ::fstat(snapshot.opened->get(), &st) == 0 ? st.st_nlink : 0;
 }
 
-// Copies every extended attribute, POSIX ACLs included. A source without any, or on a file
-// system that keeps none, has nothing to copy.
-int copyExtendedAttributes(int from, int to)
-{
-    const ssize_t listSize = ::flistxattr(from, nullptr, 0);
-    if (listSize < 0)
-        return (errno == ENOTSUP) ? 0 : errno;
-    QByteArray names(listSize, '\0');
-    const ssize_t got = ::flistxattr(from, names.data(), size_t(names.size()));
-    if (got < 0)
-        return errno;
-    for (const QByteArray& name : names.left(got).split('\0')) {
-        if (name.isEmpty())
-            continue;
-        const ssize_t size = ::fgetxattr(from, name.constData(), nullptr, 0);
-        if (size < 0)
-            return errno;
-        QByteArray value(size, '\0');
-        const ssize_t read = ::fgetxattr(from, name.constData(), value.data(), size_t(size));
-        if (read < 0)
-            return errno;
-        if (::fsetxattr(to, name.constData(), value.constData(), size_t(read), 0) != 0)
-            return errno;
-    }
-    return 0;
-}
-
-// Copies the owner, the permission bits and the extended attributes; the owner first, since a
-// change of owner clears the set-user-ID bit, and the ACL last, since it sets the group bits.
-// A change of owner that is not allowed is passed over (only a file the running user may write
-// gets this far, and then the new file belongs to that user, as any new file would).
-int carryOverAttributes(int fd, const FileSnapshot& snapshot)
-{
-    struct stat now {};
-    if (::fstat(fd, &now) == 0 && (now.st_uid != snapshot.owner || now.st_gid != snapshot.group))
-        (void)::fchown(fd, snapshot.owner, snapshot.group);
-    if (::fchmod(fd, snapshot.mode & 07777) != 0)
-        return errno;
-    return copyExtendedAttributes(snapshot.opened->get(), fd);
-}
-
 // An error of carryOverAttributes after the bytes were written is an attribute that did not
 // carry over, reported as such.
 constexpr int AttributesLost = -1;
@@ -225,6 +184,52 @@ int FileRenewal::renameFile(int fromFolder, const char* from, int toFolder, cons
 int FileRenewal::flush(int fd)
 {
     return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+int FileRenewal::setAttribute(int fd, const char* name, const QByteArray& value)
+{
+    return ::fsetxattr(fd, name, value.constData(), size_t(value.size()), 0) == 0 ? 0 : errno;
+}
+
+// Copies every extended attribute, POSIX ACLs included. A source without any, or on a file
+// system that keeps none, has nothing to copy.
+int FileRenewal::copyExtendedAttributes(int from, int to)
+{
+    const ssize_t listSize = ::flistxattr(from, nullptr, 0);
+    if (listSize < 0)
+        return (errno == ENOTSUP) ? 0 : errno;
+    QByteArray names(listSize, '\0');
+    const ssize_t got = ::flistxattr(from, names.data(), size_t(names.size()));
+    if (got < 0)
+        return errno;
+    for (const QByteArray& name : names.left(got).split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t size = ::fgetxattr(from, name.constData(), nullptr, 0);
+        if (size < 0)
+            return errno;
+        QByteArray value(size, '\0');
+        const ssize_t read = ::fgetxattr(from, name.constData(), value.data(), size_t(size));
+        if (read < 0)
+            return errno;
+        if (const int error = setAttribute(to, name.constData(), value.left(read)); error != 0)
+            return error;
+    }
+    return 0;
+}
+
+// Copies the owner, the permission bits and the extended attributes; the owner first, since a
+// change of owner clears the set-user-ID bit, and the ACL last, since it sets the group bits.
+// A change of owner that is not allowed is passed over (only a file the running user may write
+// gets this far, and then the new file belongs to that user, as any new file would).
+int FileRenewal::carryOverAttributes(int fd, const FileSnapshot& snapshot)
+{
+    struct stat now {};
+    if (::fstat(fd, &now) == 0 && (now.st_uid != snapshot.owner || now.st_gid != snapshot.group))
+        (void)::fchown(fd, snapshot.owner, snapshot.group);
+    if (::fchmod(fd, snapshot.mode & 07777) != 0)
+        return errno;
+    return copyExtendedAttributes(snapshot.opened->get(), fd);
 }
 
 int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& temporary,

@@ -135,8 +135,12 @@ protected:
     virtual int renameFile(int fromFolder, const char* from, int toFolder, const char* to);
     // Puts a file's content, or a folder's names, on stable storage.
     virtual int flush(int fd);
+    // Gives an open file one extended attribute (an ACL is one too).
+    virtual int setAttribute(int fd, const char* name, const QByteArray& value);
 
 private:
+    int copyExtendedAttributes(int from, int to);
+    int carryOverAttributes(int fd, const FileSnapshot& snapshot);
     int writeTemporary(const RenewalTarget& target, QByteArray& temporary,
                        const QByteArray& content, const FileSnapshot& snapshot, ino_t& written);
     int makeBackUp(const RenewalTarget& target, const FileSnapshot& snapshot, bool& copied);

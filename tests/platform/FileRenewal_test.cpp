@@ -527,13 +527,20 @@ TEST(FileRenewal, EveryWayOfPlacingACopyNeverOverwrites)
 }
 
 // Extended attributes and ACLs reach the new file: an ACL entry that lets a colleague write the
-// file still does after the run.
-TEST(FileRenewal, ExtendedAttributesAndAclsCarryOver)
+// file still does after the run. Where the file system refuses one of them for the new file, the
+// file is left as it was and reported, instead of silently narrowing who may write it.
+TEST(FileRenewal, ExtendedAttributesAndAclsCarryOverOrTheFileIsLeftAlone)
 {
-    test::TempFolder temp;
-    const RenewalPaths p = pathsIn(temp.path(), temp.path());
-    temp.write("a.txt", "old");
-    ::chmod(QFile::encodeName(p.file).constData(), 0644);
+    class RefusingRenewal : public FileRenewal {
+    public:
+        QByteArray refused;
+
+    protected:
+        int setAttribute(int fd, const char* name, const QByteArray& value) override
+        {
+            return refused == name ? EOPNOTSUPP : FileRenewal::setAttribute(fd, name, value);
+        }
+    };
     // An access ACL in the kernel's format: the owner rw, user 1234 rw, the group r, mask rw,
     // others r.
     QByteArray acl;
@@ -548,19 +555,34 @@ TEST(FileRenewal, ExtendedAttributesAndAclsCarryOver)
         put(perm, 2);
         put(id, 4);
     }
-    const QByteArray file = QFile::encodeName(p.file);
-    if (::setxattr(file.constData(), "user.tralex", "kept", 4, 0) != 0 ||
-        ::setxattr(file.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) != 0)
-        GTEST_SKIP() << "no extended attributes or ACLs here";
-    FileSnapshot snap;
-    ASSERT_TRUE(readSnapshot(p.file, snap));
-    FileRenewal renewal;
-    ASSERT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::Renewed);
-    for (const auto& [name, value] : {std::pair<const char*, QByteArray>{"user.tralex", "kept"},
-                                      {"system.posix_acl_access", acl}}) {
-        QByteArray got(256, '\0');
-        const ssize_t n = ::getxattr(file.constData(), name, got.data(), size_t(got.size()));
-        EXPECT_EQ(got.left(std::max<ssize_t>(n, 0)), value) << name;
+    for (const QByteArray& refused : {QByteArray(), QByteArray("system.posix_acl_access")}) {
+        SCOPED_TRACE(refused.toStdString());
+        test::TempFolder temp;
+        const RenewalPaths p = pathsIn(temp.path(), temp.path());
+        temp.write("a.txt", "old");
+        ::chmod(QFile::encodeName(p.file).constData(), 0644);
+        const QByteArray file = QFile::encodeName(p.file);
+        if (::setxattr(file.constData(), "user.tralex", "kept", 4, 0) != 0 ||
+            ::setxattr(file.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) != 0)
+            GTEST_SKIP() << "no extended attributes or ACLs here";
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        RefusingRenewal renewal;
+        renewal.refused = refused;
+        const RenewOutcome outcome = renewal.Renew(p, "new", snap);
+        for (const auto& [name, value] : {std::pair<const char*, QByteArray>{"user.tralex", "kept"},
+                                          {"system.posix_acl_access", acl}}) {
+            QByteArray got(256, '\0');
+            const ssize_t n = ::getxattr(file.constData(), name, got.data(), size_t(got.size()));
+            EXPECT_EQ(got.left(std::max<ssize_t>(n, 0)), value) << name;
+        }
+        if (refused.isEmpty()) {
+            EXPECT_EQ(outcome, RenewOutcome::Renewed);
+            EXPECT_EQ(readBytes(p.file), "new");
+        } else {
+            EXPECT_EQ(outcome, RenewOutcome::AttributesNotKept);
+            EXPECT_EQ(readBytes(p.file), "old");
+            EXPECT_EQ(names(temp.path()), QStringList({"a.txt"}));
+        }
     }
-    EXPECT_EQ(readBytes(p.file), "new");
 }
