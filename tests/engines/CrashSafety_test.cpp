@@ -261,3 +261,53 @@ TEST(CrashSafety, KilledRunsWithBackUpsOnAnotherFileSystem)
     ASSERT_TRUE(backUps.isValid());
     killedRunsNeverLoseAFile(backUps.path() + QLatin1Char('/'));
 }
+
+// Two runs at once on one folder, with pairs that both match every file: a file is changed by at
+// most one of them, and each change is in the file and its old content in exactly one backup.
+// Where both read the same content, one of them must find the file changed and leave it alone.
+TEST(CrashSafety, TwoRunsAtOnceNeverBothChangeAFile)
+{
+    const QString child = QCoreApplication::applicationDirPath() + "/tralex_crash_child";
+    TempFolder settings;
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        TempFolder root;
+        QStringList files;
+        for (int i = 0; i < 300; ++i) {
+            const QString name = QStringLiteral("%1file%2.txt").arg(i % 2 ? "sub/" : "").arg(i);
+            root.write(name, QByteArray("head key tail\n").repeated(1 + i % 50));
+            files << root.path() + name;
+        }
+        QProcess runs[2];
+        const char* replace[2] = {"AAA", "BBB"};
+        for (int r = 0; r < 2; ++r)
+            runs[r].start(child, {settings.path(), root.path(), "--pair", "key", replace[r]});
+        QSet<QString> changedBy[2];
+        for (int r = 0; r < 2; ++r) {
+            ASSERT_TRUE(runs[r].waitForFinished(60000));
+            ASSERT_EQ(runs[r].exitCode(), 0) << runs[r].readAllStandardError().toStdString();
+            QStringList lines = QString::fromUtf8(runs[r].readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+            lines.removeFirst();  // the counts
+            changedBy[r] = QSet<QString>(lines.begin(), lines.end());
+        }
+        for (int i = 0; i < files.size(); ++i) {
+            const QString& path = files[i];
+            const QByteArray before = QByteArray("head key tail\n").repeated(1 + i % 50);
+            const bool byA = changedBy[0].contains(path), byB = changedBy[1].contains(path);
+            EXPECT_FALSE(byA && byB) << "changed by both runs: " << path.toStdString();
+            QByteArray expected = before;
+            if (byA || byB)
+                expected.replace("key", byA ? "AAA" : "BBB");
+            EXPECT_EQ(readBytes(path), expected) << path.toStdString();
+            const QFileInfo info(path);
+            int backUps = 0;
+            for (const QString& n : QDir(info.path()).entryList(QDir::Files)) {
+                if (HasBackUpForm(n) && n.mid(15) == info.fileName()) {
+                    ++backUps;
+                    EXPECT_EQ(readBytes(info.path() + '/' + n), before) << n.toStdString();
+                }
+            }
+            EXPECT_EQ(backUps, (byA || byB) ? 1 : 0) << path.toStdString();
+        }
+    }
+}
