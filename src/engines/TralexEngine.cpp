@@ -102,6 +102,12 @@ void TralexEngine::skip(const QString& path, const QString& reason)
     ItemSkipped()->Add(path + QLatin1Char('\t') + reason);
 }
 
+void TralexEngine::finishWrites(FileSystemFlush& flush)
+{
+    if (!flush.Flush())
+        skip(mTargetPath, SkipReason::NotOnDisk);
+}
+
 bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome)
 {
     switch (outcome) {

@@ -7,6 +7,7 @@
 // reads ItemResult afterwards. Errors are ProgramError with the engine's class name as source.
 #include "engines/PairEntry.h"
 #include "platform/FileRenewal.h"
+#include "platform/FileSystemFlush.h"
 #include "services/OrderedList.h"
 
 #include <QObject>
@@ -99,6 +100,9 @@ protected:
     // Lists a renewed file as a result, or a file whose renewal was refused as skipped with its
     // reason; true when the file was renewed.
     bool reportRenewal(const QString& path, RenewOutcome outcome);
+    // Puts what the run wrote on the disk before it reports its outcome. When a file system
+    // says it could not, the run is no clean success: the target folder is listed with the reason.
+    void finishWrites(FileSystemFlush& flush);
     // The run preconditions in their order: a path, a type and (when pairsNeeded) a pair.
     void checkRunPreconditions(bool pairsNeeded) const;
 

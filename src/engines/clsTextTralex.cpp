@@ -75,7 +75,8 @@ bool isCandidate(const QString& name, bool deleteMode)
 }  // namespace
 
 clsTextTralex::clsTextTralex(QObject* parent)
-    : TralexEngine(parent), mRenewal(std::make_unique<FileRenewal>())
+    : TralexEngine(parent), mRenewal(std::make_unique<FileRenewal>()),
+      mFlush(std::make_unique<FileSystemFlush>())
 {
     LoadTextTypes();
 }
@@ -134,6 +135,11 @@ int clsTextTralex::CountType() const
     return mTypes->Count();
 }
 
+void clsTextTralex::setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush)
+{
+    mFlush = flush ? std::move(flush) : std::make_unique<FileSystemFlush>();
+}
+
 void clsTextTralex::setFileRenewal(std::unique_ptr<FileRenewal> renewal)
 {
     mRenewal = renewal ? std::move(renewal) : std::make_unique<FileRenewal>();
@@ -190,7 +196,7 @@ void clsTextTralex::runFolders(bool deleteMode)
     }
     mVisited.clear();
     // When the run reports its outcome, what it wrote is on the disk.
-    mFlush.Flush();
+    finishWrites(*mFlush);
 }
 
 void clsTextTralex::skipFolder(const QString& path, int error)
@@ -319,8 +325,8 @@ void clsTextTralex::ReplaceInFile(const FolderHandle& folder, const QString& fol
     target.backUpCopy = QFile::encodeName(RenewalName(BackUpName(name, stamp), stamp));
 
     if (reportRenewal(path, mRenewal->RenewAt(target, bytes, snapshot))) {
-        mFlush.Note(target.folder);
-        mFlush.Note(target.backUpFolder);
+        mFlush->Note(target.folder);
+        mFlush->Note(target.backUpFolder);
     }
 }
 
@@ -404,7 +410,7 @@ void clsTextTralex::DeleteBackUp(const FolderHandle& folder, const QString& fold
     if (error != 0)
         raise(QStringLiteral("バックアップファイルを削除できません: ") + path);
     ItemResult()->Add(path);
-    mFlush.Note(folder.fd());
+    mFlush->Note(folder.fd());
 }
 
 }  // namespace tralex

@@ -14,7 +14,6 @@
 #include "engines/TralexEngine.h"
 #include "platform/CodePage.h"
 #include "platform/FileRenewal.h"
-#include "platform/FileSystemFlush.h"
 #include "platform/FolderHandle.h"
 
 #include <QSet>
@@ -50,6 +49,8 @@ public:
 
     // Replaces how files are put in place; tests use it to make single steps fail.
     void setFileRenewal(std::unique_ptr<FileRenewal> renewal);
+    // Replaces how the run's writes are put on the disk at its end; the same for tests.
+    void setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush);
 
     // The name of the type file in the settings folder.
     static QString TypeFileName() { return QStringLiteral("TextFile.tfd"); }
@@ -100,7 +101,7 @@ private:
     FindPrefilter mPrefilter;                    // passes over files no pair can change
     QSet<FileIdentity> mVisited;                 // folders handled in this run
     std::unique_ptr<FileRenewal> mRenewal;
-    FileSystemFlush mFlush;                      // file systems written to in this run
+    std::unique_ptr<FileSystemFlush> mFlush;     // file systems written to in this run
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise
 };

@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,9 +46,14 @@ bool FileSystemFlush::Flush()
     stopBackground();
     bool ok = true;
     for (const int fd : std::as_const(mFolders))
-        ok = ::syncfs(fd) == 0 && ok;
+        ok = syncFileSystem(fd) == 0 && ok;
     forget();
     return ok;
+}
+
+int FileSystemFlush::syncFileSystem(int fd)
+{
+    return ::syncfs(fd) == 0 ? 0 : errno;
 }
 
 void FileSystemFlush::flushInBackground()

@@ -17,7 +17,7 @@ namespace tralex {
 class FileSystemFlush {
 public:
     FileSystemFlush() = default;
-    ~FileSystemFlush();
+    virtual ~FileSystemFlush();
     FileSystemFlush(const FileSystemFlush&) = delete;
     FileSystemFlush& operator=(const FileSystemFlush&) = delete;
 
@@ -25,6 +25,11 @@ public:
     void Note(int folderFd);
     // Flushes every file system noted and forgets them. False when one of them failed.
     bool Flush();
+
+protected:
+    // Asks the file system of an open folder to write out everything it holds; 0 or an errno
+    // value. A test double makes it fail as a failing disk would.
+    virtual int syncFileSystem(int fd);
 
 private:
     void flushInBackground();

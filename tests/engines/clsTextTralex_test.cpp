@@ -490,6 +490,23 @@ TEST_F(TextTralexTest, FullDiskLeavesTheOldFileAndReportsIt)
     EXPECT_EQ(names(data.path()), QStringList({"a.txt"}));
 }
 
+// A disk that fails when the run puts its writes on it at the end: the change is still listed,
+// and the run lists its folder with the reason, so that it does not read as a clean success.
+TEST_F(TextTralexTest, DiskThatCannotWriteOutAtTheEndIsReported)
+{
+    class FailingFlush : public FileSystemFlush {
+    protected:
+        int syncFileSystem(int) override { return EIO; }
+    };
+    data.write(QStringLiteral("a.txt"), "abc");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    engine->setFileSystemFlush(std::make_unique<FailingFlush>());
+    engine->TralexGo();
+    EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file(QStringLiteral("a.txt"))}));
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({engine->TargetPath() + "\t変更がディスクに書き込まれたことを確認できません"}));
+}
+
 TEST_F(TextTralexTest, OwnBackUpsAndTemporaryFilesAreNeverTargets)
 {
     data.write(QStringLiteral("Bk202601010101_a.txt"), "a");
