@@ -7,7 +7,10 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/AddressConvention.hpp>
+#include <com/sun/star/sheet/FormulaLanguage.hpp>
+#include <com/sun/star/sheet/FormulaMapGroup.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XFormulaOpCodeMapper.hpp>
 #include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeMovement.hpp>
@@ -33,6 +36,8 @@ using lo::ToQ;
 
 struct OfficeWorksheet::Impl {
     uno::Reference<sheet::XSpreadsheet> sheet;
+    // Formula parsers for A1 and R1C1 references, made on first use.
+    uno::Reference<sheet::XFormulaParser> parsers[2];
 };
 
 namespace {
@@ -65,6 +70,43 @@ uno::Reference<beans::XPropertySet> rowAt(const uno::Reference<sheet::XSpreadshe
 {
     const auto rows = uno::Reference<table::XColumnRowRange>(sheet, uno::UNO_QUERY_THROW)->getRows();
     return uno::Reference<beans::XPropertySet>(rows->getByIndex(row - 1), uno::UNO_QUERY_THROW);
+}
+
+// A parser for formulas as Excel writes them: English function names, "," between arguments,
+// and A1 or R1C1 references.
+uno::Reference<sheet::XFormulaParser> excelFormulaParser(const OfficeDocument& document, bool r1c1)
+{
+    uno::Reference<lang::XMultiServiceFactory> factory(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XFormulaOpCodeMapper> mapper(
+        factory->createInstance(rtl::OUString("com.sun.star.sheet.FormulaOpCodeMapper")), uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XFormulaParser> parser(
+        factory->createInstance(rtl::OUString("com.sun.star.sheet.FormulaParser")), uno::UNO_QUERY_THROW);
+    uno::Reference<beans::XPropertySet> options(parser, uno::UNO_QUERY_THROW);
+    options->setPropertyValue(rtl::OUString("CompileEnglish"), uno::Any(true));
+    options->setPropertyValue(rtl::OUString("OpCodeMap"),
+                              uno::Any(mapper->getAvailableMappings(sheet::FormulaLanguage::XL_ENGLISH,
+                                                                    sheet::FormulaMapGroup::ALL_EXCEPT_SPECIAL)));
+    options->setPropertyValue(rtl::OUString("FormulaConvention"),
+                              uno::Any(r1c1 ? sheet::AddressConvention::XL_R1C1 : sheet::AddressConvention::XL_A1));
+    return parser;
+}
+
+// Enters a text as typed; a formula is read as Excel writes it, with A1 or R1C1 references.
+void enter(OfficeWorksheet::Impl& sheet, const OfficeDocument& document,
+           const uno::Reference<table::XCell>& cell, const QString& text, bool r1c1)
+{
+    if (!text.startsWith(QLatin1Char('='))) {
+        // setFormula reads a text that is no formula as typed input: a number becomes a number.
+        cell->setFormula(ToOU(text));
+        return;
+    }
+    uno::Reference<sheet::XFormulaParser>& parser = sheet.parsers[r1c1 ? 1 : 0];
+    if (!parser.is())
+        parser = excelFormulaParser(document, r1c1);
+    const table::CellAddress position =
+        uno::Reference<sheet::XCellAddressable>(cell, uno::UNO_QUERY_THROW)->getCellAddress();
+    uno::Reference<sheet::XFormulaTokens>(cell, uno::UNO_QUERY_THROW)
+        ->setTokens(parser->parseFormula(ToOU(text.mid(1)), position));
 }
 
 }  // namespace
@@ -110,30 +152,13 @@ QString OfficeWorksheet::Value(const QString& reference)
 void OfficeWorksheet::SetValue(int row, int column, const QString& text)
 {
     lo::Guarded(mDocument.Application(), ReasonCell, [&] {
-        // setFormula reads its text as typed input: numbers, formulas and plain text.
-        d->sheet->getCellByPosition(column - 1, row - 1)->setFormula(ToOU(text));
+        enter(*d, mDocument, d->sheet->getCellByPosition(column - 1, row - 1), text, false);
     });
 }
 
 void OfficeWorksheet::SetFormulaR1C1(const QString& reference, const QString& text)
 {
-    lo::Guarded(mDocument.Application(), ReasonCell, [&] {
-        const auto cell = firstCellOf(d->sheet, reference);
-        if (!text.startsWith(QLatin1Char('='))) {
-            cell->setFormula(ToOU(text));
-            return;
-        }
-        uno::Reference<lang::XMultiServiceFactory> factory(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
-        uno::Reference<sheet::XFormulaParser> parser(
-            factory->createInstance(rtl::OUString("com.sun.star.sheet.FormulaParser")), uno::UNO_QUERY_THROW);
-        uno::Reference<beans::XPropertySet> options(parser, uno::UNO_QUERY_THROW);
-        options->setPropertyValue(rtl::OUString("FormulaConvention"), uno::Any(sheet::AddressConvention::XL_R1C1));
-        options->setPropertyValue(rtl::OUString("CompileEnglish"), uno::Any(true));
-        const table::CellAddress position =
-            uno::Reference<sheet::XCellAddressable>(cell, uno::UNO_QUERY_THROW)->getCellAddress();
-        uno::Reference<sheet::XFormulaTokens>(cell, uno::UNO_QUERY_THROW)
-            ->setTokens(parser->parseFormula(ToOU(text.mid(1)), position));
-    });
+    lo::Guarded(mDocument.Application(), ReasonCell, [&] { enter(*d, mDocument, firstCellOf(d->sheet, reference), text, true); });
 }
 
 void OfficeWorksheet::CopyRows(int first, int last, int targetFirst, int targetLast)

@@ -25,7 +25,8 @@ public:
     // is, a number in its shortest exact form (at most 15 digits); a formula gives its result.
     QString Value(const QString& reference);
     // Enters a text into a cell as if it were typed: a number becomes a number, a text starting
-    // with "=" a formula with A1 references; anything else stays text.
+    // with "=" a formula as Excel writes it (English function names, "," between arguments) with
+    // A1 references; anything else stays text.
     void SetValue(int row, int column, const QString& text);
     // The same for the first cell of a reference, with the formula's references in R1C1
     // notation (R2C3, R[-1]C).
