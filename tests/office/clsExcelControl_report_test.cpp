@@ -274,6 +274,17 @@ TEST(ExcelReport, CellMembersRefuseMissingSheetsListsAndRowsWithoutTouchingTheSh
     for (const auto& [action, message] : cases)
         expectReportError(action, message);
 
+    // Values typed into cells, as GetData gives them back.
+    const std::pair<const char*, const char*> values[] = {
+        {"2026-01-02", "2026/01/02"}, {"2026-01-02 09:30", "2026/01/02 9:30:00"}, {"9:30:00", "9:30:00"},
+        {"=1=1", "True"}, {"=1/3", "0.333333333333333"}, {"'007", "007"}};
+    int row = 10;
+    for (const auto& [typed, expected] : values) {
+        sheet.SetValue(++row, 1, QString::fromUtf8(typed));
+        const QString got = engine.GetData(&sheet, QStringLiteral("A%1").arg(row));
+        EXPECT_EQ(got, QString::fromUtf8(expected)) << typed << " gave " << got.toStdString();
+    }
+
     // A block taller than the rows to fill leaves its own rows alone.
     sheet.SetValue(1, 1, QStringLiteral("上"));
     sheet.SetValue(2, 1, QStringLiteral("下"));

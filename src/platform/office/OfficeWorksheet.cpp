@@ -24,9 +24,16 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/util/Date.hpp>
+#include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
+#include <QDateTime>
 #include <QList>
+#include <QStringList>
 #include <algorithm>
+#include <cmath>
 
 namespace tralex {
 
@@ -50,8 +57,39 @@ uno::Reference<table::XCell> firstCellOf(const uno::Reference<sheet::XSpreadshee
     return sheet->getCellRangeByName(ToOU(reference))->getCellByPosition(0, 0);
 }
 
-QString numberText(double value)
+// A date and time value as text in the Japanese short forms: the date part when there is one,
+// the time part when there is one, and a time for midnight alone.
+QString dateTimeText(double value, const util::Date& nullDate)
 {
+    const QDateTime base(QDate(nullDate.Year, nullDate.Month, nullDate.Day), QTime(0, 0));
+    const QDateTime moment = base.addMSecs(qRound64(value * 86400000.0));
+    const bool hasDate = std::floor(value) != 0;
+    const bool hasTime = moment.time() != QTime(0, 0) || !hasDate;
+    QStringList parts;
+    if (hasDate)
+        parts << moment.toString(QStringLiteral("yyyy/MM/dd"));
+    if (hasTime)
+        parts << moment.toString(QStringLiteral("H:mm:ss"));
+    return parts.join(QLatin1Char(' '));
+}
+
+// A number as a cell's value turns into text: a date or time in its short form, a logical value
+// as True or False, any other number in its shortest exact form.
+QString numberText(const OfficeDocument& document, const uno::Reference<table::XCell>& cell)
+{
+    const double value = cell->getValue();
+    sal_Int32 key = 0;
+    uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("NumberFormat")) >>= key;
+    uno::Reference<util::XNumberFormatsSupplier> supplier(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
+    sal_Int16 type = 0;
+    supplier->getNumberFormats()->getByKey(key)->getPropertyValue(rtl::OUString("Type")) >>= type;
+    if (type & util::NumberFormat::LOGICAL)
+        return value != 0 ? QStringLiteral("True") : QStringLiteral("False");
+    if (type & (util::NumberFormat::DATE | util::NumberFormat::TIME)) {
+        util::Date nullDate(30, 12, 1899);
+        supplier->getNumberFormatSettings()->getPropertyValue(rtl::OUString("NullDate")) >>= nullDate;
+        return dateTimeText(value, nullDate);
+    }
     return QString::number(value, 'g', 15);
 }
 
@@ -96,8 +134,10 @@ void enter(OfficeWorksheet::Impl& sheet, const OfficeDocument& document,
            const uno::Reference<table::XCell>& cell, const QString& text, bool r1c1)
 {
     if (!text.startsWith(QLatin1Char('='))) {
-        // setFormula reads a text that is no formula as typed input: a number becomes a number.
-        cell->setFormula(ToOU(text));
+        // Read as typed input in the user's conventions: a number becomes a number, and a date,
+        // time or percentage also gets the number format it was written in.
+        uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)
+            ->setPropertyValue(rtl::OUString("FormulaLocal"), uno::Any(ToOU(text)));
         return;
     }
     uno::Reference<sheet::XFormulaParser>& parser = sheet.parsers[r1c1 ? 1 : 0];
@@ -137,12 +177,12 @@ QString OfficeWorksheet::Value(const QString& reference)
         const auto cell = firstCellOf(d->sheet, reference);
         switch (cell->getType()) {
         case table::CellContentType_EMPTY: return QString();
-        case table::CellContentType_VALUE: return numberText(cell->getValue());
+        case table::CellContentType_VALUE: return numberText(mDocument, cell);
         case table::CellContentType_FORMULA: {
             sal_Int32 result = 0;
             uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)
                 ->getPropertyValue(rtl::OUString("FormulaResultType2")) >>= result;
-            return result == sheet::FormulaResult::VALUE ? numberText(cell->getValue()) : shownText(cell);
+            return result == sheet::FormulaResult::VALUE ? numberText(mDocument, cell) : shownText(cell);
         }
         default: return shownText(cell);
         }

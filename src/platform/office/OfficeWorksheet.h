@@ -22,11 +22,14 @@ public:
     QString Name();
 
     // The value of the first cell of a reference as text: empty for an empty cell, a text as it
-    // is, a number in its shortest exact form (at most 15 digits); a formula gives its result.
+    // is, a date or time as "2026/01/02 9:30:00" (either part alone when the other is none), a
+    // logical value as "True" or "False", any other number in its shortest exact form (at most
+    // 15 digits); a formula gives its result.
     QString Value(const QString& reference);
-    // Enters a text into a cell as if it were typed: a number becomes a number, a text starting
-    // with "=" a formula as Excel writes it (English function names, "," between arguments) with
-    // A1 references; anything else stays text.
+    // Enters a text into a cell as if it were typed: a number, date or time becomes a number
+    // with the format it was written in, a text starting with "'" stays text without it, and a
+    // text starting with "=" a formula as Excel writes it (English function names, "," between
+    // arguments) with A1 references; anything else stays text.
     void SetValue(int row, int column, const QString& text);
     // The same for the first cell of a reference, with the formula's references in R1C1
     // notation (R2C3, R[-1]C).
