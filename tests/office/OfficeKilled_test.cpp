@@ -12,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <memory>
+#include <ostream>
 #include <thread>
 
 using namespace tralex;
@@ -23,6 +24,11 @@ struct KillCase {
     const char* type;
     int delayMs;  // after the second file is announced
 };
+
+void PrintTo(const KillCase& c, std::ostream* out)
+{
+    *out << c.type << " after " << c.delayMs << " ms";
+}
 
 std::unique_ptr<OfficeEngine> engineFor(const QString& type)
 {
@@ -92,9 +98,8 @@ TEST_P(OfficeEngineKilled, RunEndsNormallyWithEveryFileChangedOrSkipped)
 
 // From killed before the file is opened to killed while it is stored.
 INSTANTIATE_TEST_SUITE_P(Office, OfficeEngineKilled,
-                         ::testing::Values(KillCase{"doc", 0}, KillCase{"doc", 60}, KillCase{"doc", 150},
-                                           KillCase{"doc", 300}, KillCase{"xls", 0}, KillCase{"xls", 60},
-                                           KillCase{"xls", 150}, KillCase{"xls", 300}),
+                         ::testing::Values(KillCase{"doc", 0}, KillCase{"doc", 80}, KillCase{"doc", 250},
+                                           KillCase{"xls", 0}, KillCase{"xls", 80}, KillCase{"xls", 250}),
                          [](const ::testing::TestParamInfo<KillCase>& info) {
                              return std::string(info.param.type) + "_after_" + std::to_string(info.param.delayMs) + "ms";
                          });
