@@ -22,7 +22,7 @@ TEST(OfficeEngineMacros, NeverRunWhileAWorkbookIsOpenChangedAndStored)
     const QString marker = dir.file(QStringLiteral("macro-ran.txt"));
     clsExcelControl engine;
     MakeWorkbookWithMacro(engine.Application(), path, marker);
-    Retried(engine.Application(), [&] { RunFileMacro(engine.Application(), path); });
+    RunFileMacro(engine.Application(), path);
     ASSERT_TRUE(QFile::exists(marker)) << "the macro of the fixture does not work at all";
     QFile::remove(marker);
     Configure(engine, dir.path(), "ods", {{QStringLiteral("アルファ"), QStringLiteral("ベータ")}});

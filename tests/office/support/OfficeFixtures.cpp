@@ -101,6 +101,31 @@ rtl::OUString urlOf(const QString& path)
     return lo::ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
 }
 
+// Loads a file with other arguments than the office automation uses, through the desktop that
+// loaded a fresh document of the same process, and hands the loaded model to f.
+template <typename F>
+void withLoaded(OfficeApplication& office, const QString& path,
+                const uno::Sequence<beans::PropertyValue>& arguments, F&& f)
+{
+    auto helper = office.Create(OfficeApplication::Kind::Text);
+    lo::Guarded(office, QStringLiteral("開けません"), [&] {
+        uno::Reference<frame::XModel> model(lo::ComponentOf(*helper), uno::UNO_QUERY_THROW);
+        uno::Reference<frame::XComponentLoader> loader(model->getCurrentController()->getFrame()->getCreator(),
+                                                       uno::UNO_QUERY_THROW);
+        const auto loaded = loader->loadComponentFromURL(urlOf(path), rtl::OUString("_blank"), 0, arguments);
+        f(loaded);
+        uno::Reference<util::XCloseable>(loaded, uno::UNO_QUERY_THROW)->close(true);
+    });
+}
+
+uno::Reference<table::XCell> firstSheetCell(const uno::Reference<lang::XComponent>& component, int column, int row)
+{
+    uno::Reference<sheet::XSpreadsheetDocument> book(component, uno::UNO_QUERY_THROW);
+    uno::Reference<container::XIndexAccess> sheets(book->getSheets(), uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XSpreadsheet> first(sheets->getByIndex(0), uno::UNO_QUERY_THROW);
+    return first->getCellByPosition(column, row);
+}
+
 }  // namespace
 
 void MakeProtectedWorkbook(OfficeApplication& office, const QString& path)
@@ -148,10 +173,7 @@ void MakeWorkbookWithMacro(OfficeApplication& office, const QString& path, const
                 if (events->hasByName(name))
                     events->replaceByName(name, uno::Any(binding));
             }
-            uno::Reference<sheet::XSpreadsheetDocument> book(component, uno::UNO_QUERY_THROW);
-            uno::Reference<container::XIndexAccess> sheets(book->getSheets(), uno::UNO_QUERY_THROW);
-            uno::Reference<sheet::XSpreadsheet> first(sheets->getByIndex(0), uno::UNO_QUERY_THROW);
-            first->getCellByPosition(1, 0)->setFormula(rtl::OUString("=MAIN(A1)"));
+            firstSheetCell(component, 1, 0)->setFormula(rtl::OUString("=MAIN(A1)"));
         });
         document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
     });
@@ -159,23 +181,17 @@ void MakeWorkbookWithMacro(OfficeApplication& office, const QString& path, const
 
 void RunFileMacro(OfficeApplication& office, const QString& path)
 {
-    // The desktop that loads it is reached through the frame of a document of the same process.
-    auto helper = office.Create(OfficeApplication::Kind::Text);
-    lo::Guarded(office, QStringLiteral("マクロを実行できません"), [&] {
-        uno::Reference<frame::XModel> model(lo::ComponentOf(*helper), uno::UNO_QUERY_THROW);
-        uno::Reference<frame::XComponentLoader> loader(model->getCurrentController()->getFrame()->getCreator(),
-                                                       uno::UNO_QUERY_THROW);
-        const auto loaded = loader->loadComponentFromURL(
-            urlOf(path), rtl::OUString("_blank"), 0,
-            lo::Properties({
-                lo::Property("Hidden", uno::Any(true)),
-                lo::Property("MacroExecutionMode", uno::Any(document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN)),
-            }));
-        uno::Reference<script::provider::XScriptProviderSupplier> supplier(loaded, uno::UNO_QUERY_THROW);
-        uno::Sequence<sal_Int16> outIndex;
-        uno::Sequence<uno::Any> out;
-        supplier->getScriptProvider()->getScript(rtl::OUString(MacroUrl))->invoke({}, outIndex, out);
-        uno::Reference<util::XCloseable>(loaded, uno::UNO_QUERY_THROW)->close(true);
+    const auto arguments = lo::Properties({
+        lo::Property("Hidden", uno::Any(true)),
+        lo::Property("MacroExecutionMode", uno::Any(document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN)),
+    });
+    Retried(office, [&] {
+        withLoaded(office, path, arguments, [](const uno::Reference<lang::XComponent>& loaded) {
+            uno::Reference<script::provider::XScriptProviderSupplier> supplier(loaded, uno::UNO_QUERY_THROW);
+            uno::Sequence<sal_Int16> outIndex;
+            uno::Sequence<uno::Any> out;
+            supplier->getScriptProvider()->getScript(rtl::OUString(MacroUrl))->invoke({}, outIndex, out);
+        });
     });
 }
 
