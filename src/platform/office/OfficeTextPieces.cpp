@@ -50,6 +50,11 @@ std::vector<uno::Reference<text::XTextRange>> plainPortions(const uno::Reference
 
 bool EditTextPieces(const uno::Reference<text::XText>& text, const TextTransform& transform)
 {
+    // Most texts hold no match. The whole text takes one call, its portions a dozen or more; and
+    // a find text that occurs in a portion occurs in the whole text too.
+    const QString whole = lo::ToQ(text->getString());
+    if (transform(whole) == whole)
+        return false;
     const auto portions = plainPortions(text);
     bool changed = false;
     for (auto it = portions.rbegin(); it != portions.rend(); ++it) {
