@@ -77,8 +77,8 @@ OfficeEngine::FormatCheck OfficeEngine::checkFilter(const QString& filter, const
 QString OfficeEngine::applyAllPairs(const QString& text) const
 {
     QString result = text;
-    for (const PairTexts& pair : mPairs)
-        ReplaceText(result, pair.find, pair.replace, false, mUcaseOption);
+    for (const auto& [find, replace] : mPairs)
+        ReplaceText(result, find, replace, false, mUcaseOption);
     return result;
 }
 
@@ -100,7 +100,7 @@ void OfficeEngine::preparePairs()
             mPairError = QStringLiteral("複数行置換には対応していません");
             break;
         }
-        mPairs.append(pair);
+        mPairs.append({pair.find, pair.replace});
     }
 }
 

@@ -14,6 +14,7 @@
 #include "engines/TralexEngine.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
+#include "platform/office/OfficeDocument.h"
 
 #include <QList>
 #include <memory>
@@ -21,7 +22,6 @@
 namespace tralex {
 
 class OfficeApplication;
-class OfficeDocument;
 
 class OfficeEngine : public TralexEngine {
     Q_OBJECT
@@ -54,7 +54,7 @@ protected:
     virtual void applyPairs(OfficeDocument& document) = 0;
 
     // The pairs of the run, in list order: blank find texts left out.
-    const QList<PairTexts>& pairs() const { return mPairs; }
+    const TextPairs& pairs() const { return mPairs; }
     // A text with every pair applied in turn, as header, footer and sheet-name texts are
     // replaced: ReplaceText without the retry option, with the upper-case option of the run.
     QString applyAllPairs(const QString& text) const;
@@ -77,7 +77,7 @@ private:
     std::unique_ptr<OfficeApplication> mApplication;
     FileRenewal mRenewal;
     FileSystemFlush mFlush;  // the file systems this run wrote to, flushed at its end
-    QList<PairTexts> mPairs;
+    TextPairs mPairs;
     QString mPairError;   // the multi-line refusal, raised when the first document is open
     int mFaultsInRow = 0; // files in a row on which LibreOffice crashed or hung
 };

@@ -36,10 +36,8 @@ void clsExcelControl::applyPairs(OfficeDocument& document)
     OfficeWorkbook book(document);
     const int sheets = book.SheetCount();
     const bool matchCase = !mUcaseOption;
-    for (int sheet = 0; sheet < sheets; ++sheet) {
-        for (const PairTexts& pair : pairs())
-            book.ReplaceInCells(sheet, pair.find, pair.replace, matchCase);
-    }
+    for (int sheet = 0; sheet < sheets; ++sheet)
+        book.ReplaceInCells(sheet, pairs(), matchCase);
     book.EditPageTexts([this](const QString& text) { return applyAllPairs(text); });
     for (int sheet = 0; sheet < sheets; ++sheet) {
         const QString name = book.SheetName(sheet);

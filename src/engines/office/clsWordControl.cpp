@@ -44,8 +44,7 @@ void clsWordControl::applyPairs(OfficeDocument& document)
     // changed is not given the pairs a second time.
     const QStringList before = text.HeaderFooterTexts();
     const bool matchCase = !mUcaseOption;
-    for (const PairTexts& pair : pairs())
-        text.ReplaceAll(pair.find, pair.replace, matchCase);
+    text.ReplaceAll(pairs(), matchCase);
     const QStringList after = text.HeaderFooterTexts();
     for (int i = 0; i < before.size(); ++i) {
         if (before.at(i) == after.at(i))

@@ -31,17 +31,23 @@ uno::Reference<container::XNameAccess> PageStyles(const OfficeDocument& document
         families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), uno::UNO_QUERY_THROW);
 }
 
-qint64 ReplaceAllIn(const uno::Reference<util::XReplaceable>& target, const QString& find,
-                    const QString& replace, bool matchCase)
+qint64 ReplaceAllIn(const uno::Reference<util::XReplaceable>& target, const TextPairs& pairs, bool matchCase)
 {
+    if (pairs.isEmpty())
+        return 0;
+    // One descriptor serves every pair: each call into LibreOffice is a round trip.
     uno::Reference<util::XReplaceDescriptor> descriptor = target->createReplaceDescriptor();
-    descriptor->setSearchString(ToOU(find));
-    descriptor->setReplaceString(ToOU(replace));
     uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
     options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), uno::Any(matchCase));
     options->setPropertyValue(rtl::OUString("SearchWords"), uno::Any(false));
     options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(false));
-    return qint64(target->replaceAll(descriptor.get()));
+    qint64 count = 0;
+    for (const auto& [find, replace] : pairs) {
+        descriptor->setSearchString(ToOU(find));
+        descriptor->setReplaceString(ToOU(replace));
+        count += target->replaceAll(descriptor.get());
+    }
+    return count;
 }
 }  // namespace lo
 

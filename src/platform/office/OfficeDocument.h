@@ -2,12 +2,18 @@
 // A file opened by the office application (our stand-in for a workbook or document object): what
 // LibreOffice detected it as, whether it may be and has been changed, storing and closing.
 // Closing never stores; a document still open when this object goes is closed unsaved.
+#include <QList>
 #include <QString>
 #include <memory>
+#include <utility>
 
 namespace tralex {
 
 class OfficeApplication;
+
+// Find texts with their replace texts, applied in list order, each to the result of the ones
+// before.
+using TextPairs = QList<std::pair<QString, QString>>;
 
 class OfficeDocument {
 public:

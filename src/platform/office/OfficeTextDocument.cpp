@@ -98,11 +98,11 @@ OfficeTextDocument::Texts& OfficeTextDocument::texts()
     return *mTexts;
 }
 
-qint64 OfficeTextDocument::ReplaceAll(const QString& find, const QString& replace, bool matchCase)
+qint64 OfficeTextDocument::ReplaceAll(const TextPairs& pairs, bool matchCase)
 {
     return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
         uno::Reference<util::XReplaceable> document(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
-        return lo::ReplaceAllIn(document, find, replace, matchCase);
+        return lo::ReplaceAllIn(document, pairs, matchCase);
     });
 }
 

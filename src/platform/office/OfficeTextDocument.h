@@ -19,8 +19,9 @@ public:
     explicit OfficeTextDocument(OfficeDocument& document);
     ~OfficeTextDocument();
 
-    // Replaces every occurrence in the body. Returns the number of replacements.
-    qint64 ReplaceAll(const QString& find, const QString& replace, bool matchCase);
+    // Replaces every occurrence of each pair's find text in the body, pair after pair. Returns the
+    // number of replacements.
+    qint64 ReplaceAll(const TextPairs& pairs, bool matchCase);
 
     // The whole text of every header and footer in use (header, left-page and first-page header
     // where they differ, then the same for the footer, style after style).

@@ -50,10 +50,11 @@ css::uno::Reference<css::lang::XComponent> ComponentOf(const OfficeDocument& doc
 // The document's page styles by name.
 css::uno::Reference<css::container::XNameAccess> PageStyles(const OfficeDocument& document);
 
-// Replaces every occurrence of a plain text (no regular expression or wildcard, a match may be
-// part of a word) in what `target` covers; returns the number of replacements.
-qint64 ReplaceAllIn(const css::uno::Reference<css::util::XReplaceable>& target, const QString& find,
-                    const QString& replace, bool matchCase);
+// Replaces every occurrence of each find text, as plain text (no regular expression or wildcard,
+// a match may be part of a word), in what `target` covers, pair after pair; returns the number
+// of replacements.
+qint64 ReplaceAllIn(const css::uno::Reference<css::util::XReplaceable>& target, const TextPairs& pairs,
+                    bool matchCase);
 
 // Runs f; a UNO exception becomes the OfficeError that fits the state of the process: Hung when
 // the watchdog ended it, Crashed when it is gone or the connection to it is, else a failure of

@@ -140,12 +140,11 @@ void OfficeWorkbook::SetSheetName(int sheet, const QString& name)
     });
 }
 
-qint64 OfficeWorkbook::ReplaceInCells(int sheet, const QString& find, const QString& replace,
-                                      bool matchCase)
+qint64 OfficeWorkbook::ReplaceInCells(int sheet, const TextPairs& pairs, bool matchCase)
 {
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
         uno::Reference<util::XReplaceable> cells(sheetAt(mDocument, sheet), uno::UNO_QUERY_THROW);
-        return lo::ReplaceAllIn(cells, find, replace, matchCase);
+        return lo::ReplaceAllIn(cells, pairs, matchCase);
     });
 }
 

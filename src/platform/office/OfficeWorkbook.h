@@ -22,9 +22,9 @@ public:
     // A sheet, for working on its cells.
     OfficeWorksheet Sheet(int sheet) { return OfficeWorksheet(mDocument, sheet); }
 
-    // Replaces every occurrence in the sheet's cells (a match may be part of a cell; formula
-    // texts included). Returns the number of replacements.
-    qint64 ReplaceInCells(int sheet, const QString& find, const QString& replace, bool matchCase);
+    // Replaces every occurrence of each pair's find text in the sheet's cells, pair after pair (a
+    // match may be part of a cell; formula texts included). Returns the number of replacements.
+    qint64 ReplaceInCells(int sheet, const TextPairs& pairs, bool matchCase);
 
     // Gives each header and footer text (left, center and right part of the header, then of the
     // footer; also those of left pages where they differ) of every page style that a sheet uses
