@@ -53,7 +53,10 @@ QString folderOf(const QString& path)
 
 }  // namespace
 
-OfficeEngine::OfficeEngine(QObject* parent) : TralexEngine(parent) {}
+OfficeEngine::OfficeEngine(QObject* parent)
+    : TralexEngine(parent), mFlush(std::make_unique<FileSystemFlush>())
+{
+}
 
 OfficeEngine::~OfficeEngine() = default;
 
@@ -62,6 +65,11 @@ OfficeApplication& OfficeEngine::Application()
     if (!mApplication)
         mApplication = std::make_unique<OfficeApplication>();
     return *mApplication;
+}
+
+void OfficeEngine::setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush)
+{
+    mFlush = flush ? std::move(flush) : std::make_unique<FileSystemFlush>();
 }
 
 OfficeEngine::FormatCheck OfficeEngine::checkFilter(const QString& filter, const QStringList& filters,
@@ -116,11 +124,12 @@ void OfficeEngine::TralexGo()
         OfficeApplication& application;
         ~EndOffice() { application.Quit(); }
     } endOffice{Application()};
-    // What the run wrote is on the disk when it reports its outcome, whatever way it ends.
+    // What the run wrote is on the disk when it reports its outcome, whatever way it ends; a disk
+    // that cannot say so is reported.
     struct FlushAtEnd {
-        FileSystemFlush& flush;
-        ~FlushAtEnd() { flush.Flush(); }
-    } flushAtEnd{mFlush};
+        OfficeEngine& engine;
+        ~FlushAtEnd() { engine.finishWrites(*engine.mFlush); }
+    } flushAtEnd{*this};
 
     OfficeFileSearch search;
     search.setLookIn(mTargetPath);
@@ -252,7 +261,7 @@ void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, cons
             const int slash = int(written.lastIndexOf(QLatin1Char('/')));
             const FolderHandle folder = FolderHandle::Open(written.left(slash + 1));
             if (folder.valid())
-                mFlush.Note(folder.fd());
+                mFlush->Note(folder.fd());
         }
     }
 }

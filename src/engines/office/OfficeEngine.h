@@ -33,6 +33,8 @@ public:
 
     // The application the runs use; created on first use, its process started by the first file.
     OfficeApplication& Application();
+    // Replaces how the run's writes are put on the disk at its end; tests use it to make it fail.
+    void setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush);
 
 protected:
     explicit OfficeEngine(QObject* parent = nullptr);
@@ -76,7 +78,7 @@ private:
 
     std::unique_ptr<OfficeApplication> mApplication;
     FileRenewal mRenewal;
-    FileSystemFlush mFlush;  // the file systems this run wrote to, flushed at its end
+    std::unique_ptr<FileSystemFlush> mFlush;  // the file systems this run wrote to, flushed at its end
     TextPairs mPairs;
     QString mPairError;   // the multi-line refusal, raised when the first document is open
     int mFaultsInRow = 0; // files in a row on which LibreOffice crashed or hung
