@@ -67,7 +67,8 @@ clsExcelControl::~clsExcelControl() = default;
 void clsExcelControl::TralexGo()
 {
     checkRunPreconditions(true);
-    closeReport();
+    if (mReport)  // a process that serves no report goes on serving the run
+        closeReport();
     OfficeEngine::TralexGo();
 }
 
