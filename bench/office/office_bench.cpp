@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 
 using namespace tralex;
@@ -76,6 +77,7 @@ struct Timing {
     double floor = 0;
     int files = 0;
     long peakKb = 0;
+    qint64 bigBytes = 0;  // the size of one large file
 };
 
 // The floor: open, store and close every file in one process, nothing else.
@@ -98,6 +100,7 @@ Timing measure(OfficeEngine& engine, const QString& folder, const QString& type,
     Timing t;
     makeFiles(engine.Application(), folder, type, small, big);
     engine.Application().Quit();
+    t.bigBytes = QFileInfo(folder + QStringLiteral("/big0.") + type).size();
     OfficeApplication floorOffice;
     floorOffice.Start();
     t.floor = loadAndStore(floorOffice, folder, type);
@@ -145,9 +148,10 @@ int main(int argc, char** argv)
     const Timing doc = measure(word, work + QStringLiteral("/doc"), QStringLiteral("doc"), small, big);
     for (const auto& [name, t] : {std::pair{"xls", xls}, std::pair{"doc", doc}}) {
         const int files = small + big;
-        std::printf("%s: %d files, %d changed; run %.2f s (%.3f s per file), floor %.2f s (%.3f s per file); "
-                    "soffice peak %ld MB\n",
-                    name, files, t.files, t.run, t.run / files, t.floor, t.floor / files, t.peakKb / 1024);
+        std::printf("%s: %d files (%d of %.1f MB), %d changed; run %.2f s (%.3f s per file), floor %.2f s "
+                    "(%.3f s per file); soffice peak %ld MB\n",
+                    name, files, big, t.bigBytes / 1e6, t.files, t.run, t.run / files, t.floor, t.floor / files,
+                    t.peakKb / 1024);
     }
     std::printf("ratio xls/floor: %.2f, doc/floor: %.2f\n", xls.run / xls.floor, doc.run / doc.floor);
     return 0;
