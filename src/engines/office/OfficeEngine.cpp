@@ -128,7 +128,7 @@ void OfficeEngine::TralexGo()
     // that cannot say so is reported.
     struct FlushAtEnd {
         OfficeEngine& engine;
-        ~FlushAtEnd() { engine.finishWrites(*engine.mFlush); }
+        ~FlushAtEnd() { engine.flushWrites(); }
     } flushAtEnd{*this};
 
     OfficeFileSearch search;
@@ -257,13 +257,22 @@ void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, cons
     QFile::remove(stored);
 
     if (reportRenewal(path, mRenewal.Renew(paths, content, snapshot))) {
-        for (const QString& written : {paths.file, paths.backUp}) {
-            const int slash = int(written.lastIndexOf(QLatin1Char('/')));
-            const FolderHandle folder = FolderHandle::Open(written.left(slash + 1));
-            if (folder.valid())
-                mFlush->Note(folder.fd());
-        }
+        for (const QString& written : {paths.file, paths.backUp})
+            mWrittenFolders.insert(written.left(written.lastIndexOf(QLatin1Char('/')) + 1));
     }
+}
+
+void OfficeEngine::flushWrites()
+{
+    // Only at the end: a file system flushed while LibreOffice writes its own files on it costs
+    // each file more than one flush of everything at the end.
+    for (const QString& path : std::as_const(mWrittenFolders)) {
+        const FolderHandle folder = FolderHandle::Open(path);
+        if (folder.valid())
+            mFlush->Note(folder.fd());
+    }
+    mWrittenFolders.clear();
+    finishWrites(*mFlush);
 }
 
 }  // namespace tralex
