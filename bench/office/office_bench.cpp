@@ -51,7 +51,7 @@ void makeFiles(OfficeApplication& office, const QString& folder, const QString& 
         for (int row = 0; row < 20; ++row)
             book.SetCellText(0, 0, row, QStringLiteral("株式会社アルファ 見積 %1").arg(row));
         document->StoreTo(first, filterOf(type));
-        for (int row = 20; row < 12000; ++row)
+        for (int row = 20; row < 17000; ++row)
             book.SetCellText(0, row % 8, row, QStringLiteral("株式会社アルファ 見積書 明細行 %1 ................").arg(row));
         document->StoreTo(bigPath, filterOf(type));
     } else {
@@ -60,7 +60,7 @@ void makeFiles(OfficeApplication& office, const QString& folder, const QString& 
         for (int i = 0; i < 20; ++i)
             text.AppendParagraph(QStringLiteral("株式会社アルファの報告書、第 %1 段落。").arg(i));
         document->StoreTo(first, filterOf(type));
-        for (int i = 20; i < 2500; ++i)
+        for (int i = 20; i < 3500; ++i)
             text.AppendParagraph(QStringLiteral("株式会社アルファの報告書、第 %1 段落。").arg(i).repeated(12));
         document->StoreTo(bigPath, filterOf(type));
     }
