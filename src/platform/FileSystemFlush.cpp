@@ -35,7 +35,7 @@ void FileSystemFlush::Note(int folderFd)
     if (copy < 0)
         return;
     mFolders.insert(quint64(st.st_dev), copy);
-    if (!mBackground.joinable()) {
+    if (mFlushWhileRunning && !mBackground.joinable()) {
         mStopping = false;
         mBackground = std::thread([this] { flushInBackground(); });
     }

@@ -21,6 +21,11 @@ public:
     FileSystemFlush(const FileSystemFlush&) = delete;
     FileSystemFlush& operator=(const FileSystemFlush&) = delete;
 
+    // Whether the background thread runs (on by default). A run whose files another program
+    // writes on the same disk at the same time (the office application) is faster with one flush
+    // at its end only.
+    void setFlushWhileRunning(bool value) { mFlushWhileRunning = value; }
+
     // Notes a folder written in (an open descriptor; a copy of it is kept).
     void Note(int folderFd);
     // Flushes every file system noted and forgets them. False when one of them failed.
@@ -40,6 +45,7 @@ private:
     std::condition_variable mWake;
     std::thread mBackground;
     bool mStopping = false;
+    bool mFlushWhileRunning = true;
     QHash<quint64, int> mFolders;  // device -> a folder on it
 };
 

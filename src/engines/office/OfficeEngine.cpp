@@ -23,19 +23,6 @@ constexpr int MaxFaultsInRow = 3;
 
 const QString ReasonReadOnly = QStringLiteral("読み取り専用でしか開けません");
 
-// Ends the file's watchdog time however the work on it ends.
-class FileTime {
-public:
-    explicit FileTime(OfficeApplication& application) : mApplication(application)
-    {
-        mApplication.BeginFile();
-    }
-    ~FileTime() { mApplication.EndFile(); }
-
-private:
-    OfficeApplication& mApplication;
-};
-
 // Only U+0020 counts as a blank here, as in the text engine's pair check.
 bool isBlanks(const QString& text)
 {
@@ -54,8 +41,9 @@ QString folderOf(const QString& path)
 }  // namespace
 
 OfficeEngine::OfficeEngine(QObject* parent)
-    : TralexEngine(parent), mFlush(std::make_unique<FileSystemFlush>())
+    : TralexEngine(parent)
 {
+    setFileSystemFlush(nullptr);
 }
 
 OfficeEngine::~OfficeEngine() = default;
@@ -70,6 +58,9 @@ OfficeApplication& OfficeEngine::Application()
 void OfficeEngine::setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush)
 {
     mFlush = flush ? std::move(flush) : std::make_unique<FileSystemFlush>();
+    // LibreOffice writes its own files on the same disk while a run goes on: flushing under it
+    // costs each file more than one flush of everything at the end.
+    mFlush->setFlushWhileRunning(false);
 }
 
 OfficeEngine::FormatCheck OfficeEngine::checkFilter(const QString& filter, const QStringList& filters,
@@ -128,7 +119,7 @@ void OfficeEngine::TralexGo()
     // that cannot say so is reported.
     struct FlushAtEnd {
         OfficeEngine& engine;
-        ~FlushAtEnd() { engine.flushWrites(); }
+        ~FlushAtEnd() { engine.finishWrites(*engine.mFlush); }
     } flushAtEnd{*this};
 
     OfficeFileSearch search;
@@ -207,7 +198,7 @@ void OfficeEngine::workOnFile(const QString& path, const FileSnapshot& snapshot)
 {
     OfficeApplication& application = Application();
     application.Start();
-    FileTime time(application);
+    OfficeApplication::FileTime time(application);
     std::unique_ptr<OfficeDocument> document = application.Open(path);
     const FormatCheck format = checkFormat(mTargetType, document->FilterName());
     if (!format.accepted) {
@@ -257,22 +248,12 @@ void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, cons
     QFile::remove(stored);
 
     if (reportRenewal(path, mRenewal.Renew(paths, content, snapshot))) {
-        for (const QString& written : {paths.file, paths.backUp})
-            mWrittenFolders.insert(written.left(written.lastIndexOf(QLatin1Char('/')) + 1));
+        for (const QString& written : {paths.file, paths.backUp}) {
+            const FolderHandle handle = FolderHandle::Open(folderOf(written));
+            if (handle.valid())
+                mFlush->Note(handle.fd());
+        }
     }
-}
-
-void OfficeEngine::flushWrites()
-{
-    // Only at the end: a file system flushed while LibreOffice writes its own files on it costs
-    // each file more than one flush of everything at the end.
-    for (const QString& path : std::as_const(mWrittenFolders)) {
-        const FolderHandle folder = FolderHandle::Open(path);
-        if (folder.valid())
-            mFlush->Note(folder.fd());
-    }
-    mWrittenFolders.clear();
-    finishWrites(*mFlush);
 }
 
 }  // namespace tralex

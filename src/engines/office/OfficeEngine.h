@@ -17,7 +17,6 @@
 #include "platform/office/OfficeDocument.h"
 
 #include <QList>
-#include <QSet>
 #include <memory>
 
 namespace tralex {
@@ -76,13 +75,10 @@ private:
     void renewFile(OfficeDocument& document, const QString& path, const FileSnapshot& snapshot);
     // After a crash or hang: a fresh process, or the run ends.
     void restartOffice();
-    // Puts what the run wrote on the disk.
-    void flushWrites();
 
     std::unique_ptr<OfficeApplication> mApplication;
     FileRenewal mRenewal;
-    std::unique_ptr<FileSystemFlush> mFlush;
-    QSet<QString> mWrittenFolders;  // where this run wrote, flushed at its end
+    std::unique_ptr<FileSystemFlush> mFlush;  // the file systems this run wrote to, flushed at its end
     TextPairs mPairs;
     QString mPairError;   // the multi-line refusal, raised when the first document is open
     int mFaultsInRow = 0; // files in a row on which LibreOffice crashed or hung

@@ -43,21 +43,6 @@ bool openWithDesktop(const QString& path)
     return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 }
 
-// Ends the watchdog time of an office call however the call ends.
-class WatchedCall {
-public:
-    explicit WatchedCall(OfficeApplication& application) : mApplication(application)
-    {
-        mApplication.BeginFile();
-    }
-    ~WatchedCall() { mApplication.EndFile(); }
-    WatchedCall(const WatchedCall&) = delete;
-    WatchedCall& operator=(const WatchedCall&) = delete;
-
-private:
-    OfficeApplication& mApplication;
-};
-
 }  // namespace
 
 clsExcelControl::clsExcelControl(QObject* parent) : OfficeEngine(parent), mOpener(openWithDesktop) {}
@@ -242,7 +227,7 @@ void clsExcelControl::closeReport()
 
 void clsExcelControl::officeCall(const std::function<void()>& work)
 {
-    WatchedCall watched(Application());
+    OfficeApplication::FileTime watched(Application());
     try {
         work();
     } catch (const OfficeError& e) {

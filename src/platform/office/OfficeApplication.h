@@ -55,6 +55,21 @@ public:
     // The watchdog's time for one file runs between these two calls.
     void BeginFile();
     void EndFile();
+    // The watchdog's time for one piece of work: from its creation to its end, however the work
+    // ends.
+    class FileTime {
+    public:
+        explicit FileTime(OfficeApplication& application) : mApplication(application)
+        {
+            mApplication.BeginFile();
+        }
+        ~FileTime() { mApplication.EndFile(); }
+        FileTime(const FileTime&) = delete;
+        FileTime& operator=(const FileTime&) = delete;
+
+    private:
+        OfficeApplication& mApplication;
+    };
 
     // Raises the OfficeError that fits the state of the process after a failed call: Hung when
     // the watchdog ended it, Crashed when it is gone or no longer answers over its connection
