@@ -6,6 +6,7 @@
 #include "support/TestFiles.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -70,4 +71,24 @@ TEST(OfficeApplication, ProcessDiesWithTheProgramThatStartedIt)
     EXPECT_TRUE(ProcessGone(office)) << "soffice outlived the killed program";
     if (!ProcessGone(office))
         ::kill(office, SIGKILL);
+}
+
+// The process is always killed, so it never removes the socket of its named pipe itself: ending
+// it must, or every run would leave one in /tmp.
+TEST(OfficeApplication, EndingTheProcessLeavesNoPipeBehind)
+{
+    TempFolder profile;
+    const QString name = QStringLiteral("tralex_pipe_test_%1").arg(::getpid());
+    const QString socket = QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(name);
+    OfficeProcess office;
+    const QString folder = profile.file(QStringLiteral("profile"));
+    ASSERT_TRUE(office.PrepareProfile(folder));
+    ASSERT_TRUE(office.Start(name, folder));
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFileInfo::exists(socket) && office.IsRunning() && clock.elapsed() < 60000)
+        QThread::msleep(50);
+    ASSERT_TRUE(QFileInfo::exists(socket)) << "soffice never opened its pipe";
+    office.Stop();
+    EXPECT_FALSE(QFileInfo::exists(socket));
 }

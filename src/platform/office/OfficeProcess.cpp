@@ -7,8 +7,10 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,8 +23,11 @@ OfficeProcess::~OfficeProcess()
 
 bool OfficeProcess::Start(const QString& pipeName, const QString& profileFolder)
 {
-    return launch({"--accept=pipe,name=" + pipeName.toUtf8() + ";urp;StarOffice.ComponentContext"},
-                  profileFolder);
+    if (!launch({"--accept=pipe,name=" + pipeName.toUtf8() + ";urp;StarOffice.ComponentContext"},
+                profileFolder))
+        return false;
+    mPipe = pipeName;
+    return true;
 }
 
 bool OfficeProcess::PrepareProfile(const QString& profileFolder)
@@ -52,6 +57,16 @@ bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QStrin
     for (const QByteArray& a : arguments)
         argv.append(const_cast<char*>(a.constData()));
     argv.append(nullptr);
+    // Its temporary files go into its private profile, which goes with it, instead of piling up
+    // in /tmp when it is killed.
+    const QByteArray tmpDir = "TMPDIR=" + QFile::encodeName(profileFolder);
+    QList<char*> envp;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::strncmp(*e, "TMPDIR=", 7) != 0)
+            envp.append(*e);
+    }
+    envp.append(const_cast<char*>(tmpDir.constData()));
+    envp.append(nullptr);
 
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
@@ -70,7 +85,7 @@ bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QStrin
             ::dup2(null, 1);
             ::dup2(null, 2);
         }
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::setpgid(pid, pid);  // also from here, so the group exists before the first kill
@@ -89,12 +104,26 @@ void OfficeProcess::KillNow() const
 
 void OfficeProcess::Stop()
 {
-    if (mPid <= 0)
-        return;
-    KillNow();
-    while (::waitpid(mPid, nullptr, 0) < 0 && errno == EINTR) {
+    if (mPid > 0) {
+        KillNow();
+        while (::waitpid(mPid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        mPid = -1;
     }
-    mPid = -1;
+    removePipe();
+}
+
+void OfficeProcess::removePipe()
+{
+    // A process that is killed leaves the socket of its named pipe in /tmp, where LibreOffice
+    // always puts them; without this every run would leave one behind.
+    if (mPipe.isEmpty())
+        return;
+    const QByteArray socket = "/tmp/OSL_PIPE_" + QByteArray::number(::getuid()) + '_' + mPipe.toUtf8();
+    struct stat st {};
+    if (::lstat(socket.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::getuid())
+        ::unlink(socket.constData());
+    mPipe.clear();
 }
 
 bool OfficeProcess::IsRunning()

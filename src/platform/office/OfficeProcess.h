@@ -42,9 +42,11 @@ public:
 private:
     bool launch(const QList<QByteArray>& extraArguments, const QString& profileFolder);
     void ended(int status);
+    void removePipe();
 
     pid_t mPid = -1;
     QString mEndStatus;
+    QString mPipe;  // the named pipe of the running process
 };
 
 }  // namespace tralex
