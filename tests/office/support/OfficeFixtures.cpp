@@ -20,18 +20,25 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/table/XCell.hpp>
-#include <com/sun/star/script/provider/XScriptProviderSupplier.hpp>
-#include <com/sun/star/script/provider/XScriptProvider.hpp>
-#include <com/sun/star/script/provider/XScript.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/SectionFileLink.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
 
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 #include <QUrl>
 
 #include <cerrno>
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace tralex::test {
 
@@ -94,8 +101,6 @@ void makeDocument(OfficeApplication& office, const QString& path, const QString&
 
 namespace {
 
-const char MacroUrl[] = "vnd.sun.star.script:Standard.Module1.Main?language=Basic&location=document";
-
 rtl::OUString urlOf(const QString& path)
 {
     return lo::ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
@@ -144,55 +149,215 @@ void MakeProtectedWorkbook(OfficeApplication& office, const QString& path)
     });
 }
 
-void MakeWorkbookWithMacro(OfficeApplication& office, const QString& path, const QString& marker)
+namespace {
+
+// Binds the document's Basic function Main to events of loading, changing, storing and closing.
+// A binding of the StarBasic kind runs with the document it belongs to; LibreOffice finds no
+// document for a script URL bound to an event of a hidden document, so that kind would never run.
+void bindMacroToEvents(const uno::Reference<lang::XComponent>& component)
+{
+    const auto events = uno::Reference<document::XEventsSupplier>(component, uno::UNO_QUERY_THROW)->getEvents();
+    const auto binding = lo::Properties({
+        lo::Property("EventType", uno::Any(rtl::OUString("StarBasic"))),
+        lo::Property("Library", uno::Any(rtl::OUString("document"))),
+        lo::Property("MacroName", uno::Any(rtl::OUString("Standard.Module1.Main"))),
+    });
+    for (const char* event : {"OnLoad", "OnLoadFinished", "OnModifyChanged", "OnCopyTo", "OnCopyToDone",
+                              "OnPrepareUnload", "OnUnload"}) {
+        const rtl::OUString name = rtl::OUString::createFromAscii(event);
+        if (events->hasByName(name))
+            events->replaceByName(name, uno::Any(binding));
+    }
+}
+
+void insertMacro(const uno::Reference<lang::XComponent>& component, const QString& marker)
+{
+    uno::Reference<script::XLibraryContainer> libraries(
+        uno::Reference<beans::XPropertySet>(component, uno::UNO_QUERY_THROW)
+            ->getPropertyValue(rtl::OUString("BasicLibraries")),
+        uno::UNO_QUERY_THROW);
+    if (!libraries->hasByName(rtl::OUString("Standard")))
+        libraries->createLibrary(rtl::OUString("Standard"));
+    uno::Reference<container::XNameContainer> library(libraries->getByName(rtl::OUString("Standard")),
+                                                      uno::UNO_QUERY_THROW);
+    const QString code = QStringLiteral("Function Main(Optional x)\n  Dim n As Integer\n  n = FreeFile\n"
+                                        "  Open \"%1\" For Append As #n\n  Print #n, \"ran\"\n"
+                                        "  Close #n\n  Main = 1\nEnd Function\n").arg(marker);
+    library->insertByName(rtl::OUString("Module1"), uno::Any(lo::ToOU(code)));
+    bindMacroToEvents(component);
+}
+
+bool isSpreadsheet(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix == QLatin1String("ods") || suffix.startsWith(QLatin1String("xls"));
+}
+
+std::unique_ptr<OfficeDocument> create(OfficeApplication& office, const QString& path)
+{
+    return office.Create(isSpreadsheet(path) ? OfficeApplication::Kind::Spreadsheet : OfficeApplication::Kind::Text);
+}
+
+// A document whose text is `paragraph`, followed by an empty paragraph; returns a cursor at its end.
+uno::Reference<text::XTextCursor> writeParagraph(const uno::Reference<lang::XComponent>& component,
+                                                const QString& paragraph)
+{
+    const auto text = uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
+    text->setString(lo::ToOU(paragraph));
+    auto cursor = text->createTextCursorByRange(text->getEnd());
+    text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
+    return cursor;
+}
+
+// Puts `value` into A1 of a workbook (a number when it reads as one), or makes it the first
+// paragraph of a document.
+void writeFirst(const uno::Reference<lang::XComponent>& component, const QString& value)
+{
+    if (uno::Reference<sheet::XSpreadsheetDocument>(component, uno::UNO_QUERY).is())
+        firstSheetCell(component, 0, 0)->setFormula(lo::ToOU(value));
+    else
+        writeParagraph(component, value);
+}
+
+}  // namespace
+
+void MakeFileWithMacro(OfficeApplication& office, const QString& path, const QString& marker)
 {
     Retried(office, [&] {
-        auto document = office.Create(OfficeApplication::Kind::Spreadsheet);
-        OfficeWorkbook(*document).SetCellText(0, 0, 0, QStringLiteral("アルファ"));
+        auto document = create(office, path);
         lo::Guarded(office, QStringLiteral("マクロを作れません"), [&] {
             const auto component = lo::ComponentOf(*document);
-            uno::Reference<script::XLibraryContainer> libraries(
-                uno::Reference<beans::XPropertySet>(component, uno::UNO_QUERY_THROW)
-                    ->getPropertyValue(rtl::OUString("BasicLibraries")),
-                uno::UNO_QUERY_THROW);
-            if (!libraries->hasByName(rtl::OUString("Standard")))
-                libraries->createLibrary(rtl::OUString("Standard"));
-            uno::Reference<container::XNameContainer> library(libraries->getByName(rtl::OUString("Standard")),
-                                                              uno::UNO_QUERY_THROW);
-            const QString code = QStringLiteral("Function Main(Optional x)\n  Dim n As Integer\n  n = FreeFile\n"
-                                                "  Open \"%1\" For Append As #n\n  Print #n, \"ran\"\n"
-                                                "  Close #n\n  Main = 1\nEnd Function\n").arg(marker);
-            library->insertByName(rtl::OUString("Module1"), uno::Any(lo::ToOU(code)));
-            const auto events = uno::Reference<document::XEventsSupplier>(component, uno::UNO_QUERY_THROW)->getEvents();
-            const auto binding = lo::Properties({
-                lo::Property("EventType", uno::Any(rtl::OUString("Script"))),
-                lo::Property("Script", uno::Any(rtl::OUString(MacroUrl))),
-            });
-            for (const char* event : {"OnLoad", "OnPrepareUnload", "OnUnload"}) {
-                const rtl::OUString name = rtl::OUString::createFromAscii(event);
-                if (events->hasByName(name))
-                    events->replaceByName(name, uno::Any(binding));
-            }
-            firstSheetCell(component, 1, 0)->setFormula(rtl::OUString("=MAIN(A1)"));
+            writeFirst(component, QStringLiteral("アルファ"));
+            if (isSpreadsheet(path))
+                firstSheetCell(component, 1, 0)->setFormula(rtl::OUString("=MAIN(A1)"));
+            insertMacro(component, marker);
         });
         document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
     });
 }
 
-void RunFileMacro(OfficeApplication& office, const QString& path)
+void OpenWithMacrosAllowed(OfficeApplication& office, const QString& path)
 {
     const auto arguments = lo::Properties({
         lo::Property("Hidden", uno::Any(true)),
         lo::Property("MacroExecutionMode", uno::Any(document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN)),
     });
+    Retried(office, [&] { withLoaded(office, path, arguments, [](const uno::Reference<lang::XComponent>&) {}); });
+}
+
+void MakeLinkSource(OfficeApplication& office, const QString& path, const QString& value)
+{
     Retried(office, [&] {
-        withLoaded(office, path, arguments, [](const uno::Reference<lang::XComponent>& loaded) {
-            uno::Reference<script::provider::XScriptProviderSupplier> supplier(loaded, uno::UNO_QUERY_THROW);
-            uno::Sequence<sal_Int16> outIndex;
-            uno::Sequence<uno::Any> out;
-            supplier->getScriptProvider()->getScript(rtl::OUString(MacroUrl))->invoke({}, outIndex, out);
-        });
+        auto document = create(office, path);
+        lo::Guarded(office, QStringLiteral("文書を作成できません"),
+                    [&] { writeFirst(lo::ComponentOf(*document), value); });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
     });
+}
+
+namespace {
+
+void linkCell(const uno::Reference<lang::XComponent>& component, const QString& source)
+{
+    writeFirst(component, QStringLiteral("アルファ"));
+    const QString formula = QStringLiteral("=LEN(A1)*1000+'%1'#$Sheet1.A1").arg(lo::ToQ(urlOf(source)));
+    const auto cell = firstSheetCell(component, 1, 0);
+    cell->setFormula(lo::ToOU(formula));
+    // Reading the value has the link fetched now, so that the file stores what it showed.
+    cell->getValue();
+}
+
+void linkSection(const uno::Reference<lang::XComponent>& component, const QString& source)
+{
+    const auto cursor = writeParagraph(component, QStringLiteral("アルファ本文"));
+    uno::Reference<text::XTextContent> section(
+        uno::Reference<lang::XMultiServiceFactory>(component, uno::UNO_QUERY_THROW)
+            ->createInstance(rtl::OUString("com.sun.star.text.TextSection")),
+        uno::UNO_QUERY_THROW);
+    cursor->getText()->insertTextContent(cursor.get(), section, false);
+    text::SectionFileLink link;
+    link.FileURL = urlOf(source);
+    uno::Reference<beans::XPropertySet>(section, uno::UNO_QUERY_THROW)->setPropertyValue(rtl::OUString("FileLink"), uno::Any(link));
+}
+
+}  // namespace
+
+void MakeLinkedFile(OfficeApplication& office, const QString& path, const QString& source)
+{
+    Retried(office, [&] {
+        auto document = create(office, path);
+        lo::Guarded(office, QStringLiteral("リンクを作れません"), [&] {
+            if (isSpreadsheet(path))
+                linkCell(lo::ComponentOf(*document), source);
+            else
+                linkSection(lo::ComponentOf(*document), source);
+        });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
+
+QString ShownText(OfficeApplication& office, const QString& path)
+{
+    return Retried(office, [&] {
+        auto document = office.Open(path);
+        return isSpreadsheet(path) ? OfficeWorkbook(*document).CellText(0, 1, 0)
+                                   : OfficeTextDocument(*document).BodyText();
+    });
+}
+
+namespace {
+
+// The profile folder the running process was started with.
+QString profileOf(pid_t pid)
+{
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (!cmdline.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray option = "-env:UserInstallation=";
+    for (const QByteArray& argument : cmdline.readAll().split('\0')) {
+        if (argument.startsWith(option))
+            return QUrl::fromEncoded(argument.mid(option.size())).toLocalFile();
+    }
+    return QString();
+}
+
+}  // namespace
+
+void AllowEverything(OfficeApplication& office)
+{
+    office.Start();
+    const QString profile = profileOf(office.ProcessId());
+    office.Quit();
+    ASSERT_FALSE(profile.isEmpty());
+    QFile file(profile + QLatin1String("/user/registrymodifications.xcu"));
+    QByteArray xcu = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    if (!xcu.contains("</oor:items>")) {
+        xcu = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+              "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+              "</oor:items>\n";
+    }
+    // Macro security level low (every document's macros trusted); links of workbooks updated
+    // always, of documents automatically.
+    const QByteArray items =
+        "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"MacroSecurityLevel\" "
+        "oor:op=\"fuse\"><value>0</value></prop></item>\n"
+        "<item oor:path=\"/org.openoffice.Office.Calc/Content/Update\"><prop oor:name=\"Link\" "
+        "oor:op=\"fuse\"><value>0</value></prop></item>\n"
+        "<item oor:path=\"/org.openoffice.Office.Writer/Content/Update\"><prop oor:name=\"Link\" "
+        "oor:op=\"fuse\"><value>2</value></prop></item>\n";
+    xcu.insert(xcu.lastIndexOf("</oor:items>"), items);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(xcu);
+}
+
+bool FileAppears(const QString& path, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFile::exists(path) && clock.elapsed() < milliseconds)
+        QThread::msleep(50);
+    return QFile::exists(path);
 }
 
 QString CommandOutput(const QString& program, const QStringList& arguments)

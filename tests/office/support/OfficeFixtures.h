@@ -29,12 +29,30 @@ void MakeDocument(OfficeApplication& office, const QString& path,
 // The same stored with a password.
 void MakeProtectedWorkbook(OfficeApplication& office, const QString& path);
 
-// A workbook (.ods) whose A1 reads "アルファ", with a Basic function that appends a line to
-// `marker` whenever it runs: bound to the events of loading and closing, and called by the
-// formula in B1 from A1, so that any change of A1 calls it again.
-void MakeWorkbookWithMacro(OfficeApplication& office, const QString& path, const QString& marker);
-// Opens such a file with macros allowed and calls its macro: shows that the macro works.
-void RunFileMacro(OfficeApplication& office, const QString& path);
+// A workbook (.ods) whose A1 reads "アルファ", or a document (.odt) whose text does, with a Basic
+// function that appends a line to `marker` whenever it runs: bound to the events of loading,
+// changing, storing and closing, and, in a workbook, called by the formula in B1 from A1, so that
+// any change of A1 calls it again.
+void MakeFileWithMacro(OfficeApplication& office, const QString& path, const QString& marker);
+// Opens such a file with macros allowed and closes it: shows that its macro runs.
+void OpenWithMacrosAllowed(OfficeApplication& office, const QString& path);
+
+// A workbook (.ods) whose A1 holds `value`, or a document (.odt) whose text is `value`.
+void MakeLinkSource(OfficeApplication& office, const QString& path, const QString& value);
+// A file that shows a value of `source` (made by MakeLinkSource) through a link LibreOffice may
+// update when it opens the file. A workbook (.ods, .xlsx): A1 "アルファ" and in B1
+// =LEN(A1)*1000+'source'#$Sheet1.A1, so that a change of A1 computes B1 again from the value
+// the link holds. A document (.odt): the body "アルファ本文" and a section linked to `source`.
+void MakeLinkedFile(OfficeApplication& office, const QString& path, const QString& source);
+// What our own automation shows of such a file: B1 of a workbook, the body of a document.
+QString ShownText(OfficeApplication& office, const QString& path);
+
+// Gives the process the most permissive settings a user or an administrator could choose: every
+// document's macros trusted, links of workbooks always and of documents automatically updated on
+// load. They are written into the profile of the process, which is ended, to start again with them.
+void AllowEverything(OfficeApplication& office);
+// Whether a file exists within `milliseconds`.
+bool FileAppears(const QString& path, int milliseconds);
 
 // What a command prints (stdout, as UTF-8).
 QString CommandOutput(const QString& program, const QStringList& arguments);
