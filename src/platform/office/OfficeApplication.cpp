@@ -10,6 +10,7 @@
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -257,6 +258,20 @@ void OfficeApplication::raiseFor(const QString& reason, const QString& detail)
     throw OfficeError(OfficeError::Kind::File, reason, detail);
 }
 
+namespace {
+
+// Nothing done to an opened file is ever undone: without this, LibreOffice keeps an undo step for
+// each replacement, which for a large file with tens of thousands of matches costs much time and
+// memory.
+void lockUndo(const uno::Reference<lang::XComponent>& component)
+{
+    uno::Reference<document::XUndoManagerSupplier> supplier(component, uno::UNO_QUERY);
+    if (supplier.is())
+        supplier->getUndoManager()->lock();
+}
+
+}  // namespace
+
 std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path)
 {
     if (mOpenedByProcess >= mRestartEvery)
@@ -286,7 +301,9 @@ std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path)
         RaiseFailure(d->interaction->FailureReason(), QString());
     auto impl = std::make_unique<OfficeDocument::Impl>();
     impl->component = component;
-    return std::make_unique<OfficeDocument>(*this, std::move(impl));
+    auto document = std::make_unique<OfficeDocument>(*this, std::move(impl));
+    lo::Guarded(*this, QStringLiteral("ファイルが開けません"), [&] { lockUndo(component); });
+    return document;
 }
 
 std::unique_ptr<OfficeDocument> OfficeApplication::Create(Kind kind)
