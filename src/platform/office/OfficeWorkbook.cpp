@@ -3,6 +3,7 @@
 #include "platform/office/OfficeTextPieces.h"
 #include "platform/office/OfficeUno.h"
 
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
@@ -18,6 +19,8 @@
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/util/XReplaceable.hpp>
+
+#include <vector>
 
 #include <QSet>
 
@@ -64,10 +67,8 @@ uno::Reference<sheet::XSpreadsheetDocument> spreadsheets(const OfficeDocument& d
     return uno::Reference<sheet::XSpreadsheetDocument>(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
 }
 
-uno::Reference<sheet::XSpreadsheet> sheetAt(const OfficeDocument& document, int sheet)
+uno::Reference<sheet::XSpreadsheet> sheetAt(const uno::Reference<container::XIndexAccess>& sheets, int sheet)
 {
-    uno::Reference<container::XIndexAccess> sheets(spreadsheets(document)->getSheets(),
-                                                   uno::UNO_QUERY_THROW);
     return uno::Reference<sheet::XSpreadsheet>(sheets->getByIndex(sheet), uno::UNO_QUERY_THROW);
 }
 
@@ -84,55 +85,91 @@ rtl::OUString pageStyleName(const uno::Reference<sheet::XSpreadsheet>& sheet)
     return name;
 }
 
-bool usesOwnTexts(const uno::Reference<beans::XPropertySet>& style, const ContentProperty& property)
+// A header or footer of a page style, with the property that holds it.
+struct PageContent {
+    rtl::OUString property;
+    uno::Reference<sheet::XHeaderFooterContent> content;
+};
+
+// The headers and footers a page style uses, read in one call: those of right pages, and those
+// of left pages where they differ.
+std::vector<PageContent> usedContents(const uno::Reference<beans::XPropertySet>& style)
 {
-    if (!property.sharedFlag)
-        return true;
-    bool shared = true;
-    style->getPropertyValue(rtl::OUString::createFromAscii(property.sharedFlag)) >>= shared;
-    return !shared;
+    std::vector<rtl::OUString> names;
+    for (const ContentProperty& property : PageContents) {
+        names.push_back(rtl::OUString::createFromAscii(property.content));
+        if (property.sharedFlag)
+            names.push_back(rtl::OUString::createFromAscii(property.sharedFlag));
+    }
+    const uno::Sequence<uno::Any> values = uno::Reference<beans::XMultiPropertySet>(style, uno::UNO_QUERY_THROW)
+                                               ->getPropertyValues({names.data(), sal_Int32(names.size())});
+    std::vector<PageContent> result;
+    sal_Int32 next = 0;
+    for (const ContentProperty& property : PageContents) {
+        PageContent used{names.at(size_t(next)), {}};
+        used.content.set(values[next++], uno::UNO_QUERY);
+        bool shared = false;
+        if (property.sharedFlag && !(values[next++] >>= shared))
+            shared = true;
+        if (!shared && used.content.is())
+            result.push_back(used);
+    }
+    return result;
 }
 
 // Edits the three texts of one header or footer; writes the content back when one changed.
-bool editContent(const uno::Reference<beans::XPropertySet>& style, const char* propertyName,
+bool editContent(const uno::Reference<beans::XPropertySet>& style, const PageContent& used,
                  const std::function<QString(const QString&)>& transform)
 {
-    const rtl::OUString name = rtl::OUString::createFromAscii(propertyName);
-    uno::Reference<sheet::XHeaderFooterContent> content(style->getPropertyValue(name), uno::UNO_QUERY);
-    if (!content.is())
-        return false;
     bool changed = false;
     for (int part = 0; part < 3; ++part)
-        changed |= EditTextPieces(partText(content, part), transform);
+        changed |= EditTextPieces(partText(used.content, part), transform);
     if (changed)
-        style->setPropertyValue(name, uno::Any(content));
+        style->setPropertyValue(used.property, uno::Any(used.content));
     return changed;
 }
 
 }  // namespace
 
+struct OfficeWorkbook::Sheets {
+    uno::Reference<sheet::XSpreadsheets> names;
+    uno::Reference<container::XIndexAccess> list;
+};
+
 OfficeWorkbook::OfficeWorkbook(OfficeDocument& document) : mDocument(document) {}
+
+OfficeWorkbook::~OfficeWorkbook() = default;
+
+// Looked up within a guarded call.
+OfficeWorkbook::Sheets& OfficeWorkbook::sheets()
+{
+    if (!mSheets) {
+        auto found = std::make_unique<Sheets>();
+        found->names = spreadsheets(mDocument)->getSheets();
+        found->list.set(found->names, uno::UNO_QUERY_THROW);
+        mSheets = std::move(found);
+    }
+    return *mSheets;
+}
 
 int OfficeWorkbook::SheetCount()
 {
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        uno::Reference<container::XIndexAccess> sheets(spreadsheets(mDocument)->getSheets(),
-                                                       uno::UNO_QUERY_THROW);
-        return int(sheets->getCount());
+        return int(sheets().list->getCount());
     });
 }
 
 QString OfficeWorkbook::SheetName(int sheet)
 {
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        return ToQ(uno::Reference<container::XNamed>(sheetAt(mDocument, sheet), uno::UNO_QUERY_THROW)->getName());
+        return ToQ(uno::Reference<container::XNamed>(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW)->getName());
     });
 }
 
 void OfficeWorkbook::SetSheetName(int sheet, const QString& name)
 {
     lo::Guarded(mDocument.Application(), ReasonSheetName, [&] {
-        uno::Reference<container::XNamed> named(sheetAt(mDocument, sheet), uno::UNO_QUERY_THROW);
+        uno::Reference<container::XNamed> named(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW);
         named->setName(ToOU(name));
         // A refused name may be passed over without an error: check that it took.
         if (named->getName() != ToOU(name))
@@ -143,7 +180,7 @@ void OfficeWorkbook::SetSheetName(int sheet, const QString& name)
 qint64 OfficeWorkbook::ReplaceInCells(int sheet, const TextPairs& pairs, bool matchCase)
 {
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        uno::Reference<util::XReplaceable> cells(sheetAt(mDocument, sheet), uno::UNO_QUERY_THROW);
+        uno::Reference<util::XReplaceable> cells(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW);
         return lo::ReplaceAllIn(cells, pairs, matchCase);
     });
 }
@@ -155,15 +192,13 @@ bool OfficeWorkbook::EditPageTexts(const std::function<QString(const QString&)>&
         QSet<QString> done;
         bool changed = false;
         for (int i = 0; i < count; ++i) {
-            const rtl::OUString name = pageStyleName(sheetAt(mDocument, i));
+            const rtl::OUString name = pageStyleName(sheetAt(sheets().list, i));
             if (done.contains(ToQ(name)))
                 continue;
             done.insert(ToQ(name));
             const auto style = pageStyle(mDocument, name);
-            for (const ContentProperty& property : PageContents) {
-                if (usesOwnTexts(style, property))
-                    changed |= editContent(style, property.content, transform);
-            }
+            for (const PageContent& used : usedContents(style))
+                changed |= editContent(style, used, transform);
         }
         return changed;
     });
@@ -172,7 +207,7 @@ bool OfficeWorkbook::EditPageTexts(const std::function<QString(const QString&)>&
 void OfficeWorkbook::SetCellText(int sheet, int column, int row, const QString& text)
 {
     lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        uno::Reference<text::XText> cell(sheetAt(mDocument, sheet)->getCellByPosition(column, row),
+        uno::Reference<text::XText> cell(sheetAt(sheets().list, sheet)->getCellByPosition(column, row),
                                          uno::UNO_QUERY_THROW);
         cell->setString(ToOU(text));
     });
@@ -181,7 +216,7 @@ void OfficeWorkbook::SetCellText(int sheet, int column, int row, const QString& 
 QString OfficeWorkbook::CellText(int sheet, int column, int row)
 {
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        uno::Reference<text::XText> cell(sheetAt(mDocument, sheet)->getCellByPosition(column, row),
+        uno::Reference<text::XText> cell(sheetAt(sheets().list, sheet)->getCellByPosition(column, row),
                                          uno::UNO_QUERY_THROW);
         return ToQ(cell->getString());
     });
@@ -190,15 +225,14 @@ QString OfficeWorkbook::CellText(int sheet, int column, int row)
 void OfficeWorkbook::AppendSheet(const QString& name)
 {
     lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        const auto sheets = spreadsheets(mDocument)->getSheets();
-        sheets->insertNewByName(ToOU(name), sal_Int16(SheetCount()));
+        sheets().names->insertNewByName(ToOU(name), sal_Int16(SheetCount()));
     });
 }
 
 void OfficeWorkbook::SetPageText(int sheet, int part, const QString& text, bool withPageNumber)
 {
     lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        const auto style = pageStyle(mDocument, pageStyleName(sheetAt(mDocument, sheet)));
+        const auto style = pageStyle(mDocument, pageStyleName(sheetAt(sheets().list, sheet)));
         const rtl::OUString name = rtl::OUString::createFromAscii(PageContents[part < 3 ? 0 : 2].content);
         uno::Reference<sheet::XHeaderFooterContent> content(style->getPropertyValue(name), uno::UNO_QUERY_THROW);
         const auto target = partText(content, part);
@@ -219,7 +253,7 @@ void OfficeWorkbook::SetPageText(int sheet, int part, const QString& text, bool 
 QString OfficeWorkbook::PageText(int sheet, int part)
 {
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        const auto style = pageStyle(mDocument, pageStyleName(sheetAt(mDocument, sheet)));
+        const auto style = pageStyle(mDocument, pageStyleName(sheetAt(sheets().list, sheet)));
         const rtl::OUString name = rtl::OUString::createFromAscii(PageContents[part < 3 ? 0 : 2].content);
         uno::Reference<sheet::XHeaderFooterContent> content(style->getPropertyValue(name), uno::UNO_QUERY_THROW);
         return ToQ(partText(content, part)->getString());

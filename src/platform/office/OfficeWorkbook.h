@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace tralex {
 
@@ -14,6 +15,7 @@ class OfficeWorkbook {
 public:
     // The document must be a spreadsheet.
     explicit OfficeWorkbook(OfficeDocument& document);
+    ~OfficeWorkbook();
 
     int SheetCount();
     // Sheets are counted from 0, in their order in the workbook.
@@ -42,7 +44,11 @@ public:
     QString PageText(int sheet, int part);
 
 private:
+    // The workbook's sheets, looked up once: each call into LibreOffice is a round trip.
+    struct Sheets;
+    Sheets& sheets();
     OfficeDocument& mDocument;
+    std::unique_ptr<Sheets> mSheets;
 };
 
 }  // namespace tralex

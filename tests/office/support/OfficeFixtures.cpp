@@ -17,6 +17,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/script/XLibraryContainer.hpp>
+#include <com/sun/star/sheet/XHeaderFooterContent.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -65,6 +66,28 @@ void MakeWorkbook(OfficeApplication& office, const QString& path, const QString&
     Retried(office, [&] { makeWorkbook(office, path, footer, cellA1); });
 }
 
+namespace {
+
+// Gives the first sheet's left pages a header of their own, with `text` in its center part.
+void setLeftPageHeader(OfficeApplication& office, OfficeDocument& document, const QString& text)
+{
+    lo::Guarded(office, QStringLiteral("ヘッダを作れません"), [&] {
+        uno::Reference<sheet::XSpreadsheetDocument> book(lo::ComponentOf(document), uno::UNO_QUERY_THROW);
+        uno::Reference<container::XIndexAccess> sheets(book->getSheets(), uno::UNO_QUERY_THROW);
+        uno::Reference<beans::XPropertySet> sheet(sheets->getByIndex(0), uno::UNO_QUERY_THROW);
+        rtl::OUString styleName;
+        sheet->getPropertyValue(rtl::OUString("PageStyle")) >>= styleName;
+        uno::Reference<beans::XPropertySet> style(lo::PageStyles(document)->getByName(styleName), uno::UNO_QUERY_THROW);
+        style->setPropertyValue(rtl::OUString("HeaderIsShared"), uno::Any(false));
+        const rtl::OUString property("LeftPageHeaderContent");
+        uno::Reference<sheet::XHeaderFooterContent> content(style->getPropertyValue(property), uno::UNO_QUERY_THROW);
+        content->getCenterText()->setString(lo::ToOU(text));
+        style->setPropertyValue(property, uno::Any(content));
+    });
+}
+
+}  // namespace
+
 void makeWorkbook(OfficeApplication& office, const QString& path, const QString& footer,
                   const QString& cellA1)
 {
@@ -77,6 +100,9 @@ void makeWorkbook(OfficeApplication& office, const QString& path, const QString&
     book.SetCellText(1, 0, 0, QStringLiteral("アルファ商品"));
     book.SetPageText(0, 1, QStringLiteral("アルファ 見積"), true);
     book.SetPageText(0, 5, footer);
+    // Excel 97-2003 workbooks have no headers of their own for left pages.
+    if (QFileInfo(path).suffix() != QLatin1String("xls"))
+        setLeftPageHeader(office, *document, QStringLiteral("アルファ 偶数"));
     document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
 }
 
