@@ -5,7 +5,10 @@
 #include "platform/office/OfficeProcess.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
 #include <QFileInfo>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -73,13 +76,46 @@ TEST(OfficeApplication, ProcessDiesWithTheProgramThatStartedIt)
         ::kill(office, SIGKILL);
 }
 
-// The process is always killed, so it never removes the socket of its named pipe itself: ending
-// it must, or every run would leave one in /tmp.
+namespace {
+
+QSet<QString> pipeSockets()
+{
+    const QStringList names = QDir(QStringLiteral("/tmp")).entryList(
+        {QStringLiteral("OSL_PIPE_%1_*").arg(::getuid())}, QDir::System | QDir::Files | QDir::Hidden);
+    return {names.begin(), names.end()};
+}
+
+// The sockets in /tmp that no process listens on any more (a killed process's leftovers). One
+// that another test's process has just left gets half a second to be removed.
+QSet<QString> stalePipeSockets(const QSet<QString>& candidates)
+{
+    QSet<QString> stale;
+    for (int look = 0; look < 2; ++look) {
+        QFile table(QStringLiteral("/proc/net/unix"));
+        const QByteArray bound = table.open(QIODevice::ReadOnly) ? table.readAll() : QByteArray();
+        stale.clear();
+        for (const QString& name : candidates) {
+            if (QFileInfo::exists(QStringLiteral("/tmp/") + name) && !bound.contains("/tmp/" + name.toUtf8() + '\n'))
+                stale.insert(name);
+        }
+        if (stale.isEmpty())
+            break;
+        QThread::msleep(500);
+    }
+    return stale;
+}
+
+}  // namespace
+
+// The process is always killed, so it never removes the sockets of its named pipes itself (the
+// one it was started with and its own single-instance pipe): ending it must, or every run would
+// leave them in /tmp.
 TEST(OfficeApplication, EndingTheProcessLeavesNoPipeBehind)
 {
     TempFolder profile;
     const QString name = QStringLiteral("tralex_pipe_test_%1").arg(::getpid());
     const QString socket = QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(name);
+    const QSet<QString> before = pipeSockets();
     OfficeProcess office;
     const QString folder = profile.file(QStringLiteral("profile"));
     ASSERT_TRUE(office.PrepareProfile(folder));
@@ -89,6 +125,9 @@ TEST(OfficeApplication, EndingTheProcessLeavesNoPipeBehind)
     while (!QFileInfo::exists(socket) && office.IsRunning() && clock.elapsed() < 60000)
         QThread::msleep(50);
     ASSERT_TRUE(QFileInfo::exists(socket)) << "soffice never opened its pipe";
+    ASSERT_GE(pipeSockets().subtract(before).size(), 2) << "soffice has no single-instance pipe";
     office.Stop();
     EXPECT_FALSE(QFileInfo::exists(socket));
+    const QSet<QString> left = stalePipeSockets(pipeSockets().subtract(before));
+    EXPECT_TRUE(left.isEmpty()) << QStringList(left.begin(), left.end()).join(u' ').toStdString();
 }

@@ -132,6 +132,7 @@ void OfficeApplication::startProcess()
         mOpenedByProcess = 0;
         d->opened.clear();
         if (connect(pipe)) {
+            d->process.NotePipes();
             ++mStartCount;
             return;
         }

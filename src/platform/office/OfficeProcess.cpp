@@ -1,6 +1,8 @@
 #include "platform/office/OfficeProcess.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QSet>
 #include <QFile>
 #include <QList>
 #include <QUrl>
@@ -105,24 +107,63 @@ void OfficeProcess::KillNow() const
 void OfficeProcess::Stop()
 {
     if (mPid > 0) {
+        NotePipes();
         KillNow();
         while (::waitpid(mPid, nullptr, 0) < 0 && errno == EINTR) {
         }
         mPid = -1;
     }
-    removePipe();
+    removePipes();
 }
 
-void OfficeProcess::removePipe()
+namespace {
+
+// Where LibreOffice puts the sockets of its named pipes, always.
+QByteArray pipePrefix()
 {
-    // A process that is killed leaves the socket of its named pipe in /tmp, where LibreOffice
-    // always puts them; without this every run would leave one behind.
-    if (mPipe.isEmpty())
+    return "/tmp/OSL_PIPE_" + QByteArray::number(::getuid()) + '_';
+}
+
+}  // namespace
+
+void OfficeProcess::NotePipes()
+{
+    if (mPid <= 0)
         return;
-    const QByteArray socket = "/tmp/OSL_PIPE_" + QByteArray::number(::getuid()) + '_' + mPipe.toUtf8();
-    struct stat st {};
-    if (::lstat(socket.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::getuid())
-        ::unlink(socket.constData());
+    // The socket inodes among the process's open files...
+    QSet<QByteArray> inodes;
+    const QByteArray fdFolder = "/proc/" + QByteArray::number(mPid) + "/fd";
+    for (const QString& fd : QDir(QString::fromLatin1(fdFolder)).entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        char target[64] = {};
+        const ssize_t n = ::readlink((fdFolder + '/' + fd.toLatin1()).constData(), target, sizeof target - 1);
+        const QByteArray link(target, n > 0 ? n : 0);
+        if (link.startsWith("socket:[") && link.endsWith(']'))
+            inodes.insert(link.mid(8, link.size() - 9));
+    }
+    // ...and the pipe sockets bound to them: "Num RefCount Protocol Flags Type St Inode Path".
+    QFile table(QStringLiteral("/proc/%1/net/unix").arg(mPid));
+    if (!table.open(QIODevice::ReadOnly))
+        return;
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 8 && inodes.contains(fields.at(6)) && fields.at(7).startsWith(pipePrefix())
+            && !mPipeSockets.contains(fields.at(7)))
+            mPipeSockets.append(fields.at(7));
+    }
+}
+
+void OfficeProcess::removePipes()
+{
+    // A process that is killed leaves the sockets of its named pipes in /tmp; without this every
+    // run would leave them behind.
+    if (!mPipe.isEmpty())
+        mPipeSockets.append(pipePrefix() + mPipe.toUtf8());
+    for (const QByteArray& socket : std::as_const(mPipeSockets)) {
+        struct stat st {};
+        if (::lstat(socket.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::getuid())
+            ::unlink(socket.constData());
+    }
+    mPipeSockets.clear();
     mPipe.clear();
 }
 

@@ -25,6 +25,9 @@ public:
     // may accept a connection, and then ends to be started again, which would look like a crash.
     // Runs soffice once only to set the profile up and waits for it. False when that fails.
     bool PrepareProfile(const QString& profileFolder);
+    // Notes the sockets of the named pipes the running process listens on (its own single-instance
+    // pipe besides the one it was started with), to be removed when it is ended.
+    void NotePipes();
     // Kills the whole process group and waits for the process. Safe to call from another thread
     // while the owner waits on the process (only the kill is done then, see KillNow).
     void Stop();
@@ -42,11 +45,12 @@ public:
 private:
     bool launch(const QList<QByteArray>& extraArguments, const QString& profileFolder);
     void ended(int status);
-    void removePipe();
+    void removePipes();
 
     pid_t mPid = -1;
     QString mEndStatus;
     QString mPipe;  // the named pipe of the running process
+    QList<QByteArray> mPipeSockets;  // the sockets it was seen listening on
 };
 
 }  // namespace tralex
