@@ -225,7 +225,7 @@ void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, cons
     paths.file = path;
     paths.temporary = JoinPath(folder, RenewalName(name, stamp));
     try {
-        paths.backUp = BackUpFilePath(mBackUpPath, folder, name, BackUpStamp(), true, ClassName());
+        paths.backUp = BackUpFilePath(mBackUpPath, folder, name, stamp, true, ClassName());
     } catch (const ProgramError&) {
         skip(path, SkipReason::BackUpFolder);
         return;

@@ -28,10 +28,11 @@ public:
     // Notes the sockets of the named pipes the running process listens on (its own single-instance
     // pipe besides the one it was started with), to be removed when it is ended.
     void NotePipes();
-    // Kills the whole process group and waits for the process. Safe to call from another thread
-    // while the owner waits on the process (only the kill is done then, see KillNow).
+    // Kills the whole process group, waits for the process and removes the sockets of its named
+    // pipes. For the owner's thread only.
     void Stop();
-    // Only sends the kill; the owner's next Stop() reaps the process.
+    // Only sends the kill, and may be called from another thread (a watchdog) while the owner
+    // waits on the process; the owner's next Stop() reaps it.
     void KillNow() const;
     // Whether the process is still there (not ended and not a zombie of ours).
     bool IsRunning();
