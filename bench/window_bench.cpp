@@ -118,12 +118,12 @@ int main(int argc, char** argv)
     clock.start();
     control<QPushButton>(&window, "cmdAction(0)")->click();
 
-    const std::shared_ptr<TralexEngine> engine = frmResultList::instance().Result();
-    if (seconds < 0 || !engine) {
+    const RunResult& result = frmResultList::instance().Result();
+    if (seconds < 0 || result.isEmpty()) {
         std::fprintf(stderr, "the run did not finish with a result\n");
         return 1;
     }
-    std::printf("changed %d, skipped %d, %.3f s\n", engine->CountResult(), engine->CountSkipped(), seconds);
+    std::printf("changed %d, skipped %d, %.3f s\n", int(result.changed.size()), int(result.skipped.size()), seconds);
     window.close();
     return 0;
 }

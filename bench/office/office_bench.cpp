@@ -109,7 +109,7 @@ Split loadAndStore(const QString& folder, const QString& type)
     OfficeApplication office;
     office.Start();
     const QStringList names = QDir(folder).entryList({QStringLiteral("*.") + type}, QDir::Files, QDir::Name);
-    const QString stored = office.WorkFolder() + QStringLiteral("/floor.") + type;
+    const QString stored = office.WorkFolder(QStringLiteral("out")) + QStringLiteral("/floor.") + type;
     Split split;
     QElapsedTimer clock;
     for (const QString& name : names) {

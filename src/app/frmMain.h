@@ -9,12 +9,12 @@
 // The window is split by concern: frmMain.cpp (load, unload, modes, focus colours, menus, browse
 // buttons and the one failure handler of the buttons), frmMain_layout.cpp (controls and their
 // places), frmMain_list.cpp (the replacement list editor) and frmMain_run.cpp (the run command).
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
 #include <memory>
 
+#include "engines/RunResult.h"
 #include "services/OrderedList.h"
 
 class QAction;
@@ -48,6 +48,10 @@ public:
 
     // The replacement pairs in the order they are applied; handed to the engine as it is.
     OrderedListRef PairList() const { return mPairList; }
+
+    // Called with each engine once the window has set it up, before it runs; tests use it to
+    // put a fault in the engine's way.
+    void setEngineSetUp(std::function<void(TralexEngine&)> setUp) { mEngineSetUp = std::move(setUp); }
 
     // "Tralex.ini" in the settings folder, which keeps the backup folder as "BKPATH".
     static QString IniFilePath();
@@ -99,11 +103,13 @@ private:
     void RunExcel();
     void RunWord();
     void RunEngine(std::shared_ptr<TralexEngine>& slot,
-                   const std::function<std::shared_ptr<TralexEngine>()>& make,
-                   const std::function<void()>& go);
+                   const std::function<std::shared_ptr<TralexEngine>()>& make);
+    QString runOnThread(TralexEngine& engine, bool deleteMode);
     void configureEngine(TralexEngine& engine);
-    void ExecutionMessage(TralexEngine& engine, const QString& vstrMsg);
-    void ReportOutcome(const std::shared_ptr<TralexEngine>& engine);
+    void ExecutionMessage(const QString& vstrMsg);
+    void ReportOutcome(const RunResult& result);
+    void ReportFailure(const QString& description, const RunResult& result);
+    void ShowResultList(const RunResult& result);
     void ReleaseEngines();
     bool deleting() const;
 
@@ -114,7 +120,7 @@ private:
     bool mblnRunning = false;
     bool mblnCloseAfterRun = false;
     QString mstrProgress;          // the engine's last progress text in this run
-    QElapsedTimer mProgressShown;  // since lblTarget last took a progress text
+    std::function<void(TralexEngine&)> mEngineSetUp;
 
     // Controls, named as their objectName.
     QGroupBox* Frame2 = nullptr;

@@ -1,9 +1,12 @@
-// The run command: the field checks, the engine chosen by the file type, the run behind the
-// progress window with its progress texts and STOP, and the outcome with the result list.
+// The run command: the field checks, the engine chosen by the file type, the run on a thread of
+// its own behind the progress window with its progress texts and STOP, and the outcome with the
+// result list.
 // Failures leave through the buttons' one failure handler (frmMain.cpp).
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -16,7 +19,6 @@
 #include "dialogs/basWindowEffects.h"
 #include "engines/TralexEngine.h"
 #include "engines/clsTextTralex.h"
-#include "engines/office/OfficeBackUpDeletion.h"
 #include "engines/office/OfficeTypes.h"
 #include "engines/office/clsExcelControl.h"
 #include "engines/office/clsWordControl.h"
@@ -26,8 +28,6 @@
 namespace tralex {
 
 namespace {
-
-constexpr qint64 ProgressIntervalMs = 40;
 
 [[noreturn]] void refuse(const QString& description)
 {
@@ -41,10 +41,10 @@ struct Outcome {
     bool success = false;
 };
 
-Outcome outcomeOf(const TralexEngine& engine)
+Outcome outcomeOf(const RunResult& result)
 {
-    const int changed = engine.CountResult();
-    const int skipped = engine.CountSkipped();
+    const qsizetype changed = result.changed.size();
+    const qsizetype skipped = result.skipped.size();
     if (skipped == 0) {
         if (changed < 1)
             return {QString(), QStringLiteral("置換対象ファイルはありませんでした"), false};
@@ -81,7 +81,14 @@ void frmMain::RunCommand()
     if (deleting()) {
         if (type.isEmpty())
             refuse(QStringLiteral("削除するファイルの拡張子を選択してください"));
-        RunText();
+        // The backups of today's office types, which the text engine does not take, are deleted
+        // by the office engines, through the same loop.
+        if (OfficeTypes().contains(type.trimmed()) && IsSpreadsheetType(type))
+            RunExcel();
+        else if (OfficeTypes().contains(type.trimmed()) && IsDocumentType(type))
+            RunWord();
+        else
+            RunText();
         return;
     }
     if (!optAction[0]->isChecked() && !optAction[2]->isChecked())
@@ -98,68 +105,90 @@ void frmMain::RunCommand()
 
 void frmMain::RunText()
 {
-    // Today's office types are not text; only their backups are deleted, by a text engine that
-    // takes them for that.
-    const bool officeBackUps = deleting() && OfficeTypes().contains(cboExtension->currentText());
-    std::shared_ptr<clsTextTralex> text;
-    RunEngine(mobjSS_Text,
-              [&text, officeBackUps] {
-                  return text = officeBackUps
-                      ? std::shared_ptr<clsTextTralex>(std::make_shared<OfficeBackUpDeletion>())
-                      : std::make_shared<clsTextTralex>();
-              },
-              [this, &text] {
-                  if (deleting())
-                      text->KillBackUpFile();
-                  else
-                      text->TralexGo();
-              });
+    RunEngine(mobjSS_Text, [] { return std::make_shared<clsTextTralex>(); });
 }
 
 void frmMain::RunExcel()
 {
-    RunEngine(mobjSS_Excel, [] { return std::make_shared<clsExcelControl>(); },
-              [this] { mobjSS_Excel->TralexGo(); });
+    RunEngine(mobjSS_Excel, [] { return std::make_shared<clsExcelControl>(); });
 }
 
 void frmMain::RunWord()
 {
-    RunEngine(mobjSS_Word, [] { return std::make_shared<clsWordControl>(); },
-              [this] { mobjSS_Word->TralexGo(); });
+    RunEngine(mobjSS_Word, [] { return std::make_shared<clsWordControl>(); });
 }
 
 // One run of one engine: the progress window in front, the main window disabled, the engine made
-// by `make`, set up and run by `go`, then the window enabled and the outcome reported.
+// by `make` and set up here, then run on a thread of its own while this window goes on painting
+// and answering STOP; then the window enabled and the outcome reported. A run that failed midway
+// shows its error and then what it had done.
 void frmMain::RunEngine(std::shared_ptr<TralexEngine>& slot,
-                        const std::function<std::shared_ptr<TralexEngine>()>& make,
-                        const std::function<void()>& go)
+                        const std::function<std::shared_ptr<TralexEngine>()>& make)
 {
     Msg_Waiting& waiting = Msg_Waiting::instance();
+    const bool deleteMode = deleting();
     waiting.setPreForm(this);
-    waiting.setMessage1(deleting() ? QStringLiteral("ただいま、検索削除中です")
+    waiting.setMessage1(deleteMode ? QStringLiteral("ただいま、検索削除中です")
                                    : QStringLiteral("ただいま、検索置換中です"));
     waiting.setMessage2(QStringLiteral("しばらくお待ちください..."));
     waiting.Show();
     EnableForm(this, false);
     mblnRunning = true;
     mstrProgress.clear();
-    mProgressShown.invalidate();
 
     slot = make();
     TralexEngine* engine = slot.get();
-    connect(engine, &TralexEngine::ExecutionMessage, this,
-            [this, engine](const QString& vstrMsg) { ExecutionMessage(*engine, vstrMsg); });
     configureEngine(*engine);
-    go();
+    // Progress comes from the run's thread and is shown here, in order, before the run's end.
+    connect(engine, &TralexEngine::ExecutionMessage, this,
+            [this](const QString& vstrMsg) { ExecutionMessage(vstrMsg); }, Qt::QueuedConnection);
+    const QMetaObject::Connection stop = connect(&waiting, &Msg_Waiting::StopRequested, this,
+                                                 [engine] { engine->setStopFlag(true); });
 
+    const QString failure = runOnThread(*engine, deleteMode);
+
+    disconnect(stop);
+    const RunResult result = engine->Result();
+    ReleaseEngines();
     mblnRunning = false;
     EnableForm(this, true);
     waiting.Unload();
-    const std::shared_ptr<TralexEngine> finished = slot;
-    ReportOutcome(finished);
-    ReleaseEngines();
+    if (failure.isEmpty())
+        ReportOutcome(result);
+    else
+        ReportFailure(failure, result);
     if (mblnCloseAfterRun)
         close();
+}
+
+// Runs the engine on a thread of its own and waits for it with the window's events going on.
+// Returns the description of the error that ended the run, or an empty text.
+QString frmMain::runOnThread(TralexEngine& engine, bool deleteMode)
+{
+    QString failure;
+    std::unique_ptr<QThread> thread(QThread::create([&engine, &failure, deleteMode] {
+        try {
+            if (deleteMode)
+                engine.KillBackUpFile();
+            else
+                engine.TralexGo();
+        } catch (const ProgramError& error) {
+            failure = error.description();
+        } catch (const std::bad_alloc&) {
+            failure = QStringLiteral("メモリが足りません");
+        } catch (const std::exception& error) {
+            failure = QStringLiteral("予期しないエラーが発生しました: %1").arg(QString::fromLocal8Bit(error.what()));
+        }
+    }));
+    thread->setObjectName(QStringLiteral("TralexRun"));
+    QEventLoop wait;
+    connect(thread.get(), &QThread::finished, &wait, &QEventLoop::quit);
+    thread->start();
+    wait.exec();
+    thread->wait();
+    // The progress reports the run raised just before it ended are still queued: shown now.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    return failure;
 }
 
 // The members in the order the engines expect: the backup folder first, then the pairs, the
@@ -174,34 +203,23 @@ void frmMain::configureEngine(TralexEngine& engine)
     engine.setRetryOption(chkRetryOption->isChecked());
     engine.setUcaseOption(!chkUcaseOption->isChecked());
     engine.setSubFolder(chkSubFolder->isChecked());
+    if (mEngineSetUp)
+        mEngineSetUp(engine);
 }
 
-// Relays STOP to the engine and shows where it is. Pending events run once, so that the label
-// repaints and a press of STOP is seen; the flag is read again afterwards so that a STOP pressed
-// just now stops the engine before its next file. The label takes a new text at most every
-// ProgressIntervalMs: nobody reads faster, and laying out and painting it for every file would
-// make a run of many small files markedly slower than the engine alone.
-void frmMain::ExecutionMessage(TralexEngine& engine, const QString& vstrMsg)
+// Shows where the run is; the engine raises this at most about 25 times a second.
+void frmMain::ExecutionMessage(const QString& vstrMsg)
 {
-    const Msg_Waiting& waiting = Msg_Waiting::instance();
-    if (waiting.StopFlag())
-        engine.setStopFlag(true);
     mstrProgress = vstrMsg;
-    if (!mProgressShown.isValid() || mProgressShown.elapsed() >= ProgressIntervalMs) {
-        lblTarget->setText(vstrMsg);
-        mProgressShown.start();
-    }
-    QCoreApplication::processEvents();
-    if (waiting.StopFlag() || mblnCloseAfterRun)
-        engine.setStopFlag(true);
+    lblTarget->setText(vstrMsg);
 }
 
 // The outcome in the warning window, then the result list when there is something in it. Files
 // the engine left unchanged for a reason are counted in the message and listed apart in the
 // result list.
-void frmMain::ReportOutcome(const std::shared_ptr<TralexEngine>& engine)
+void frmMain::ReportOutcome(const RunResult& result)
 {
-    const Outcome outcome = outcomeOf(*engine);
+    const Outcome outcome = outcomeOf(result);
     Msg_Warning& warning = Msg_Warning::instance();
     if (outcome.success)
         warning.setColor(RGB(0, 0, 128));
@@ -209,10 +227,22 @@ void frmMain::ReportOutcome(const std::shared_ptr<TralexEngine>& engine)
     warning.setMessage2(outcome.line2);
     warning.Show();
     lblTarget->clear();
-    if (engine->CountResult() < 1 && engine->CountSkipped() < 1)
+    ShowResultList(result);
+}
+
+// The error that ended a run, then the files it had changed and skipped before.
+void frmMain::ReportFailure(const QString& description, const RunResult& result)
+{
+    showError(description);
+    ShowResultList(result);
+}
+
+void frmMain::ShowResultList(const RunResult& result)
+{
+    if (result.isEmpty())
         return;
     frmResultList& list = frmResultList::instance();
-    list.setResult(engine);
+    list.setResult(result);
     list.Show();
 }
 

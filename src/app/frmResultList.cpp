@@ -6,7 +6,6 @@
 
 #include "dialogs/basFormLayout.h"
 #include "dialogs/basWindowEffects.h"
-#include "engines/TralexEngine.h"
 
 namespace tralex {
 
@@ -17,12 +16,12 @@ constexpr int ClientWidth = 9390;
 constexpr int ClientHeight = 3195;
 
 // Line i of the changed files: the number, ":", a tab and the path.
-QStringList NumberedLines(const OrderedList& results)
+QStringList NumberedLines(const QStringList& results)
 {
     QStringList lines;
-    lines.reserve(results.Count());
+    lines.reserve(results.size());
     int number = 0;
-    for (const QString& path : results.items())
+    for (const QString& path : results)
         lines << QString::number(++number) + QStringLiteral(":\t") + path;
     return lines;
 }
@@ -89,24 +88,22 @@ void frmResultList::load()
 void frmResultList::fillList()
 {
     mlstTarget->clear();
-    if (!mResult)
-        return;
-    mlstTarget->addItems(NumberedLines(*mResult->ItemResult()));
+    mlstTarget->addItems(NumberedLines(mResult.changed));
 
-    const OrderedListRef skipped = mResult->ItemSkipped();
-    if (skipped->isEmpty())
+    const QStringList& skipped = mResult.skipped;
+    if (skipped.isEmpty())
         return;
     // The files left unchanged follow after an empty line and a heading, neither of which can be
     // selected, so that nobody takes them for changed files.
     if (mlstTarget->count() > 0)
         mlstTarget->addItem(fixedLine(QString()));
-    QListWidgetItem* heading = fixedLine(SkippedHeading(skipped->Count()));
+    QListWidgetItem* heading = fixedLine(SkippedHeading(int(skipped.size())));
     QFont bold = mlstTarget->font();
     bold.setBold(true);
     heading->setFont(bold);
     heading->setForeground(QColor(128, 0, 0));
     mlstTarget->addItem(heading);
-    mlstTarget->addItems(skipped->items());
+    mlstTarget->addItems(skipped);
 }
 
 void frmResultList::done(int result)

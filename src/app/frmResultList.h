@@ -1,16 +1,15 @@
 #pragma once
 // The window that lists what the last run did: the numbered files it changed (or, after deleting
 // backups, the backups it deleted), then, in a block of their own, the files it left unchanged
-// with the reason for each. The run command hands it the engine that has just finished and shows
-// it modal; the user reads the list and closes the window.
+// with the reason for each. The run command hands it the lists of the run that has just finished
+// and shows it modal; the user reads the list and closes the window.
+#include "engines/RunResult.h"
+
 #include <QDialog>
-#include <memory>
 
 class QListWidget;
 
 namespace tralex {
-
-class TralexEngine;
 
 class frmResultList : public QDialog {
     Q_OBJECT
@@ -18,10 +17,9 @@ public:
     // The one instance of the process, made on first use.
     static frmResultList& instance();
 
-    // The engine whose lists are shown. It is kept until the next set, also after the window
-    // closed, so that the caller may drop its own reference at once.
-    void setResult(std::shared_ptr<TralexEngine> engine) { mResult = std::move(engine); }
-    std::shared_ptr<TralexEngine> Result() const { return mResult; }
+    // The lists shown, kept until the next set.
+    void setResult(RunResult result) { mResult = std::move(result); }
+    const RunResult& Result() const { return mResult; }
 
     // Fills the list from Result, shows the window modal and returns when the user closed it.
     void Show();
@@ -39,7 +37,7 @@ private:
     void load();
     void fillList();
 
-    std::shared_ptr<TralexEngine> mResult;
+    RunResult mResult;
     QListWidget* mlstTarget;
     bool mblnLoaded = false;
 };

@@ -255,6 +255,7 @@ void Msg_Waiting::cmdStop_Click()
     mcmdStop->setEnabled(false);
     // Show at once that the press was taken: the operation may need a while to reach its next step.
     refreshLines();
+    emit StopRequested();
 }
 
 }  // namespace tralex

@@ -1,6 +1,6 @@
 #pragma once
 // The please-wait window that stands in front of another window (its PreForm) while a long
-// operation runs on the same thread: two lines of text, two optional progress bars with a
+// operation runs (on the same thread, or on another one while the window's events go on): two lines of text, two optional progress bars with a
 // percentage, and a STOP button. While it is loaded its PreForm is disabled; the window itself is a
 // separate top-level window, so it stays usable while the PreForm is disabled.
 //
@@ -49,6 +49,10 @@ public:
     void StartProgress(qint32 vlngIndex, qint32 vlngMaxCount);
     // Advances bar vlngIndex by vlngCount units and redraws it with its percentage.
     void CountProgress(qint32 vlngIndex, qint32 vlngCount);
+
+signals:
+    // STOP was pressed (once per showing).
+    void StopRequested();
 
 protected:
     void setVisible(bool visible) override;

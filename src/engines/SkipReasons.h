@@ -13,6 +13,7 @@ inline const QString BackUpTaken = QStringLiteral("バックアップファイ�
 inline const QString BackUpFailed = QStringLiteral("バックアップファイルを作成できません");
 inline const QString WriteFailed = QStringLiteral("ファイルを書き込めません");
 inline const QString NotOnDisk = QStringLiteral("変更がディスクに書き込まれたことを確認できません");
+inline const QString NotAFile = QStringLiteral("通常のファイルではありません");
 inline const QString Changed = QStringLiteral("読み込んだ後にファイルが変更されました");
 
 }  // namespace tralex::SkipReason

@@ -1,5 +1,6 @@
 #include "engines/TralexEngine.h"
 
+#include "engines/RunLoop.h"
 #include "engines/SkipReasons.h"
 #include "services/basPathControl.h"
 
@@ -9,7 +10,60 @@
 
 namespace tralex {
 
-TralexEngine::TralexEngine(QObject* parent) : QObject(parent) {}
+TralexEngine::TralexEngine(QObject* parent)
+    : QObject(parent), mRenewal(std::make_unique<FileRenewal>()),
+      mFlush(std::make_unique<FileSystemFlush>())
+{
+}
+
+void TralexEngine::setStopFlag(bool value)
+{
+    mStopFlag.store(value);
+}
+
+void TralexEngine::setFileRenewal(std::unique_ptr<FileRenewal> renewal)
+{
+    mRenewal = renewal ? std::move(renewal) : std::make_unique<FileRenewal>();
+}
+
+void TralexEngine::setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush)
+{
+    mFlush = flush ? std::move(flush) : std::make_unique<FileSystemFlush>();
+}
+
+// Progress reports are raised at most every mProgressInterval: nobody reads faster, and a window
+// that laid out and painted a text for every file would make a run of many small files markedly
+// slower.
+void TralexEngine::progress(const QString& text)
+{
+    if (mProgressInterval > 0 && mProgressClock.isValid()
+        && mProgressClock.elapsed() < mProgressInterval) {
+        mProgressHeld = text;
+        return;
+    }
+    mProgressHeld.clear();
+    mProgressClock.start();
+    emit ExecutionMessage(text);
+}
+
+void TralexEngine::flushProgress()
+{
+    if (!mProgressHeld.isEmpty())
+        emit ExecutionMessage(mProgressHeld);
+    mProgressHeld.clear();
+    mProgressClock.invalidate();
+}
+
+void TralexEngine::runFiles(FileWorker* worker)
+{
+    RunLoop(*this, worker, *mRenewal, *mFlush).Run();
+}
+
+void TralexEngine::KillBackUpFile()
+{
+    checkRunPreconditions(false);
+    runFiles(nullptr);
+}
 
 TralexEngine::~TralexEngine() = default;
 
@@ -89,6 +143,16 @@ OrderedListRef TralexEngine::ItemSkipped()
 int TralexEngine::CountSkipped() const
 {
     return mSkipped ? mSkipped->Count() : 0;
+}
+
+RunResult TralexEngine::Result() const
+{
+    RunResult result;
+    if (mResults)
+        result.changed = mResults->items();
+    if (mSkipped)
+        result.skipped = mSkipped->items();
+    return result;
 }
 
 void TralexEngine::RemoveFileAll()

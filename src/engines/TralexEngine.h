@@ -5,13 +5,19 @@
 // A caller creates one engine per run, sets its members (BackUpPath only when backups go to a
 // folder of their own, then SsCollection, TargetPath, TargetType, the options), calls TralexGo and
 // reads ItemResult afterwards. Errors are ProgramError with the engine's class name as source.
+#include "engines/FileWorker.h"
 #include "engines/PairEntry.h"
+#include "engines/RunResult.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
 #include "services/OrderedList.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+
+#include <atomic>
+#include <memory>
 
 namespace tralex {
 
@@ -20,9 +26,10 @@ class TralexEngine : public QObject {
 public:
     ~TralexEngine() override;
 
-    // Request to stop; set by the caller from its ExecutionMessage handler.
-    void setStopFlag(bool value) { mStopFlag = value; }
-    bool StopFlag() const { return mStopFlag; }
+    // Request to stop. May be set from any thread while the run goes on (on another): the run
+    // reads it between files and ends before the next one.
+    void setStopFlag(bool value);
+    bool StopFlag() const { return mStopFlag.load(); }
 
     // Folder for backups (empty: each backup beside its file). Must be an existing folder; else the
     // path becomes empty and "指定のディレクトリは存在しません" is raised.
@@ -64,6 +71,9 @@ public:
     OrderedListRef ItemSkipped();
     int CountSkipped() const;
 
+    // Copies of the result list and of the list of skipped files.
+    RunResult Result() const;
+
     // Empties the result list and the list of skipped files.
     void RemoveFileAll();
 
@@ -76,12 +86,25 @@ public:
 
     // Runs the replacement.
     virtual void TralexGo() = 0;
+    // Deletes the backups of the target type in the target folder (and its subfolders).
+    void KillBackUpFile();
+
+    // The shortest time between two progress reports (default 40 ms, so about 25 a second); 0
+    // raises one for every file, as tests that act at a given file need.
+    void setProgressInterval(qint64 milliseconds) { mProgressInterval = milliseconds; }
+
+    // Replaces how files are put in place; tests use it to make single steps fail.
+    void setFileRenewal(std::unique_ptr<FileRenewal> renewal);
+    // Replaces how the run's writes are put on the disk at its end; the same for tests.
+    void setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush);
 
     // The class name that errors carry as their source.
     virtual QString ClassName() const = 0;
 
 signals:
-    // Raised before each unit of work with a short progress text.
+    // Raised with a short progress text before a unit of work, at most about 25 times a second;
+    // the text of the last unit is always raised before the run returns. Raised on the thread
+    // the run works on.
     void ExecutionMessage(const QString& vstrMsg);
 
 protected:
@@ -92,6 +115,20 @@ protected:
     virtual QString typeRefusedMessage() const = 0;
     // The arrow written into pair entries by AddTarget.
     virtual QString pairArrow() const { return DefaultSepTralex; }
+
+    // The stop flag itself, for a watcher on another thread.
+    const std::atomic<bool>& stopFlag() const { return mStopFlag; }
+
+    // Reports progress: raised now unless the last report is less than a 25th of a second old,
+    // else kept for the next report or the end of the run.
+    void progress(const QString& text);
+    // Raises the progress text kept back, if any.
+    void flushProgress();
+    // Runs the loop over the files of the type: with a worker to replace, without to delete
+    // backups.
+    void runFiles(FileWorker* worker);
+    // Flushes what the runs wrote; made by setFileSystemFlush.
+    FileSystemFlush& fileSystemFlush() { return *mFlush; }
 
     // Raises a ProgramError with this engine's class name as its source.
     [[noreturn]] void raise(const QString& description) const;
@@ -112,16 +149,23 @@ protected:
     bool mRetryOption = false;
     bool mUcaseOption = false;
     bool mSubFolder = false;
-    bool mStopFlag = false;
     QString mSepChar = DefaultSepChar;
 
 private:
+    friend class RunLoop;
+
     // Empty is taken as "no folder"; anything else must name an existing folder.
     void setCheckedFolder(QString& member, const QString& value);
 
     OrderedListRef mTargets;
     OrderedListRef mResults;
     OrderedListRef mSkipped;
+    std::atomic<bool> mStopFlag{false};
+    std::unique_ptr<FileRenewal> mRenewal;
+    std::unique_ptr<FileSystemFlush> mFlush;  // file systems written to in this run
+    qint64 mProgressInterval = 40;
+    QElapsedTimer mProgressClock;             // since the last progress report was raised
+    QString mProgressHeld;                    // a report not raised yet
 };
 
 }  // namespace tralex

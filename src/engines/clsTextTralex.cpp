@@ -1,9 +1,7 @@
-// The text engine's run, file by file.
-//
-// The folders of the run are listed first (level by level, through folder descriptors), then each
-// folder is opened again from its parent and its files of the type are handled one after another:
-//   1. read: the whole file through a descriptor relative to its folder, no link followed; the
-//      descriptor stays open until the file is renewed, so every later check is about this inode;
+// The text engine's part of a run, file by file; the run loop (RunLoop) walks the folders, reads
+// each file whole through a descriptor that stays open until the file is renewed, and puts the
+// new content in place. Here:
+//   1. binary and UTF-32 files are reported;
 //   2. prefilter: a file whose bytes hold no find text (four-byte sequences, ASCII case folded
 //      with the case option) is passed over without being decoded;
 //   3. detection: byte order mark, else UTF-8, else Windows-31J; a file that is none of these is
@@ -16,9 +14,6 @@
 //      pair, where the case option meets a letter with case outside ASCII in a pair or ı or ſ in
 //      the file, where the retry option meets a replace text with a two-code character, and where
 //      a replace text the encoding cannot hold would be inserted;
-//   5. renewal (FileRenewal): the new content under a temporary name, the old inode as backup,
-//      and an exchange of names that is undone if someone else changed the file meanwhile.
-// Each file system written to is flushed once at the end of the run.
 #include "engines/clsTextTralex.h"
 
 #include "engines/BackUpFile.h"
@@ -30,16 +25,11 @@
 #include "platform/ProgramError.h"
 #include "services/basMake.h"
 #include "services/basPathControl.h"
-#include "services/FolderWalk.h"
-#include "services/clsFindFile.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <cerrno>
-#include <new>
 
 namespace tralex {
 
@@ -55,10 +45,6 @@ const QString ReasonBinary = QStringLiteral("バイナリファイルです");
 const QString ReasonUndecodable = QStringLiteral("文字コードを判別できません");
 const QString ReasonUtf32 = QStringLiteral("UTF-32 の文字コードには対応していません");
 const QString ReasonUnencodable = QStringLiteral("置換後の文字を保存できる文字コードではありません");
-const QString ReasonNameNotText = QStringLiteral("名前を文字に変換できません");
-const QString ReasonOutOfMemory = QStringLiteral("メモリが足りません");
-const QString ReasonFolderCannotOpen = QStringLiteral("フォルダを開けません");
-const QString ReasonFolderReplaced = QStringLiteral("一覧を作った後にフォルダが移動または置き換えられました");
 
 QString crLfAsLf(const QString& text)
 {
@@ -66,17 +52,10 @@ QString crLfAsLf(const QString& text)
     return result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// Whether an entry is one the run would handle: a target, or in delete mode a backup.
-bool isCandidate(const QString& name, bool deleteMode)
-{
-    return deleteMode ? HasBackUpForm(name) : !(HasBackUpForm(name) || HasRenewalForm(name));
-}
-
 }  // namespace
 
 clsTextTralex::clsTextTralex(QObject* parent)
-    : TralexEngine(parent), mRenewal(std::make_unique<FileRenewal>()),
-      mFlush(std::make_unique<FileSystemFlush>())
+    : TralexEngine(parent)
 {
     LoadTextTypes();
 }
@@ -135,16 +114,6 @@ int clsTextTralex::CountType() const
     return mTypes->Count();
 }
 
-void clsTextTralex::setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush)
-{
-    mFlush = flush ? std::move(flush) : std::make_unique<FileSystemFlush>();
-}
-
-void clsTextTralex::setFileRenewal(std::unique_ptr<FileRenewal> renewal)
-{
-    mRenewal = renewal ? std::move(renewal) : std::make_unique<FileRenewal>();
-}
-
 void clsTextTralex::TralexGo()
 {
     checkRunPreconditions(true);
@@ -162,172 +131,42 @@ void clsTextTralex::TralexGo()
     mPrefilter = FindPrefilter(finds, mUcaseOption);
     mPairForms.clear();
     mByteReplacers.clear();
-    runFolders(false);
+    runFiles(this);
     mPairs.clear();
     mPrefilter = FindPrefilter();
     mPairForms.clear();
     mByteReplacers.clear();
 }
 
-void clsTextTralex::KillBackUpFile()
+QString clsTextTralex::ProgressText(const QString&, const QString& name) const
 {
-    checkRunPreconditions(false);
-    runFolders(true);
+    return name + QStringLiteral(" を置換中...");
 }
 
-void clsTextTralex::runFolders(bool deleteMode)
+FileWork clsTextTralex::Work(FileAtHand& file)
 {
-    // Every folder of the run is known before the first file changes; each is opened again
-    // from its parent when its turn comes, and one that is no longer the folder listed is not
-    // entered.
-    const FolderWalk walk({WithFinalSlash(mTargetPath)}, mSubFolder);
-    for (const QString& path : walk.NamesNotText())
-        skip(path, ReasonNameNotText);
-    mVisited.clear();
-    for (qsizetype i = 0; i < walk.Folders().size(); ++i) {
-        const QString& path = walk.Folders().at(i).path;
-        const FolderHandle folder = walk.Open(i);
-        if (!folder.valid()) {
-            skipFolder(path, folder.error());
-            continue;
-        }
-        if (!SearchFolder(folder, path, mTargetType, deleteMode))
-            break;
-    }
-    mVisited.clear();
-    // When the run reports its outcome, what it wrote is on the disk.
-    finishWrites(*mFlush);
-}
-
-void clsTextTralex::skipFolder(const QString& path, int error)
-{
-    const bool replaced = error == ELOOP || error == ENOTDIR || error == ESTALE || error == ENOENT;
-    skip(path, replaced ? ReasonFolderReplaced : ReasonFolderCannotOpen);
-}
-
-bool clsTextTralex::SearchFolder(const FolderHandle& folder, const QString& path,
-                                 const QString& type, bool deleteMode)
-{
-    // A folder reached twice (as a subfolder and as a folder whose own name matches the type)
-    // is handled once.
-    const std::optional<FileIdentity> identity = folder.Identity();
-    if (!identity || mVisited.contains(*identity))
-        return true;
-    mVisited.insert(*identity);
-
-    // The search lists the whole folder when the mask is set, so the backups and temporary
-    // files made below never appear in it.
-    clsFindFile search;
-    if (!search.setFileMaskAt(folder.fd(), QStringLiteral("*.") + type)) {
-        skip(path, ReasonFolderCannotOpen);
-        return true;
-    }
-    const QString doing = deleteMode ? QStringLiteral(" を削除中...") : QStringLiteral(" を置換中...");
-    for (QString name = search.NextFile(); !name.isEmpty(); name = search.NextFile()) {
-        emit ExecutionMessage(name + doing);
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-        if (mStopFlag)
-            return false;
-        const QString entry = JoinPath(path, name);
-        if (!search.NameIsText()) {
-            // The text name may be another entry's: never touched, only reported (a folder once:
-            // with subfolders the walk has reported it already).
-            if (search.IsDir() ? !mSubFolder : isCandidate(name, deleteMode))
-                skip(search.IsDir() ? WithFinalSlash(entry) : entry, ReasonNameNotText);
-        } else if (search.IsSymLink()) {
-            skip(entry, SkipReason::SymbolicLink);
-        } else if (search.IsDir()) {
-            const FolderHandle child = folder.OpenChild(search.RawName());
-            if (!child.valid())
-                skipFolder(WithFinalSlash(entry), child.error());
-            else if (!SearchFolder(child, WithFinalSlash(entry), type, deleteMode))
-                return false;
-        } else if (deleteMode) {
-            DeleteBackUp(folder, path, name, search.RawName());
-        } else {
-            try {
-                ReplaceInFile(folder, path, name, search.RawName());
-            } catch (const std::bad_alloc&) {
-                // One file too large for the memory left: the others are still handled.
-                skip(entry, ReasonOutOfMemory);
-            }
-        }
-    }
-    return true;
-}
-
-void clsTextTralex::ReplaceInFile(const FolderHandle& folder, const QString& folderPath,
-                                  const QString& name, const QByteArray& rawName)
-{
-    // Backups and temporary files, including ones left by an interrupted run, are never targets.
-    if (!isCandidate(name, false) || mPairs.isEmpty())
-        return;
-    const QString path = JoinPath(folderPath, name);
-
-    QByteArray bytes;
-    FileSnapshot snapshot;
-    switch (FileRenewal::ReadFileAt(folder.fd(), rawName, bytes, snapshot)) {
-    case ReadOutcome::Read: break;
-    case ReadOutcome::CannotOpen: skip(path, SkipReason::CannotOpen); return;
-    case ReadOutcome::SymbolicLink: skip(path, SkipReason::SymbolicLink); return;
-    case ReadOutcome::NotAFile: return;
-    }
+    QByteArray& bytes = file.bytes;
+    if (mPairs.isEmpty())
+        return FileWork::unchanged();
     // A binary file is reported whether or not it holds a find text: the user asked for files of
     // this type and should learn that one of them is not text.
-    if (HasUtf32ByteOrderMark(bytes)) {
-        skip(path, ReasonUtf32);
-        return;
-    }
-    if (LooksBinary(bytes)) {
-        skip(path, ReasonBinary);
-        return;
-    }
+    if (HasUtf32ByteOrderMark(bytes))
+        return FileWork::skipped(ReasonUtf32);
+    if (LooksBinary(bytes))
+        return FileWork::skipped(ReasonBinary);
     if (!mPrefilter.mayMatch(bytes))
-        return;  // no find text in it: not touched, whatever its encoding
+        return FileWork::unchanged();  // no find text in it: not touched, whatever its encoding
     const std::optional<TextEncoding> encoding = DetectEncoding(bytes);
-    if (!encoding) {
-        skip(path, ReasonUndecodable);
-        return;
-    }
+    if (!encoding)
+        return FileWork::skipped(ReasonUndecodable);
     std::optional<qint64> total = replaceInBytes(bytes, *encoding);
     if (!total)
         total = replaceInText(bytes, *encoding);
-    if (!total) {
-        skip(path, ReasonUnencodable);
-        return;
-    }
+    if (!total)
+        return FileWork::skipped(ReasonUnencodable);
     if (*total == 0)
-        return;  // not touched, not listed
-
-    const QString stamp = BackUpStamp();
-    FolderHandle backUpFolder;
-    if (!mBackUpPath.isEmpty()) {
-        try {
-            BackUpFilePath(mBackUpPath, folderPath, name, stamp, true, ClassName());
-        } catch (const ProgramError&) {
-            skip(path, SkipReason::BackUpFolder);
-            return;
-        }
-        backUpFolder = FolderHandle::Open(BackUpFolder(mBackUpPath, folderPath));
-        if (!backUpFolder.valid()) {
-            skip(path, SkipReason::BackUpFolder);
-            return;
-        }
-    }
-    RenewalTarget target;
-    target.folder = folder.fd();
-    target.name = rawName;
-    target.temporary = QFile::encodeName(RenewalName(name, stamp));
-    target.backUpFolder = backUpFolder.valid() ? backUpFolder.fd() : folder.fd();
-    target.backUp = QFile::encodeName(BackUpName(name, stamp));
-    // A copied backup's own temporary name, never the new content's, even in the same folder.
-    target.backUpCopy = QFile::encodeName(RenewalName(BackUpName(name, stamp), stamp));
-
-    if (reportRenewal(path, mRenewal->RenewAt(target, bytes, snapshot))) {
-        mFlush->Note(target.folder);
-        mFlush->Note(target.backUpFolder);
-    }
+        return FileWork::unchanged();  // not touched, not listed
+    return FileWork::changed(std::move(bytes));
 }
 
 const QList<TextPair>& clsTextTralex::pairsFor(TextEncoding encoding, bool lfOnly)
@@ -395,22 +234,6 @@ std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncodi
         return std::nullopt;
     bytes = std::move(*encoded);
     return total;
-}
-
-void clsTextTralex::DeleteBackUp(const FolderHandle& folder, const QString& folderPath,
-                                 const QString& name, const QByteArray& rawName)
-{
-    if (!HasBackUpForm(name))
-        return;
-    const QString path = JoinPath(folderPath, name);
-    // A read-only backup goes all the same: removing a name needs only the folder's permission.
-    const int error = folder.RemoveFile(rawName);
-    if (error == ENOENT)
-        return;  // gone meanwhile, or not a regular file
-    if (error != 0)
-        raise(QStringLiteral("バックアップファイルを削除できません: ") + path);
-    ItemResult()->Add(path);
-    mFlush->Note(folder.fd());
 }
 
 }  // namespace tralex

@@ -13,8 +13,6 @@
 #include "engines/FindPrefilter.h"
 #include "engines/TralexEngine.h"
 #include "platform/CodePage.h"
-#include "platform/FileRenewal.h"
-#include "platform/FolderHandle.h"
 
 #include <QSet>
 #include <QStringList>
@@ -25,7 +23,7 @@
 
 namespace tralex {
 
-class clsTextTralex : public TralexEngine {
+class clsTextTralex : public TralexEngine, private FileWorker {
     Q_OBJECT
 public:
     // Reads "TextFile.tfd", writing it with the default types when it is missing. A file that
@@ -44,13 +42,6 @@ public:
     void setSepTralex(const QString& value) { mSepTralex = value; }
 
     void TralexGo() override;
-    // Deletes the backups of the target type in the target folder (and its subfolders).
-    void KillBackUpFile();
-
-    // Replaces how files are put in place; tests use it to make single steps fail.
-    void setFileRenewal(std::unique_ptr<FileRenewal> renewal);
-    // Replaces how the run's writes are put on the disk at its end; the same for tests.
-    void setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush);
 
     // The name of the type file in the settings folder.
     static QString TypeFileName() { return QStringLiteral("TextFile.tfd"); }
@@ -73,16 +64,12 @@ private:
 
     void LoadTextTypes();
     bool IsTextType(const QString& type) const;
-    void runFolders(bool deleteMode);
-    // Handles the files of the type in an opened folder (path ending with "/"); returns false
-    // when the run was stopped.
-    bool SearchFolder(const FolderHandle& folder, const QString& path, const QString& type,
-                      bool deleteMode);
-    void ReplaceInFile(const FolderHandle& folder, const QString& path, const QString& name,
-                       const QByteArray& rawName);
-    void DeleteBackUp(const FolderHandle& folder, const QString& path, const QString& name,
-                      const QByteArray& rawName);
-    void skipFolder(const QString& path, int error);
+
+    // The text file's part of the run: decode, replace, encode.
+    bool ReadsBytes() const override { return true; }
+    bool RefusesUnwritableFirst() const override { return false; }
+    QString ProgressText(const QString& path, const QString& name) const override;
+    FileWork Work(FileAtHand& file) override;
     // Apply the pairs to a file's bytes and leave the result in them. Both return the number of
     // replacements. replaceInBytes works on the bytes as they are and returns nothing when the
     // text has to be decoded instead; replaceInText decodes, replaces and encodes, and returns
@@ -99,9 +86,6 @@ private:
     OrderedListRef mTypes;
     QList<Pair> mPairs;                         // the pair list as split at the start of a run
     FindPrefilter mPrefilter;                    // passes over files no pair can change
-    QSet<FileIdentity> mVisited;                 // folders handled in this run
-    std::unique_ptr<FileRenewal> mRenewal;
-    std::unique_ptr<FileSystemFlush> mFlush;     // file systems written to in this run
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise
 };

@@ -91,10 +91,8 @@ ReadOutcome FileRenewal::ReadFile(const QString& path, QByteArray& bytes, FileSn
     return ReadFileAt(folder.fd(), lastPiece(path), bytes, snapshot);
 }
 
-ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArray& bytes,
-                                    FileSnapshot& snapshot)
+ReadOutcome FileRenewal::OpenFileAt(int folder, const QByteArray& name, FileSnapshot& snapshot)
 {
-    bytes.clear();
     // O_NONBLOCK: opening a pipe that carries the type's extension must not wait for a writer.
     auto fd = std::make_shared<UniqueFd>(
         ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -114,7 +112,19 @@ ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArr
     snapshot.owner = st.st_uid;
     snapshot.group = st.st_gid;
     snapshot.opened = fd;
+    return ReadOutcome::Read;
+}
 
+ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArray& bytes,
+                                    FileSnapshot& snapshot)
+{
+    bytes.clear();
+    const ReadOutcome opened = OpenFileAt(folder, name, snapshot);
+    if (opened != ReadOutcome::Read)
+        return opened;
+    const std::shared_ptr<UniqueFd> fd = snapshot.opened;
+    struct stat st {};
+    st.st_size = snapshot.size;
     bytes.resize(qsizetype(st.st_size));
     qsizetype done = 0;
     for (;;) {
@@ -137,6 +147,12 @@ ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArr
     if (::fstat(fd->get(), &st) == 0)
         snapshot.modified = st.st_mtim;
     return ReadOutcome::Read;
+}
+
+ReadOutcome FileRenewal::OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
+                                    FileSnapshot& snapshot)
+{
+    return bytes ? ReadFileAt(folder, name, *bytes, snapshot) : OpenFileAt(folder, name, snapshot);
 }
 
 int FileRenewal::writeAll(int fd, const char* data, size_t size)

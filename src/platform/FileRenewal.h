@@ -107,6 +107,13 @@ public:
     static ReadOutcome ReadFile(const QString& path, QByteArray& bytes, FileSnapshot& snapshot);
     static ReadOutcome ReadFileAt(int folder, const QByteArray& name, QByteArray& bytes,
                                   FileSnapshot& snapshot);
+    // Opens a regular file and takes its snapshot without reading it.
+    static ReadOutcome OpenFileAt(int folder, const QByteArray& name, FileSnapshot& snapshot);
+
+    // Opens a file for a run, reading it whole into `bytes` unless that is null. A test double
+    // overrides it to change or swap the file right after it was opened.
+    virtual ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
+                                   FileSnapshot& snapshot);
 
     // Puts newContent in place of the file read into snapshot, as described above.
     RenewOutcome Renew(const RenewalPaths& paths, const QByteArray& newContent,

@@ -15,9 +15,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "dialogs/Msg_Waiting.h"
+#include "engines/TralexEngine.h"
+#include "platform/FileRenewal.h"
+#include "platform/ProgramError.h"
 #include "dialogs/basFormLayout.h"
 #include "platform/SettingsFolder.h"
 #include "services/basIniControl.h"
@@ -465,6 +470,118 @@ TEST_F(MainWindowTest, StopEndsALargeRunEarlyAndTheWindowRunsAgain)
     results.clear();
     EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
     EXPECT_EQ(results.size(), FileCount - changed);
+}
+
+// Holds the run inside its first file until the test lets it go, as a slow disk or a large
+// workbook would.
+class HeldRenewal : public FileRenewal {
+public:
+    std::atomic<bool> entered{false};
+    std::atomic<bool> released{false};
+
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
+                           FileSnapshot& snapshot) override
+    {
+        if (!entered.exchange(true)) {
+            while (!released)
+                QThread::msleep(1);
+        }
+        return FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+    }
+};
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+TEST_F(MainWindowTest, WindowPaintsAndStopAnswersWhileTheEngineIsBusy)
+{
+    const QString folder = files.mkdir(QStringLiteral("target"));
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        files.write(QStringLiteral("target/") + QLatin1String(name), "abc");
+    open();
+    setText(QStringLiteral("txtPath"), folder);
+    chooseType(QStringLiteral("txt"));
+    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    HeldRenewal* held = nullptr;
+    TralexEngine* running = nullptr;
+    window->setEngineSetUp([&](TralexEngine& engine) {
+        auto renewal = std::make_unique<HeldRenewal>();
+        held = renewal.get();
+        running = &engine;
+        engine.setFileRenewal(std::move(renewal));
+    });
+
+    bool checked = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!held || !held->entered)
+            return;
+        probe.stop();
+        // The engine is inside its first file. The progress it reported before reaches the label,
+        // and the windows paint.
+        auto* label = control<QLabel>(QStringLiteral("lblTarget"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return label->text() == QStringLiteral("a.txt を置換中..."); }, 60000));
+        Msg_Waiting& waiting = Msg_Waiting::instance();
+        PaintCounter paints;
+        waiting.installEventFilter(&paints);
+        waiting.update();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return paints.count > 0; }, 60000));
+        waiting.removeEventFilter(&paints);
+        // STOP reaches the engine at once, not at its next file.
+        EXPECT_FALSE(running->StopFlag());
+        click(&waiting, QStringLiteral("cmdStop"));
+        EXPECT_TRUE(running->StopFlag());
+        EXPECT_EQ(waiting.Message2(), QStringLiteral("処理を中断しています．．．"));
+        checked = true;
+        held->released = true;
+    });
+    probe.start(1);
+    QStringList results;
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+    EXPECT_TRUE(checked);
+    // The file in hand is finished; the run stops before the next one.
+    EXPECT_EQ(results, (QStringList{QStringLiteral("1:\t") + folder + QStringLiteral("a.txt")}));
+    EXPECT_EQ(readBytes(folder + QStringLiteral("b.txt")), QByteArray("abc"));
+    expectUsable();
+}
+
+// A fault that ends a run at its second file, as an engine error would.
+class FailingAtSecondFile : public FileRenewal {
+public:
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
+                           FileSnapshot& snapshot) override
+    {
+        if (++opened == 2)
+            throw ProgramError(QStringLiteral("test"), QStringLiteral("ディスクが応答しません"));
+        return FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+    }
+    int opened = 0;
+};
+
+TEST_F(MainWindowTest, RunThatFailsMidwayShowsItsErrorAndThenWhatItHadChanged)
+{
+    const QString folder = files.mkdir(QStringLiteral("target"));
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        files.write(QStringLiteral("target/") + QLatin1String(name), "abc");
+    open();
+    setText(QStringLiteral("txtPath"), folder);
+    chooseType(QStringLiteral("txt"));
+    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    window->setEngineSetUp([](TralexEngine& engine) { engine.setFileRenewal(std::make_unique<FailingAtSecondFile>()); });
+    QStringList results;
+    EXPECT_TRUE(clickAndRead(QStringLiteral("cmdAction(0)"), &results).contains(QStringLiteral("ディスクが応答しません")));
+    EXPECT_EQ(results, (QStringList{QStringLiteral("1:\t") + folder + QStringLiteral("a.txt")}));
+    EXPECT_EQ(readBytes(folder + QStringLiteral("a.txt")), QByteArray("xyz"));
+    expectUsable();
 }
 
 TEST_F(MainWindowTest, DeletingBackupsRunsTheTextEngineForOfficeTypesToo)

@@ -19,14 +19,9 @@ protected:
     void SetUp() override { OverrideSettingsFolder(settings.path()); }
     void TearDown() override { OverrideSettingsFolder(QString()); }
 
-    std::shared_ptr<clsTextTralex> engineWith(const QStringList& results, const QStringList& skipped)
+    RunResult engineWith(const QStringList& results, const QStringList& skipped)
     {
-        auto engine = std::make_shared<clsTextTralex>();
-        for (const QString& r : results)
-            engine->ItemResult()->Add(r);
-        for (const QString& s : skipped)
-            engine->ItemSkipped()->Add(s);
-        return engine;
+        return RunResult{results, skipped};
     }
 
     TempFolder settings;
@@ -39,12 +34,12 @@ struct Shown {
     bool modal = false;
 };
 
-// Shows the window with `engine` and takes what it lists before closing it.
-Shown showAndRead(std::shared_ptr<TralexEngine> engine)
+// Shows the window with a run's lists and takes what it lists before closing it.
+Shown showAndRead(RunResult result)
 {
     Shown shown;
     frmResultList& window = frmResultList::instance();
-    window.setResult(std::move(engine));
+    window.setResult(std::move(result));
     ModalAnswerer answer;
     answer.then(QStringLiteral("frmResultList"), [&shown](QWidget* w) {
         shown.caption = w->windowTitle();
@@ -81,8 +76,7 @@ TEST_F(frmResultListTest, RealRunListsChangedFilesInOrderThenTheSkippedOnesWithT
     const QString skippedEntry = engine->ItemSkipped()->Item(1);
     ASSERT_TRUE(skippedEntry.startsWith(binary + QLatin1Char('\t')));
 
-    std::weak_ptr<clsTextTralex> kept = engine;
-    const Shown shown = showAndRead(std::move(engine));
+    const Shown shown = showAndRead(engine->Result());
     EXPECT_EQ(shown.caption, QStringLiteral("置換の行われたファイル 一覧"));
     EXPECT_TRUE(shown.modal);
     const QStringList expected = {
@@ -90,10 +84,6 @@ TEST_F(frmResultListTest, RealRunListsChangedFilesInOrderThenTheSkippedOnesWithT
         QString(), frmResultList::SkippedHeading(1), skippedEntry};
     EXPECT_EQ(shown.lines, expected);
     EXPECT_EQ(shown.selectable, (QList<bool>{true, true, true, false, false, true}));
-    // The window keeps the engine after it closed, until the next run sets another.
-    EXPECT_FALSE(kept.expired());
-    frmResultList::instance().setResult(nullptr);
-    EXPECT_TRUE(kept.expired());
 }
 
 TEST_F(frmResultListTest, TheSkippedBlockAppearsOnlyWhenFilesWereSkipped)
@@ -146,7 +136,7 @@ TEST_F(frmResultListTest, TenThousandLinesScrollAndTheScrollBarStaysInsideAResiz
     });
     window.Show();
     EXPECT_TRUE(answer.allAnswered());
-    window.setResult(nullptr);
+    window.setResult({});
 }
 
 }  // namespace

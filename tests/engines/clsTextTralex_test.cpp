@@ -47,6 +47,7 @@ protected:
         engine->setTargetType(type);
         for (const auto& [find, replace] : pairs)
             engine->AddTarget(find, replace);
+        engine->setProgressInterval(0);  // a report for every file: tests act at given files
         return engine;
     }
 
@@ -607,6 +608,22 @@ TEST_F(TextTralexTest, StopIsHonouredBeforeTheNextFile)
         EXPECT_EQ(seen, stopAt);
         EXPECT_EQ(engine->CountResult(), stopAt - 1);
     }
+}
+
+// However many files a run goes through within one interval, the window is told of the first at
+// once and of the last before the run returns.
+TEST_F(TextTralexTest, ProgressIsThinnedOutButTheLastFileIsAlwaysReported)
+{
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        data.write(QString::fromLatin1(name), "abc");
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    engine->setProgressInterval(24 * 3600 * 1000);
+    QStringList messages;
+    QObject::connect(engine.get(), &TralexEngine::ExecutionMessage,
+                     [&](const QString& m) { messages.append(m); });
+    engine->TralexGo();
+    EXPECT_EQ(engine->CountResult(), 4);
+    EXPECT_EQ(messages, QStringList({"a.txt を置換中...", "d.txt を置換中..."}));
 }
 
 // ---- deleting backups ----

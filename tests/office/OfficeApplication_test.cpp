@@ -118,7 +118,7 @@ TEST(OfficeApplication, EndingTheProcessLeavesNoPipeBehind)
     const QSet<QString> before = pipeSockets();
     OfficeProcess office;
     const QString folder = profile.file(QStringLiteral("profile"));
-    ASSERT_TRUE(office.PrepareProfile(folder));
+    ASSERT_TRUE(office.PrepareProfile(folder, 60000));
     ASSERT_TRUE(office.Start(name, folder));
     QElapsedTimer clock;
     clock.start();

@@ -58,6 +58,7 @@ TEST_P(OfficeEngineKilled, RunEndsNormallyWithEveryFileChangedOrSkipped)
 
     std::thread killer;
     int events = 0;
+    engine->setProgressInterval(0);  // a report for every workbook
     QObject::connect(engine.get(), &TralexEngine::ExecutionMessage, [&](const QString&) {
         if (++events != 2)
             return;

@@ -91,6 +91,7 @@ TEST(ExcelEngine, FooterOnlyMatchIsStoredWhileUnmatchedAndLockFilesAreLeftAlone)
     QFile::copy(dir.file("a.xls"), dir.file("~$a.xls"));
     const QByteArray untouched = readBytes(dir.file("b.xls"));
     QStringList events;
+    engine.setProgressInterval(0);  // a report for every workbook
     QObject::connect(&engine, &TralexEngine::ExecutionMessage, [&](const QString& m) { events << m; });
     Configure(engine, dir.path(), "xls", {{QStringLiteral("専用"), QStringLiteral("共用")}});
 
@@ -150,6 +151,7 @@ TEST(ExcelEngine, StopBetweenWorkbooksLeavesTheShownOneUnopened)
         MakeWorkbook(engine.Application(), dir.file(name));
     Configure(engine, dir.path(), "xls", AlphaToBeta);
     int events = 0;
+    engine.setProgressInterval(0);  // a report for every workbook
     QObject::connect(&engine, &TralexEngine::ExecutionMessage, [&](const QString&) {
         if (++events == 2)
             engine.setStopFlag(true);
@@ -203,6 +205,7 @@ TEST(ExcelEngine, CrashedLibreOfficeIsRestartedAndHungOneSkipsItsFile)
         Configure(engine, dir.path(), "xls", AlphaToBeta);
         int events = 0;
         pid_t stricken = -1;
+        engine.setProgressInterval(0);  // a report for every workbook
         QObject::connect(&engine, &TralexEngine::ExecutionMessage, [&](const QString&) {
             if (++events == 2) {
                 stricken = engine.Application().ProcessId();

@@ -41,9 +41,9 @@ void showResultOfRun()
     engine->TralexGo();
 
     frmResultList& window = frmResultList::instance();
-    window.setResult(engine);
+    window.setResult(engine->Result());
     window.Show();
-    window.setResult(nullptr);
+    window.setResult({});
 }
 
 const bool registered = tralex::screenshots::registerScenes({

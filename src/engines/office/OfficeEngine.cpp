@@ -1,17 +1,16 @@
 #include "engines/office/OfficeEngine.h"
 
 #include "engines/BackUpFile.h"
-#include "engines/SkipReasons.h"
 #include "engines/ReplaceText.h"
+#include "engines/SkipReasons.h"
 #include "platform/office/OfficeApplication.h"
 #include "platform/office/OfficeDocument.h"
-#include "platform/office/OfficeFileSearch.h"
-#include "platform/FolderHandle.h"
-#include "platform/ProgramError.h"
+#include "platform/office/OfficeLocks.h"
 
 #include <QFile>
-#include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tralex {
@@ -22,6 +21,8 @@ namespace {
 constexpr int MaxFaultsInRow = 3;
 
 const QString ReasonReadOnly = QStringLiteral("読み取り専用でしか開けません");
+const QString ReasonInUse = QStringLiteral("他のプログラムが使用中です");
+const QString ReasonStopped = QStringLiteral("中断したため変更していません");
 
 // Only U+0020 counts as a blank here, as in the text engine's pair check.
 bool isBlanks(const QString& text)
@@ -33,10 +34,47 @@ bool isBlanks(const QString& text)
     return true;
 }
 
-QString folderOf(const QString& path)
+// Copies the whole open file, from its start, into a new private file (mode 0600).
+bool copyOpened(int from, const QString& to)
 {
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const int out = ::open(QFile::encodeName(to).constData(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (out < 0)
+        return false;
+    bool ok = true;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (off_t offset = 0; ok;) {
+        const ssize_t n = ::pread(from, buffer.data(), size_t(buffer.size()), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < n;) {
+            const ssize_t w = ::write(out, buffer.constData() + done, size_t(n - done));
+            if (w < 0 && errno != EINTR)
+                ok = false;
+            else if (w > 0)
+                done += w;
+        }
+        offset += n;
+    }
+    if (::close(out) != 0)
+        ok = false;
+    return ok;
 }
+
+// Removes the work files of a file when it is done, whichever way.
+struct WorkFiles {
+    QString copy;
+    QString stored;
+    ~WorkFiles()
+    {
+        QFile::remove(copy);
+        QFile::remove(stored);
+    }
+};
 
 }  // namespace
 
@@ -50,17 +88,24 @@ OfficeEngine::~OfficeEngine() = default;
 
 OfficeApplication& OfficeEngine::Application()
 {
-    if (!mApplication)
+    if (!mApplication) {
         mApplication = std::make_unique<OfficeApplication>();
+        mApplication->setStopFlag(&stopFlag());
+    }
     return *mApplication;
+}
+
+void OfficeEngine::EndApplication()
+{
+    mApplication.reset();
 }
 
 void OfficeEngine::setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush)
 {
-    mFlush = flush ? std::move(flush) : std::make_unique<FileSystemFlush>();
+    TralexEngine::setFileSystemFlush(std::move(flush));
     // LibreOffice writes its own files on the same disk while a run goes on: flushing under it
     // costs each file more than one flush of everything at the end.
-    mFlush->setFlushWhileRunning(false);
+    fileSystemFlush().setFlushWhileRunning(false);
 }
 
 OfficeEngine::FormatCheck OfficeEngine::checkFilter(const QString& filter, const QStringList& filters,
@@ -109,78 +154,57 @@ void OfficeEngine::TralexGo()
     RemoveFileAll();
     preparePairs();
     mFaultsInRow = 0;
-    // The process starts with the first file (unless one runs with no document open) and ends
-    // with the run, whatever way the run ends.
+    // The process starts with the first file and ends with the run, whichever way the run ends,
+    // and its private folders go with it.
     struct EndOffice {
-        OfficeApplication& application;
-        ~EndOffice() { application.Quit(); }
-    } endOffice{Application()};
-    // What the run wrote is on the disk when it reports its outcome, whatever way it ends; a disk
-    // that cannot say so is reported.
-    struct FlushAtEnd {
         OfficeEngine& engine;
-        ~FlushAtEnd() { engine.finishWrites(*engine.mFlush); }
-    } flushAtEnd{*this};
-
-    OfficeFileSearch search;
-    search.setLookIn(mTargetPath);
-    search.setFileName(QStringLiteral("*.") + mTargetType);
-    search.setSearchSubFolders(mSubFolder);
-    const int count = search.Execute();
-    for (int i = 1; i <= count && !mStopFlag; ++i) {
-        const QString path = search.FoundFile(i);
-        const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-        // Office's own lock files, and the backups and renewal files of this program (also ones
-        // an interrupted run left), are never targets.
-        if (name.startsWith(QStringLiteral("~$")) || HasBackUpForm(name) || HasRenewalForm(name))
-            continue;
-        emit ExecutionMessage(path);
-        if (mStopFlag)
-            break;
-        if (search.IsSymLink(i))
-            skip(path, SkipReason::SymbolicLink);
-        else
-            handleFile(path);
-    }
+        ~EndOffice() { engine.EndApplication(); }
+    } endOffice{*this};
+    Application();
+    runFiles(this);
 }
 
-void OfficeEngine::handleFile(const QString& path)
+QString OfficeEngine::ProgressText(const QString& path, const QString&) const
 {
-    QByteArray bytes;
-    FileSnapshot snapshot;
-    switch (FileRenewal::ReadFile(path, bytes, snapshot)) {
-    case ReadOutcome::Read: break;
-    case ReadOutcome::CannotOpen: skip(path, SkipReason::CannotOpen); return;
-    case ReadOutcome::SymbolicLink: skip(path, SkipReason::SymbolicLink); return;
-    case ReadOutcome::NotAFile: return;
-    }
-    if ((snapshot.mode & 0222) == 0 || ::access(QFile::encodeName(path).constData(), W_OK) != 0) {
-        skip(path, SkipReason::NotWritable);
-        return;
-    }
+    return path;
+}
+
+FileWork OfficeEngine::Work(FileAtHand& file)
+{
+    // A file another program has open is left to it.
+    if (IsLockedByOthers(file.folder, file.rawName))
+        return FileWork::skipped(ReasonInUse);
+    OfficeApplication& application = Application();
+    WorkFiles work{JoinPath(application.WorkFolder(QStringLiteral("in")), file.name),
+                   JoinPath(application.WorkFolder(QStringLiteral("out")), file.name)};
+    QFile::remove(work.copy);
+    if (!copyOpened(file.snapshot->opened->get(), work.copy))
+        return FileWork::skipped(SkipReason::CannotOpen);
     // A crash may come from outside (the system ending a process that grew too large): the file
     // gets a second try in a fresh process. A hang costs the whole time limit and is not tried
     // again.
     for (int attempt = 1;; ++attempt) {
         try {
-            workOnFile(path, snapshot);
+            FileWork result = workOnCopy(work.copy);
             mFaultsInRow = 0;
-            return;
+            return result;
         } catch (const OfficeError& e) {
             if (e.kind() == OfficeError::Kind::NotStarted)
                 raise(e.reason());
             if (e.kind() == OfficeError::Kind::File) {
                 mFaultsInRow = 0;
-                skip(path, e.reason());
-                return;
+                return FileWork::skipped(e.reason());
             }
+            if (StopFlag())
+                return FileWork::skipped(ReasonStopped);  // ended by STOP: no fresh process
             restartOffice();
             if (e.kind() == OfficeError::Kind::Crashed && attempt == 1)
                 continue;
-            skip(path, e.reason());
-            if (++mFaultsInRow >= MaxFaultsInRow)
+            if (++mFaultsInRow >= MaxFaultsInRow) {
+                skip(file.path, e.reason());
                 raise(QStringLiteral("LibreOffice が繰り返し異常終了しました"));
-            return;
+            }
+            return FileWork::skipped(e.reason());
         }
     }
 }
@@ -194,66 +218,33 @@ void OfficeEngine::restartOffice()
     }
 }
 
-void OfficeEngine::workOnFile(const QString& path, const FileSnapshot& snapshot)
+FileWork OfficeEngine::workOnCopy(const QString& copy)
 {
     OfficeApplication& application = Application();
     application.Start();
     OfficeApplication::FileTime time(application);
-    std::unique_ptr<OfficeDocument> document = application.Open(path);
+    std::unique_ptr<OfficeDocument> document = application.Open(copy);
     const FormatCheck format = checkFormat(mTargetType, document->FilterName());
-    if (!format.accepted) {
-        skip(path, format.reason);
-        return;
-    }
-    if (document->IsReadOnly()) {
-        skip(path, ReasonReadOnly);
-        return;
-    }
+    if (!format.accepted)
+        return FileWork::skipped(format.reason);
+    if (document->IsReadOnly())
+        return FileWork::skipped(ReasonReadOnly);
     if (!mPairError.isEmpty())
         raise(mPairError);
     applyPairs(*document);
-    if (document->IsModified())
-        renewFile(*document, path, snapshot);
-}
-
-void OfficeEngine::renewFile(OfficeDocument& document, const QString& path, const FileSnapshot& snapshot)
-{
-    const QString folder = folderOf(path);
-    const QString name = path.mid(folder.size());
-    const QString stamp = BackUpStamp();
-    RenewalPaths paths;
-    paths.file = path;
-    paths.temporary = JoinPath(folder, RenewalName(name, stamp));
-    try {
-        paths.backUp = BackUpFilePath(mBackUpPath, folder, name, stamp, true, ClassName());
-    } catch (const ProgramError&) {
-        skip(path, SkipReason::BackUpFolder);
-        return;
-    }
-    paths.backUpCopy = BackUpFolder(mBackUpPath, folder) + RenewalName(name, stamp);
-
-    // LibreOffice writes into its own work folder; the file renewal then puts the content in
-    // place with the same no-loss steps as for text files.
-    const QString stored = JoinPath(Application().WorkFolder(), QStringLiteral("stored.") + mTargetType);
+    if (!document->IsModified())
+        return FileWork::unchanged();
+    // LibreOffice writes into the private folder; the loop then puts the content in place with
+    // the same no-loss steps as for text files.
+    const QString stored = JoinPath(application.WorkFolder(QStringLiteral("out")),
+                                    copy.mid(copy.lastIndexOf(QLatin1Char('/')) + 1));
     QFile::remove(stored);
-    document.StoreTo(stored, document.FilterName());
-    document.Close();
+    document->StoreTo(stored, document->FilterName());
+    document->Close();
     QFile storedFile(stored);
-    if (!storedFile.open(QIODevice::ReadOnly)) {
-        skip(path, SkipReason::WriteFailed);
-        return;
-    }
-    const QByteArray content = storedFile.readAll();
-    storedFile.close();
-    QFile::remove(stored);
-
-    if (reportRenewal(path, mRenewal.Renew(paths, content, snapshot))) {
-        for (const QString& written : {paths.file, paths.backUp}) {
-            const FolderHandle handle = FolderHandle::Open(folderOf(written));
-            if (handle.valid())
-                mFlush->Note(handle.fd());
-        }
-    }
+    if (!storedFile.open(QIODevice::ReadOnly))
+        return FileWork::skipped(SkipReason::WriteFailed);
+    return FileWork::changed(storedFile.readAll());
 }
 
 }  // namespace tralex

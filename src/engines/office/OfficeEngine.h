@@ -1,9 +1,11 @@
 #pragma once
-// What the spreadsheet and document engines share: the run over the files that the office
-// application works on. Each file of the type is opened in a private headless LibreOffice, refused
-// unless LibreOffice detected the format its extension names, given the pairs by the engine, and,
-// when that changed it, stored in its own format under the renewal name, after which the old file
-// becomes the backup and the renewal file takes the file's name.
+// What the spreadsheet and document engines share: their part of the run loop (RunLoop), which
+// finds, checks and opens each file of the type and puts the new content in place as for text
+// files. Here the file is copied from the descriptor the loop opened into a private folder, so
+// that LibreOffice works on exactly the inode that was read and never on a name someone could
+// swap; the copy is opened in a private headless LibreOffice, refused unless LibreOffice detected
+// the format its extension names, given the pairs by the engine, and, when that changed it,
+// stored in its own format into the private folder, from where the loop takes the new content.
 //
 // A file that cannot be handled (damaged, protected by a password, locked, read-only, of another
 // format, refused by LibreOffice while it is worked on, or one that crashed or hung LibreOffice)
@@ -12,8 +14,6 @@
 // keeps crashing file after file. A file is listed in ItemResult only when its new content is in
 // place and its backup made.
 #include "engines/TralexEngine.h"
-#include "platform/FileRenewal.h"
-#include "platform/FileSystemFlush.h"
 #include "platform/office/OfficeDocument.h"
 
 #include <QList>
@@ -23,7 +23,7 @@ namespace tralex {
 
 class OfficeApplication;
 
-class OfficeEngine : public TralexEngine {
+class OfficeEngine : public TralexEngine, private FileWorker {
     Q_OBJECT
 public:
     // Ends the office application if one still runs.
@@ -32,9 +32,12 @@ public:
     void TralexGo() override;
 
     // The application the runs use; created on first use, its process started by the first file.
+    // A run ends it with its process and its private folders.
     OfficeApplication& Application();
     // Replaces how the run's writes are put on the disk at its end; tests use it to make it fail.
     void setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush);
+    // Ends the application, its process and its private folders now (also done by a run's end).
+    void EndApplication();
 
 protected:
     explicit OfficeEngine(QObject* parent = nullptr);
@@ -69,16 +72,17 @@ protected:
 
 private:
     void preparePairs();
-    void handleFile(const QString& path);
-    // One attempt at a file; OfficeError when LibreOffice failed.
-    void workOnFile(const QString& path, const FileSnapshot& snapshot);
-    void renewFile(OfficeDocument& document, const QString& path, const FileSnapshot& snapshot);
+    // The office file's part of the run.
+    bool ReadsBytes() const override { return false; }
+    bool RefusesUnwritableFirst() const override { return true; }
+    QString ProgressText(const QString& path, const QString& name) const override;
+    FileWork Work(FileAtHand& file) override;
+    // One attempt at the private copy of a file; OfficeError when LibreOffice failed.
+    FileWork workOnCopy(const QString& copy);
     // After a crash or hang: a fresh process, or the run ends.
     void restartOffice();
 
     std::unique_ptr<OfficeApplication> mApplication;
-    FileRenewal mRenewal;
-    std::unique_ptr<FileSystemFlush> mFlush;  // the file systems this run wrote to, flushed at its end
     TextPairs mPairs;
     QString mPairError;   // the multi-line refusal, raised when the first document is open
     int mFaultsInRow = 0; // files in a row on which LibreOffice crashed or hung

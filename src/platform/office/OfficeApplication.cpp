@@ -2,6 +2,7 @@
 
 #include "platform/office/OfficeDocumentImpl.h"
 #include "platform/office/OfficeInteraction.h"
+#include "platform/office/OfficeLocks.h"
 #include "platform/office/OfficeProcess.h"
 #include "platform/office/OfficeUno.h"
 #include "platform/office/OfficeWatchdog.h"
@@ -44,6 +45,8 @@ constexpr int StartAttempts = 3;
 // known) before it is ended, and how long a check of a connection may take.
 constexpr int EndGraceMs = 1000;
 constexpr int ProbeTimeoutMs = 10000;
+// How long a file may still be worked on after STOP before the process is ended.
+constexpr int StopGraceMs = 3000;
 
 // The local UNO environment, made once per program. URE_BOOTSTRAP must point at LibreOffice's
 // own settings before it, or the first call to the remote desktop crashes.
@@ -62,7 +65,8 @@ const QString ReasonNotStarted = QStringLiteral("LibreOffice を起動できま�
 }  // namespace
 
 struct OfficeApplication::Impl {
-    QTemporaryDir profile;
+    // Private (0700); its name marks it as ours in lock files (OfficeLocks).
+    QTemporaryDir profile{QDir::tempPath() + QLatin1Char('/') + OwnProfilePrefix + QStringLiteral("XXXXXX")};
     OfficeProcess process;
     OfficeWatchdog watchdog;
     uno::Reference<frame::XDesktop2> desktop;
@@ -121,7 +125,7 @@ void OfficeApplication::startProcess()
     if (!d->profile.isValid())
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
     const QString profile = d->profile.filePath(QStringLiteral("profile"));
-    if (!QDir(profile).exists() && !d->process.PrepareProfile(profile))
+    if (!QDir(profile).exists() && !d->process.PrepareProfile(profile, StartTimeoutMs))
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
     // A soffice that ends or drops the connection while it is being connected to (a crash at
     // start-up, or a restart of its own) gets another start; one that never accepts does not.
@@ -218,9 +222,16 @@ pid_t OfficeApplication::ProcessId() const
     return d->process.Pid();
 }
 
-QString OfficeApplication::WorkFolder() const
+QString OfficeApplication::WorkFolder(const QString& name) const
 {
-    return d->profile.path();
+    const QString path = d->profile.filePath(name);
+    QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+void OfficeApplication::setStopFlag(const std::atomic<bool>* flag)
+{
+    d->watchdog.setStopFlag(flag, StopGraceMs);
 }
 
 void OfficeApplication::BeginFile()

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <atomic>
 #include <memory>
 
 #include <sys/types.h>
@@ -79,8 +80,13 @@ public:
     // still there without its connection is of no use and is ended.
     [[noreturn]] void RaiseLost(const QString& detail);
 
-    // A folder of the process's profile for files it writes before they are moved into place.
-    QString WorkFolder() const;
+    // A private folder (made on first use) beside the process's profile, for the copies it works
+    // on and the files it writes before they are moved into place; it goes with this object.
+    QString WorkFolder(const QString& name) const;
+
+    // A stop flag the watchdog looks at while a file is worked on: once it is set, the work on
+    // the file gets a few more seconds before the process is ended. May be null.
+    void setStopFlag(const std::atomic<bool>* flag);
 
     struct Impl;
 

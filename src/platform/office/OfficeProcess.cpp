@@ -32,16 +32,16 @@ bool OfficeProcess::Start(const QString& pipeName, const QString& profileFolder)
     return true;
 }
 
-bool OfficeProcess::PrepareProfile(const QString& profileFolder)
+bool OfficeProcess::PrepareProfile(const QString& profileFolder, int deadlineMs)
 {
     if (!launch({"--terminate_after_init"}, profileFolder))
         return false;
-    int status = 0;
-    while (::waitpid(mPid, &status, 0) < 0 && errno == EINTR) {
+    if (!WaitForEnd(deadlineMs)) {
+        Stop();
+        mEndStatus = QStringLiteral("hung while setting up its profile");
+        return false;
     }
-    ::kill(-mPid, SIGKILL);
-    mPid = -1;
-    return WIFEXITED(status);
+    return mEndStatus.startsWith(QLatin1String("exit"));
 }
 
 bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QString& profileFolder)
@@ -98,9 +98,10 @@ bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QStrin
 
 void OfficeProcess::KillNow() const
 {
-    if (mPid > 0) {
-        ::kill(-mPid, SIGKILL);
-        ::kill(mPid, SIGKILL);
+    const pid_t pid = mPid.load();
+    if (pid > 0) {
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);
     }
 }
 
@@ -109,7 +110,7 @@ void OfficeProcess::Stop()
     if (mPid > 0) {
         NotePipes();
         KillNow();
-        while (::waitpid(mPid, nullptr, 0) < 0 && errno == EINTR) {
+        while (::waitpid(mPid.load(), nullptr, 0) < 0 && errno == EINTR) {
         }
         mPid = -1;
     }
@@ -132,7 +133,7 @@ void OfficeProcess::NotePipes()
         return;
     // The socket inodes among the process's open files...
     QSet<QByteArray> inodes;
-    const QByteArray fdFolder = "/proc/" + QByteArray::number(mPid) + "/fd";
+    const QByteArray fdFolder = "/proc/" + QByteArray::number(mPid.load()) + "/fd";
     for (const QString& fd : QDir(QString::fromLatin1(fdFolder)).entryList(QDir::System | QDir::NoDotAndDotDot)) {
         char target[64] = {};
         const ssize_t n = ::readlink((fdFolder + '/' + fd.toLatin1()).constData(), target, sizeof target - 1);
@@ -141,7 +142,7 @@ void OfficeProcess::NotePipes()
             inodes.insert(link.mid(8, link.size() - 9));
     }
     // ...and the pipe sockets bound to them: "Num RefCount Protocol Flags Type St Inode Path".
-    QFile table(QStringLiteral("/proc/%1/net/unix").arg(mPid));
+    QFile table(QStringLiteral("/proc/%1/net/unix").arg(mPid.load()));
     if (!table.open(QIODevice::ReadOnly))
         return;
     for (const QByteArray& line : table.readAll().split('\n')) {
@@ -172,7 +173,7 @@ bool OfficeProcess::IsRunning()
     if (mPid <= 0)
         return false;
     int status = 0;
-    const pid_t done = ::waitpid(mPid, &status, WNOHANG);
+    const pid_t done = ::waitpid(mPid.load(), &status, WNOHANG);
     if (done == mPid) {
         ended(status);
         return false;
@@ -192,7 +193,7 @@ bool OfficeProcess::WaitForEnd(int milliseconds)
 
 void OfficeProcess::ended(int status)
 {
-    ::kill(-mPid, SIGKILL);  // whatever it started goes with it
+    ::kill(-mPid.load(), SIGKILL);  // whatever it started goes with it
     mPid = -1;
     if (WIFSIGNALED(status))
         mEndStatus = QStringLiteral("signal %1").arg(WTERMSIG(status));

@@ -9,6 +9,8 @@
 
 #include <sys/types.h>
 
+#include <atomic>
+
 namespace tralex {
 
 class OfficeProcess {
@@ -23,8 +25,9 @@ public:
     bool Start(const QString& pipeName, const QString& profileFolder);
     // Sets up a new profile folder: soffice started on a profile it has never seen sets it up,
     // may accept a connection, and then ends to be started again, which would look like a crash.
-    // Runs soffice once only to set the profile up and waits for it. False when that fails.
-    bool PrepareProfile(const QString& profileFolder);
+    // Runs soffice once only to set the profile up and waits for it, `deadlineMs` at most: one
+    // that hangs is ended. False when that fails.
+    bool PrepareProfile(const QString& profileFolder, int deadlineMs);
     // Notes the sockets of the named pipes the running process listens on (its own single-instance
     // pipe besides the one it was started with), to be removed when it is ended.
     void NotePipes();
@@ -41,14 +44,15 @@ public:
     // How the last process ended, for diagnosis: "exit 81", "signal 11", or empty when it was
     // ended by Stop or has not ended.
     const QString& EndStatus() const { return mEndStatus; }
-    pid_t Pid() const { return mPid; }
+    pid_t Pid() const { return mPid.load(); }
 
 private:
     bool launch(const QList<QByteArray>& extraArguments, const QString& profileFolder);
     void ended(int status);
     void removePipes();
 
-    pid_t mPid = -1;
+    // Written by the owner's thread only, read by a watchdog's too.
+    std::atomic<pid_t> mPid{-1};
     QString mEndStatus;
     QString mPipe;  // the named pipe of the running process
     QList<QByteArray> mPipeSockets;  // the sockets it was seen listening on

@@ -1,5 +1,7 @@
 #include "platform/office/OfficeWatchdog.h"
 
+#include <algorithm>
+
 namespace tralex {
 
 OfficeWatchdog::OfficeWatchdog() : mThread([this] { watch(); }) {}
@@ -44,15 +46,28 @@ bool OfficeWatchdog::Armed() const
     return mArmed;
 }
 
+void OfficeWatchdog::setStopFlag(const std::atomic<bool>* flag, int graceMs)
+{
+    std::lock_guard lock(mMutex);
+    mStopFlag = flag;
+    mStopGrace = std::chrono::milliseconds(graceMs);
+}
+
 void OfficeWatchdog::watch()
 {
+    // How often a set stop flag is looked for while a time runs.
+    constexpr std::chrono::milliseconds StopPoll{50};
     std::unique_lock lock(mMutex);
     while (!mQuit) {
         if (!mArmed) {
             mWake.wait(lock);
             continue;
         }
-        if (mWake.wait_until(lock, mDeadline) == std::cv_status::timeout && mArmed
+        const auto now = std::chrono::steady_clock::now();
+        if (mStopFlag && mStopFlag->load() && mDeadline > now + mStopGrace)
+            mDeadline = now + mStopGrace;
+        const auto until = mStopFlag ? std::min(mDeadline, now + StopPoll) : mDeadline;
+        if (mWake.wait_until(lock, until) == std::cv_status::timeout && mArmed
             && std::chrono::steady_clock::now() >= mDeadline) {
             mArmed = false;
             mFired = true;

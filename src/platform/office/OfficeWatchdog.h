@@ -3,6 +3,8 @@
 // has no time-out), so a thread of its own watches the time while a file is worked on and, when
 // the time is up, kills the process; the waiting call then fails and the caller learns from
 // Fired() that the process hung.
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -24,6 +26,8 @@ public:
     bool Fired() const;
     // Whether a time is running.
     bool Armed() const;
+    // A flag looked at while a time runs: once it is set, the time left is cut to `graceMs`.
+    void setStopFlag(const std::atomic<bool>* flag, int graceMs);
 
 private:
     void watch();
@@ -35,6 +39,8 @@ private:
     bool mArmed = false;
     bool mFired = false;
     bool mQuit = false;
+    const std::atomic<bool>* mStopFlag = nullptr;
+    std::chrono::milliseconds mStopGrace{0};
     std::thread mThread;
 };
 

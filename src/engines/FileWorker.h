@@ -1,0 +1,54 @@
+#pragma once
+// What an engine does with one file of its type, called by the run loop (RunLoop) once the loop
+// has found, checked and opened the file. The loop owns every step that is the same for all
+// formats (the walk, the filters, the checks, the snapshot, the renewal and the reports); the
+// worker only turns the file's old content into its new content.
+#include "platform/FileRenewal.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace tralex {
+
+// One file, open, as the loop hands it to the worker.
+struct FileAtHand {
+    QString path;               // its full path, for reports
+    QString name;               // its name as text
+    int folder = -1;            // its folder, open
+    QByteArray rawName;         // its name in the folder, as the file system has it
+    const FileSnapshot* snapshot = nullptr;  // the inode that was opened; the only one to use
+    QByteArray bytes;           // its whole content, when the worker reads bytes
+};
+
+// What the worker made of a file.
+struct FileWork {
+    enum class Kind {
+        Unchanged,  // nothing to change: not touched, not listed
+        Skipped,    // left as it is, listed with `reason`
+        Changed,    // `content` is to take the file's place
+    };
+    Kind kind = Kind::Unchanged;
+    QString reason;
+    QByteArray content;
+
+    static FileWork unchanged() { return {}; }
+    static FileWork skipped(const QString& why) { return {Kind::Skipped, why, {}}; }
+    static FileWork changed(QByteArray bytes) { return {Kind::Changed, {}, std::move(bytes)}; }
+};
+
+class FileWorker {
+public:
+    virtual ~FileWorker() = default;
+
+    // Whether the loop reads the whole file into FileAtHand::bytes before Work.
+    virtual bool ReadsBytes() const = 0;
+    // Whether a file the run may not replace is refused before Work (where Work is costly);
+    // otherwise it is refused only when Work would change it.
+    virtual bool RefusesUnwritableFirst() const = 0;
+    // The text the progress report shows for a file about to be handled.
+    virtual QString ProgressText(const QString& path, const QString& name) const = 0;
+    // Works on the file. Failures of the file are a Skipped result; an exception ends the run.
+    virtual FileWork Work(FileAtHand& file) = 0;
+};
+
+}  // namespace tralex

@@ -1,0 +1,294 @@
+// Every engine runs through the same loop, so every rule for hostile folders holds for a text
+// type and an office type alike: each case below runs against "txt" and, with the real
+// LibreOffice, "xls".
+#include "engines/BackUpFile.h"
+#include "engines/clsTextTralex.h"
+#include "engines/office/clsExcelControl.h"
+#include "office/support/OfficeFixtures.h"
+#include "platform/SettingsFolder.h"
+#include "support/TestFiles.h"
+
+#include <QDateTime>
+#include <QFile>
+
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tralex;
+using namespace tralex::test;
+
+namespace {
+
+const QString Find = QStringLiteral("アルファ");
+const QString Replace = QStringLiteral("ベータ");
+
+// Acts at one moment of a run, as another program would: right after the loop opened a file, or
+// right before the new content takes the file's name.
+class Meddling : public FileRenewal {
+public:
+    std::function<void(const QByteArray& name)> afterOpen;
+    std::function<void()> beforeExchange;
+
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
+                           FileSnapshot& snapshot) override
+    {
+        const ReadOutcome outcome = FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+        if (afterOpen)
+            std::exchange(afterOpen, nullptr)(name);
+        return outcome;
+    }
+
+protected:
+    int exchange(int folder, const char* a, const char* b) override
+    {
+        if (beforeExchange)
+            std::exchange(beforeExchange, nullptr)();
+        return FileRenewal::exchange(folder, a, b);
+    }
+};
+
+void move(const QString& from, const QString& to)
+{
+    ASSERT_EQ(::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+}
+
+void link(const QString& target, const QString& name)
+{
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(name).constData()), 0);
+}
+
+// The backups below a folder, at any depth.
+QStringList backUpsBelow(const QString& folder)
+{
+    QStringList found;
+    for (const QString& entry : QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QString path = folder + QLatin1Char('/') + entry;
+        if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+            found += backUpsBelow(path);
+        else if (HasBackUpForm(entry))
+            found << path;
+    }
+    return found;
+}
+
+class HostileFolders : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        OverrideSettingsFolder(settings.path());
+        if (office())
+            excel = std::make_unique<clsExcelControl>();
+    }
+    void TearDown() override { OverrideSettingsFolder(QString()); }
+
+    QString type() const { return QString::fromStdString(GetParam()); }
+    bool office() const { return type() == QLatin1String("xls"); }
+    QString name(const QString& stem) const { return stem + QLatin1Char('.') + type(); }
+
+    // A file of the type that holds the find text.
+    QString make(const TempFolder& folder, const QString& stem) const
+    {
+        const QString path = folder.file(name(stem));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (office())
+            Retried(excel->Application(), [&] { MakeWorkbook(excel->Application(), path); });
+        else
+            folder.write(name(stem), (QStringLiteral("株式会社") + Find + QStringLiteral("\n")).toUtf8());
+        return path;
+    }
+
+    // The text another program sees in the file.
+    QString text(const QString& path) const
+    {
+        return office() ? ReadBack(path) : QString::fromUtf8(readBytes(path));
+    }
+
+    // A fresh engine of the type, set up for a run over `folder`, with `renewal` if given.
+    std::unique_ptr<TralexEngine> engine(const QString& folder, std::unique_ptr<FileRenewal> renewal = {},
+                                         bool subFolders = false)
+    {
+        std::unique_ptr<TralexEngine> e;
+        if (office())
+            e = std::make_unique<clsExcelControl>();
+        else
+            e = std::make_unique<clsTextTralex>();
+        Configure(*e, folder, type(), {{Find, Replace}});
+        e->setSubFolder(subFolders);
+        if (renewal)
+            e->setFileRenewal(std::move(renewal));
+        return e;
+    }
+
+    TempFolder settings;
+    TempFolder dir;
+    TempFolder outside;
+    std::unique_ptr<clsExcelControl> excel;  // makes the workbooks
+};
+
+TEST_P(HostileFolders, BackUpFolderElsewhereGetsTheOldContentInTheMirroredFolder)
+{
+    const QString path = make(dir, QStringLiteral("a"));
+    const QByteArray old = readBytes(path);
+    auto run = engine(dir.path());
+    run->setBackUpPath(outside.path());
+    run->TralexGo();
+    EXPECT_EQ(run->ItemResult()->items(), QStringList({path}));
+    EXPECT_TRUE(text(path).contains(Replace));
+    const QStringList backUps = backUpsBelow(outside.path() + dir.path().mid(1));
+    ASSERT_EQ(backUps.size(), 1);
+    EXPECT_EQ(readBytes(backUps.first()), old);
+    EXPECT_TRUE(backUpsBelow(dir.path()).isEmpty());
+}
+
+TEST_P(HostileFolders, LinkedFileIsReportedAndItsTargetNeverChanged)
+{
+    const QString secret = make(outside, QStringLiteral("secret"));
+    const QByteArray old = readBytes(secret);
+    link(secret, dir.file(name(QStringLiteral("a"))));
+    auto run = engine(dir.path());
+    run->TralexGo();
+    EXPECT_EQ(run->CountResult(), 0);
+    EXPECT_EQ(SkipReason(*run, name(QStringLiteral("a"))), QStringLiteral("シンボリックリンクは対象外です"));
+    EXPECT_EQ(readBytes(secret), old);
+    EXPECT_TRUE(backUpsBelow(outside.path()).isEmpty());
+}
+
+TEST_P(HostileFolders, TakenBackUpNameLeavesTheFileAsItWas)
+{
+    const QString path = make(dir, QStringLiteral("a"));
+    const QByteArray old = readBytes(path);
+    // The backup names of the next two minutes, which a run (LibreOffice start included) meets.
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int s = 0; s < 120; ++s)
+        dir.write(BackUpName(name(QStringLiteral("a")), BackUpStamp(now.addSecs(s))), "earlier");
+    auto run = engine(dir.path());
+    run->TralexGo();
+    EXPECT_EQ(run->CountResult(), 0);
+    EXPECT_EQ(SkipReason(*run, name(QStringLiteral("a"))), QStringLiteral("バックアップファイル名が既に存在します"));
+    EXPECT_EQ(readBytes(path), old);
+}
+
+// Root reads every folder, so the run goes on as "nobody" in a child process.
+TEST_P(HostileFolders, UnreadableFolderIsReported)
+{
+    dir.mkdir(QStringLiteral("closed"));
+    make(dir, QStringLiteral("closed/a"));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.file(QStringLiteral("closed"))).constData(), 0), 0);
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        auto run = engine(dir.path(), {}, true);
+        run->TralexGo();
+        const QByteArray skipped = run->ItemSkipped()->items().join(QLatin1Char('\n')).toUtf8();
+        ::_exit(::write(channel[1], skipped.constData(), size_t(skipped.size())) == skipped.size() ? 0 : 3);
+    }
+    ::close(channel[1]);
+    QByteArray skipped;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        skipped.append(buffer, n);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(QFile::encodeName(dir.file(QStringLiteral("closed"))).constData(), 0700);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(QString::fromUtf8(skipped), dir.file(QStringLiteral("closed/")) + QStringLiteral("\tフォルダを開けません"));
+}
+
+TEST_P(HostileFolders, NameThatIsNotTextIsReportedAndNeverTouched)
+{
+    const QString path = make(dir, QStringLiteral("x"));
+    const QByteArray old = readBytes(path);
+    const QByteArray raw = QFile::encodeName(dir.path()) + "\xff." + type().toLatin1();
+    ASSERT_EQ(::rename(QFile::encodeName(path).constData(), raw.constData()), 0);
+    auto run = engine(dir.path());
+    run->TralexGo();
+    EXPECT_EQ(run->CountResult(), 0);
+    ASSERT_EQ(run->CountSkipped(), 1);
+    EXPECT_TRUE(run->ItemSkipped()->Item(1).endsWith(QStringLiteral("\t名前を文字に変換できません")));
+    // The name has no text form: read through its bytes.
+    const int fd = ::open(raw.constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    QFile file;
+    ASSERT_TRUE(file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_EQ(file.readAll(), old);
+}
+
+TEST_P(HostileFolders, FolderSwappedForALinkMidRunIsNotEntered)
+{
+    const QString first = make(dir, QStringLiteral("a"));
+    make(dir, QStringLiteral("sub/b"));
+    const QString far = make(outside, QStringLiteral("b"));
+    const QByteArray farOld = readBytes(far);
+    auto renewal = std::make_unique<Meddling>();
+    renewal->afterOpen = [&](const QByteArray&) {
+        move(dir.file(QStringLiteral("sub")), dir.file(QStringLiteral("moved")));
+        link(outside.path(), dir.file(QStringLiteral("sub")));
+    };
+    auto run = engine(dir.path(), std::move(renewal), true);
+    run->TralexGo();
+    EXPECT_EQ(run->ItemResult()->items(), QStringList({first}));
+    EXPECT_EQ(run->ItemSkipped()->items(),
+              QStringList({dir.file(QStringLiteral("sub/")) + QStringLiteral("\t一覧を作った後にフォルダが移動または置き換えられました")}));
+    EXPECT_EQ(readBytes(far), farOld);
+    EXPECT_TRUE(backUpsBelow(outside.path()).isEmpty());
+}
+
+TEST_P(HostileFolders, FileChangedBetweenTheReadAndTheExchangeKeepsTheOtherChange)
+{
+    const QString path = make(dir, QStringLiteral("a"));
+    auto renewal = std::make_unique<Meddling>();
+    QByteArray meddled;
+    renewal->beforeExchange = [&] {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("someone else");
+        file.close();
+        meddled = readBytes(path);
+    };
+    auto run = engine(dir.path(), std::move(renewal));
+    run->TralexGo();
+    EXPECT_EQ(run->CountResult(), 0);
+    EXPECT_EQ(SkipReason(*run, name(QStringLiteral("a"))), QStringLiteral("読み込んだ後にファイルが変更されました"));
+    EXPECT_FALSE(meddled.isEmpty());
+    EXPECT_EQ(readBytes(path), meddled);
+    EXPECT_TRUE(backUpsBelow(dir.path()).isEmpty());
+}
+
+// A name swapped for a link to someone's private file once the file is open: the run works on the
+// inode it opened, never on what the name leads to, so the private file goes nowhere.
+TEST_P(HostileFolders, NameSwappedForALinkAfterOpeningNeverExposesTheLinkedFile)
+{
+    const QString path = make(dir, QStringLiteral("a"));
+    const QByteArray old = readBytes(path);
+    const QString secret = make(outside, QStringLiteral("secret"));
+    ASSERT_EQ(::chmod(QFile::encodeName(secret).constData(), 0600), 0);
+    const QByteArray secretOld = readBytes(secret);
+    auto renewal = std::make_unique<Meddling>();
+    renewal->afterOpen = [&](const QByteArray&) {
+        move(path, dir.file(QStringLiteral("moved")));
+        link(secret, path);
+    };
+    auto run = engine(dir.path(), std::move(renewal));
+    run->TralexGo();
+    EXPECT_EQ(run->CountResult(), 0);
+    EXPECT_EQ(SkipReason(*run, name(QStringLiteral("a"))), QStringLiteral("読み込んだ後にファイルが変更されました"));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(readBytes(secret), secretOld);
+    EXPECT_EQ(readBytes(dir.file(QStringLiteral("moved"))), old);
+    EXPECT_TRUE(backUpsBelow(dir.path()).isEmpty());
+    EXPECT_TRUE(backUpsBelow(outside.path()).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(TextAndOffice, HostileFolders, ::testing::Values("txt", "xls"),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
