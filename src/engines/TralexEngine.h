@@ -5,7 +5,7 @@
 // A caller creates one engine per run, sets its members (BackUpPath only when backups go to a
 // folder of their own, then SsCollection, TargetPath, TargetType, the options), calls TralexGo and
 // reads ItemResult afterwards. Errors are ProgramError with the engine's class name as source.
-#include "engines/PairEntry.h"
+#include "services/PairEntry.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
 #include "services/OrderedList.h"
