@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "TralexVersion.h"
 #include "about/MakerInfo.h"
 #include "about/frmRoll.h"
-#include "app/basMain.h"
 #include "dialogs/Msg_Warning.h"
 #include "dialogs/PlacedLabel.h"
 #include "dialogs/basFormLayout.h"

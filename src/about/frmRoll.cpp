@@ -9,8 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "TralexVersion.h"
 #include "about/MakerInfo.h"
-#include "app/basMain.h"
 #include "dialogs/basFormLayout.h"
 #include "dialogs/basWindowEffects.h"
 #include "services/basInformationRetrieval.h"

@@ -79,15 +79,6 @@ int Main(int argc, char** argv)
     return gblnStartFailed ? 1 : code;
 }
 
-QString AppVersion()
-{
-    static const QString version = QStringLiteral("%1.%2.%3")
-                                       .arg(VersionMajor)
-                                       .arg(VersionMinor)
-                                       .arg(VersionRevision);
-    return version;
-}
-
 void ShowMainWindow()
 {
     static QPointer<QWidget> window;

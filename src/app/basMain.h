@@ -1,6 +1,6 @@
 #pragma once
-// The program's start: the single-instance guard, the version text and the hand-over from the
-// splash window to the main window.
+// The program's start: the single-instance guard and the hand-over from the splash window to the
+// main window.
 #include <QString>
 #include <functional>
 
@@ -11,10 +11,6 @@ namespace tralex {
 // The program: refuses to run beside another running Tralex of the same user (a warning, then
 // the end), else shows the splash window, which opens the main window. Returns the exit code.
 int Main(int argc, char** argv);
-
-// The version as major.minor.revision in plain decimal numbers ("1.6.0"). It never changes while
-// the program runs.
-QString AppVersion();
 
 // Creates, loads and shows the one main window (brings it to the front when it is open already),
 // through OpenStartWindow.

@@ -6,7 +6,7 @@
 
 #include "app/frmMain.h"
 #include "dialogs/Msg_Warning.h"
-#include "engines/PairEntry.h"
+#include "services/PairEntry.h"
 #include "platform/ProgramError.h"
 #include "services/basListFile.h"
 

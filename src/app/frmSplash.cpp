@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "TralexVersion.h"
 #include "about/MakerInfo.h"
 #include "app/basMain.h"
 #include "dialogs/PlacedLabel.h"

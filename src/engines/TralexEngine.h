@@ -6,8 +6,8 @@
 // folder of their own, then SsCollection, TargetPath, TargetType, the options), calls TralexGo and
 // reads ItemResult afterwards. Errors are ProgramError with the engine's class name as source.
 #include "engines/FileWorker.h"
-#include "engines/PairEntry.h"
 #include "engines/RunResult.h"
+#include "services/PairEntry.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
 #include "services/OrderedList.h"

@@ -1,6 +1,5 @@
 #include "services/basListFile.h"
 
-#include "engines/PairEntry.h"
 #include "platform/CodePage.h"
 #include "platform/ProgramError.h"
 #include "services/basMake.h"

@@ -9,12 +9,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "services/PairEntry.h"
+
 namespace tralex {
 
-struct ListPair {
-    QString find;
-    QString replace;
-};
+// A pair as read from a list file: the same find and replace texts the engines take from an entry.
+using ListPair = PairTexts;
 
 // Reads a list file (".slt"): UTF-8, UTF-8 with BOM or Windows-31J. Records whose find text is
 // empty or only blanks are left out. Raises ProgramError with a Japanese description when the

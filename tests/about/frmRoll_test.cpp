@@ -1,7 +1,7 @@
 // The staff roll: its credits, where it starts and how it moves, and the two ways it ends.
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 #include "about/MakerInfo.h"
 #include "about/frmRoll.h"
@@ -48,27 +48,41 @@ TEST(frmRoll, GivenNamesShowUnchangedAndBlankOnesAsTheDefault)
 TEST(frmRoll, RollRisesFromBelowTheWindowAndEndsWhenItsLastLineHasLeft)
 {
     frmRoll& roll = frmRoll::instance();
-    ModalAnswerer answer(30000);
-    answer.leaveOpenFor(10000);
-    QElapsedTimer clock;
-    answer.then(QStringLiteral("frmRoll"), [&clock](QWidget* w) {
+    bool openUntilTheLastTick = false;
+    bool closedByTheLastTick = false;
+    ModalAnswerer answer;
+    answer.then(QStringLiteral("frmRoll"), [&](QWidget* w) {
         const QRect screen = w->screen()->geometry();
         EXPECT_EQ(w->size(), QSize(screen.width() * 2 / 3, screen.height() * 2 / 3));
         auto* picture = child<QLabel>(w, QStringLiteral("picStaffRoll"));
+        auto* timer = child<QTimer>(w, QStringLiteral("Timer1"));
+        ASSERT_TRUE(picture && timer);
         EXPECT_EQ(picture->width(), screen.width() / 2);
         EXPECT_EQ(picture->x(), (w->width() - picture->width()) / 2);
         EXPECT_LE(picture->y(), w->height());
+        // The roll ticks every 20 ms until it is done, moving 2 pixels up at each tick.
+        EXPECT_TRUE(timer->isActive());
+        EXPECT_FALSE(timer->isSingleShot());
+        EXPECT_EQ(timer->interval(), 20);
         const int before = picture->y();
-        QTest::qWait(200);
-        EXPECT_LT(picture->y(), before);
-        EXPECT_EQ((before - picture->y()) % frmRoll::StepPixels, 0);
-        // Skip to where the last line is about to leave the window.
-        picture->move(picture->x(), -picture->height() + 3 * frmRoll::StepPixels);
-        clock.start();
+        fire(timer);
+        EXPECT_EQ(picture->y(), before - 2);
+        // From where the last line is about to leave the window: three ticks take its bottom
+        // to the window's top edge, the fourth finds it gone and ends the roll.
+        picture->move(picture->x(), -picture->height() + 3 * 2);
+        for (int tick = 0; tick < 3; ++tick)
+            fire(timer);
+        EXPECT_EQ(picture->y() + picture->height(), 0);
+        openUntilTheLastTick = w->isVisible();
+        fire(timer);
+        closedByTheLastTick = !w->isVisible();
+        EXPECT_FALSE(timer->isActive());
     });
     roll.Show();
+    EXPECT_TRUE(answer.allAnswered());
     EXPECT_TRUE(answer.leftOpen().isEmpty());
-    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(openUntilTheLastTick);
+    EXPECT_TRUE(closedByTheLastTick);
     EXPECT_FALSE(roll.isVisible());
 }
 

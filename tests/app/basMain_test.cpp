@@ -39,9 +39,9 @@ public:
         mOutput += QString::fromUtf8(mProcess.readAllStandardOutput());
         return mOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-    bool waitForWindow(const QString& name, int ms = 20000)
+    bool waitForWindow(const QString& name)
     {
-        return waitFor([&] { return lines().contains(name); }, ms);
+        return waitFor([&] { return lines().contains(name); });
     }
     bool running() const { return mProcess.state() == QProcess::Running; }
     QProcess& process() { return mProcess; }

@@ -147,7 +147,7 @@ protected:
             });
         }
         click(window, button);
-        waitFor([&] { return answer.allAnswered(); }, 3000);
+        waitFor([&] { return answer.allAnswered(); });
         return message;
     }
 
@@ -282,7 +282,7 @@ TEST_F(MainWindowTest, FocusColoursAndTheRetryOptionFollowTheFileType)
     const QColor normal = path->palette().color(QPalette::Base);
     path->setText(QStringLiteral("/data/"));
     path->setFocus();
-    waitFor([&] { return path->selectedText() == QStringLiteral("/data/"); }, 1000);
+    waitFor([&] { return path->selectedText() == QStringLiteral("/data/"); });
     EXPECT_EQ(path->palette().color(QPalette::Base), QColor(255, 255, 192));
     EXPECT_EQ(path->selectedText(), QStringLiteral("/data/"));
 
@@ -633,7 +633,7 @@ TEST_F(MainWindowTest, ListFilesLoadExactlyAndADamagedOneLeavesTheListAsItWas)
             });
         }
         click(window, QStringLiteral("cmdAction(2)"));
-        waitFor([&] { return answer.allAnswered(); }, 2000);
+        waitFor([&] { return answer.allAnswered(); });
         return message;
     };
     EXPECT_FALSE(load(damagedPath, true).isEmpty());

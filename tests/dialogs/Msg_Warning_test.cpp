@@ -1,9 +1,9 @@
 // The warning window driven as a user meets it: shown modally, answered by click, keys or time-out,
 // with its lines, colours and width reset for every message.
-#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include "dialogs/JapaneseFonts.h"
 #include "dialogs/Msg_Warning.h"
@@ -86,6 +86,8 @@ TEST_F(MsgWarningTest, EnterEscapeAndClickAllAnswerAndUnload)
         answer.then(QStringLiteral("Msg_Warning"), [key](QWidget* w) {
             EXPECT_TRUE(w->isModal());
             EXPECT_EQ(line(w, 1)->text(), QStringLiteral("置換対象ファイルはありませんでした"));
+            // Without a time-out only the user answers.
+            EXPECT_FALSE(child<QTimer>(w, QStringLiteral("Timer1"))->isActive());
             if (key)
                 press(w, key);
             else
@@ -163,17 +165,26 @@ TEST_F(MsgWarningTest, UnloadClearsTheMembersTheCallerSet)
 TEST_F(MsgWarningTest, TimeOutAnswersOkByItself)
 {
     window.setMessage2(QStringLiteral("ドライブの準備が出来ていません"));
-    window.setTimerSet(1);
-    EXPECT_EQ(window.TimerSet(), 1000);
+    // Long enough that only the test lets it run out.
+    window.setTimerSet(60);
+    EXPECT_EQ(window.TimerSet(), 60000);
+    bool openUntilItFired = false;
     ModalAnswerer answer;
-    answer.leaveOpenFor(5000);  // nobody answers; only a failing time-out is closed after 5 s
-    QElapsedTimer clock;
-    clock.start();
+    answer.then(QStringLiteral("Msg_Warning"), [&openUntilItFired](QWidget* w) {
+        auto* timer = child<QTimer>(w, QStringLiteral("Timer1"));
+        ASSERT_NE(timer, nullptr);
+        EXPECT_TRUE(timer->isActive());
+        EXPECT_TRUE(timer->isSingleShot());
+        EXPECT_EQ(timer->interval(), 60000);
+        openUntilItFired = w->isVisible();
+        fire(timer);
+    });
     window.Show();
-    EXPECT_TRUE(answer.leftOpen().isEmpty());
-    EXPECT_GE(clock.elapsed(), 900);
-    EXPECT_LT(clock.elapsed(), 4000);
+    EXPECT_TRUE(answer.allAnswered());
+    EXPECT_TRUE(answer.leftOpen().isEmpty()) << answer.leftOpen().join(',').toStdString();
+    EXPECT_TRUE(openUntilItFired);
     EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 
 TEST_F(MsgWarningTest, TimerSetThatOverflowsIsRefusedAndKeepsTheOldValue)

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -538,12 +539,20 @@ TEST_F(PickerTest, AVanishedDriveIsReported)
 TEST_F(PickerTest, MessagesGetThePickersTimeOut)
 {
     open(2, QStringLiteral("Timer"));
-    picker->setTimerSet(1);
+    picker->setTimerSet(60);
     typeName(QStringLiteral("missing"));
+    int timeOut = 0;
     ModalAnswerer answer;
-    answer.leaveOpenFor(8000);
-    click(picker, QStringLiteral("cmdOK"));   // returns when the warning closed itself
+    answer.then(QStringLiteral("Msg_Warning"), [&timeOut](QWidget* w) {
+        auto* timer = child<QTimer>(w, QStringLiteral("Timer1"));
+        ASSERT_NE(timer, nullptr);
+        timeOut = timer->isActive() ? timer->interval() : 0;
+        fire(timer);  // the warning answers itself
+    });
+    click(picker, QStringLiteral("cmdOK"));   // returns when the warning has closed
+    EXPECT_TRUE(answer.allAnswered());
     EXPECT_TRUE(answer.leftOpen().isEmpty());
+    EXPECT_EQ(timeOut, 60000);
     EXPECT_TRUE(picker->isVisible());
 }
 

@@ -48,7 +48,7 @@ TEST(OfficeDispatch, WorkbooksGoToTheSpreadsheetEngineAndTodaysTypesFollowTheTex
             click(w, QStringLiteral("cmdOK"));
         });
         click(&window, QStringLiteral("cmdAction(0)"));
-        waitFor([&] { return answer.allAnswered(); }, 3000);
+        waitFor([&] { return answer.allAnswered(); });
         EXPECT_EQ(message, QStringLiteral("処理できなかったファイルが 1 件あります"));
         window.close();
     }

@@ -1,5 +1,5 @@
 #include "services/basListFile.h"
-#include "engines/PairEntry.h"
+#include "services/PairEntry.h"
 #include "platform/ProgramError.h"
 #include "support/TestFiles.h"
 

@@ -21,6 +21,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <QTimerEvent>
 #include <QVector>
 #include <QWidget>
 #include <functional>
@@ -72,8 +73,25 @@ inline void typeText(QWidget* target, const QString& text)
     }
 }
 
-// Waits, letting events run, until `done` holds or `ms` have passed; returns whether it holds.
-inline bool waitFor(const std::function<bool()>& done, int ms = 5000)
+// Lets a running timer expire now, exactly as when its interval has passed: a single-shot timer
+// stops and timeout() is emitted. Window tests drive timers this way instead of waiting for them.
+// A timer that is not running takes nothing, as it would not fire either.
+inline void fire(QTimer* timer)
+{
+    if (!timer)
+        return;
+    EXPECT_TRUE(timer->isActive()) << "firing timer " << timer->objectName().toStdString()
+                                   << ", which is not running";
+    if (!timer->isActive())
+        return;
+    QTimerEvent expiry(timer->timerId());
+    QCoreApplication::sendEvent(timer, &expiry);
+}
+
+// Waits, letting events run, until `done` holds; returns whether it holds. `ms` only keeps a test
+// whose event never comes from hanging: it is far beyond what a busy machine needs, so that no
+// test passes or fails on how fast the machine is.
+inline bool waitFor(const std::function<bool()>& done, int ms = 60000)
 {
     QElapsedTimer clock;
     clock.start();

@@ -1,4 +1,4 @@
-#include "engines/PairEntry.h"
+#include "services/PairEntry.h"
 
 #include <QStringList>
 
