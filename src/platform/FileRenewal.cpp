@@ -72,6 +72,19 @@ bool mayKeepGroup(gid_t group)
     return got > 0 && std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
 }
 
+// Whether the running user may take away or replace the name of a file of this owner in the
+// folder. In a folder with the sticky bit (as /tmp) only the file's owner, the folder's owner
+// and root may; elsewhere the folder's write permission decides, which creating names there
+// needs anyway.
+bool mayReplaceIn(int folder, uid_t fileOwner)
+{
+    struct stat st {};
+    if (::fstat(folder, &st) != 0)
+        return false;
+    const uid_t me = ::geteuid();
+    return (st.st_mode & S_ISVTX) == 0 || me == 0 || me == fileOwner || me == st.st_uid;
+}
+
 // The folder and the last piece of a path, for the path-based calls.
 QByteArray lastPiece(const QString& path)
 {
@@ -385,7 +398,11 @@ int FileRenewal::placeWithoutOverwrite(int folder, const QByteArray& from, const
 int FileRenewal::makeBackUp(const RenewalTarget& target, const FileSnapshot& snapshot, bool& copied)
 {
     copied = false;
-    int error = linkOpened(snapshot.opened->get(), target.backUpFolder, target.backUp.constData());
+    // A second name for another user's file in a sticky folder could not be taken away again if
+    // the renewal fails: there the backup is a copy, which is the running user's own.
+    int error = mayReplaceIn(target.backUpFolder, snapshot.owner)
+                    ? linkOpened(snapshot.opened->get(), target.backUpFolder, target.backUp.constData())
+                    : EPERM;
     if (error == 0) {
         if (unchangedSinceRead(snapshot))
             return 0;
@@ -479,8 +496,11 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
         return RenewOutcome::BackUpNameTaken;
     // A file the user marked read-only, or may not write, is not the run's to replace; root
     // would be allowed by access(), so a file without any write bit is refused explicitly.
+    // In a sticky folder the final exchange of names would be refused for another user's file
+    // (after the backup was made): such a file is not writable for this run either.
     if ((snapshot.mode & 0222) == 0 ||
-        ::faccessat(target.folder, target.name.constData(), W_OK, AT_EACCESS) != 0)
+        ::faccessat(target.folder, target.name.constData(), W_OK, AT_EACCESS) != 0 ||
+        !mayReplaceIn(target.folder, snapshot.owner))
         return RenewOutcome::NotWritable;
     // The new file and a copied backup get the file's group, and its owner where the running
     // user may give it: a group he does not belong to refuses the file before anything changes.

@@ -77,7 +77,8 @@ enum class RenewOutcome {
     BackUpFailed,      // the backup could not be made
     WriteFailed,       // the temporary file could not be written, or not put in place
     ChangedMeanwhile,  // the file was changed or replaced after it was read
-    NotWritable,       // the running user may not write the file, or it has no write bit at all
+    NotWritable,       // the running user may not write the file, or it has no write bit at all,
+                       // or it is another user's in a sticky folder
     AttributesNotKept, // its extended attributes or ACLs cannot be given to the new file
     OwnerNotKept,      // its group (or, for root, its owner) cannot be given to the new file or copy
 };

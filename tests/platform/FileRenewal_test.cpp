@@ -542,6 +542,49 @@ TEST(FileRenewal, OwnerRefusedByTheFileSystemLeavesTheFileAlone)
     }
 }
 
+// In a folder with the sticky bit (as /tmp) only the file's owner, the folder's owner or root may
+// replace a name. Another user's file there is refused before a backup is made, and a backup in
+// a sticky backup folder is a copy of the running user's own, so a failed renewal can take it
+// away again: no second name of another user's file is ever left behind.
+TEST(FileRenewal, StickyFoldersNeverKeepAStrayBackUp)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can act as other users here";
+    const struct {
+        const char* what;
+        uid_t folderOwner;
+        bool backUpApart;  // the backup in a sticky folder of root's, the file's folder not sticky
+        int renameError;
+        RenewOutcome expected;
+    } cases[] = {
+        {"root's file in root's sticky folder", 0, false, 0, RenewOutcome::NotWritable},
+        {"root's file in the runner's sticky folder", 65534, false, 0, RenewOutcome::Renewed},
+        {"backup in a sticky folder", 0, true, 0, RenewOutcome::Renewed},
+        {"backup in a sticky folder, last step fails", 0, true, EIO, RenewOutcome::WriteFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        const QString bk = temp.mkdir("bk");
+        setOwnerAndMode(temp.path(), c.folderOwner, 0, c.backUpApart ? 0777 : 01777);
+        setOwnerAndMode(bk, 0, 0, 01777);
+        const RenewalPaths p = pathsIn(temp.path(), c.backUpApart ? bk : temp.path());
+        temp.write("a.txt", "old");
+        // The group is the runner's, so only the sticky rule can refuse it.
+        setOwnerAndMode(p.file, 0, 65534, 0666);
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        EXPECT_EQ(renewAs(Nobody, p, snap, 0, c.renameError), int(c.expected));
+        const bool renewed = c.expected == RenewOutcome::Renewed;
+        EXPECT_EQ(readBytes(p.file), renewed ? "new" : "old");
+        EXPECT_EQ(readBytes(p.backUp), renewed ? "old" : "");
+        const QString backUpName = renewed ? QStringLiteral("Bk202601010101_a.txt") : QString();
+        EXPECT_EQ(names(bk), c.backUpApart && renewed ? QStringList({backUpName}) : QStringList());
+        EXPECT_EQ(names(temp.path()), !c.backUpApart && renewed ? QStringList({backUpName, "a.txt", "bk"})
+                                                                : QStringList({"a.txt", "bk"}));
+    }
+}
+
 // Another program's change made after the file was read is never overwritten: the file keeps
 // it, the renewal reports it, and no backup of this renewal is left to pass for the old content.
 TEST(FileRenewal, ChangesMadeMeanwhileAreKept)
