@@ -62,11 +62,12 @@ bool isBlankFind(const QString& find)
 }
 
 // Blanks and line breaks only: what a hand-edited file may hold between records, never a pair.
+// (A tab is not among them: a lone tab before character 30 may be a find text that lost its
+// separators, and is refused as such.)
 bool isFiller(QStringView text)
 {
     for (const QChar c : text) {
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\r') &&
-            c != QLatin1Char('\n'))
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\r') && c != QLatin1Char('\n'))
             return false;
     }
     return true;

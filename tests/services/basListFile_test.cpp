@@ -137,6 +137,7 @@ TEST(basListFile, RecordsMissingASeparatorRefuseTheListNamingTheLine)
     } cases[] = {
         {"no field separator", good + "\r\n" + "whole" + RS + "\r\n", 2},
         {"no replace field", good + "one" + US + "two" + RS + "\r\n", 1},
+        {"a tab without separators", good + "\t" + RS + "\r\n", 1},
         {"text after the replace text", "a" + A + "b" + US + "c" + US + RS + "\r\n", 1},
         {"last record without any separator", good + "\r\n" + "\r\n" + "find only\r\n", 3},
         {"not a list at all", QStringLiteral("some notes\r\nabout pairs\r\n"), 1},
