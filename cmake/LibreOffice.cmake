@@ -22,4 +22,12 @@ target_compile_definitions(tralex_uno INTERFACE LINUX UNX GCC CPPU_ENV=gcc3
   TRALEX_LO_PROGRAM="${TRALEX_LO_PROGRAM}")
 target_link_directories(tralex_uno INTERFACE "${TRALEX_LO_SDK}/lib")
 target_link_libraries(tralex_uno INTERFACE uno_cppuhelpergcc3 uno_cppu uno_sal
-  "-Wl,-rpath-link,${TRALEX_LO_PROGRAM}" "-Wl,-rpath,${TRALEX_LO_PROGRAM}")
+  "-Wl,-rpath-link,${TRALEX_LO_PROGRAM}")
+
+# Every program finds LibreOffice's libraries through one absolute RUNPATH, the same in the build
+# folder and installed. A linker option of its own beside CMake's build RUNPATH left an empty
+# element once the install step took CMake's part out (":/usr/lib/libreoffice/program"), and an
+# empty element stands for the current folder: a libuno_sal.so.3 placed where the program is
+# started from would be loaded. Included before any target is made, so every program gets it.
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
+set(CMAKE_INSTALL_RPATH "${TRALEX_LO_PROGRAM}")

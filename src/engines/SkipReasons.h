@@ -8,6 +8,7 @@ inline const QString CannotOpen = QStringLiteral("ファイルが開けません
 inline const QString SymbolicLink = QStringLiteral("シンボリックリンクは対象外です");
 inline const QString NotWritable = QStringLiteral("書き込みが許可されていないファイルです");
 inline const QString Attributes = QStringLiteral("拡張属性またはアクセス権を引き継げません");
+inline const QString Owner = QStringLiteral("所有者またはグループを引き継げません");
 inline const QString BackUpFolder = QStringLiteral("バックアップフォルダを作成できません");
 inline const QString BackUpTaken = QStringLiteral("バックアップファイル名が既に存在します");
 inline const QString BackUpFailed = QStringLiteral("バックアップファイルを作成できません");

@@ -182,6 +182,7 @@ bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome)
     case RenewOutcome::ChangedMeanwhile: skip(path, SkipReason::Changed); break;
     case RenewOutcome::NotWritable: skip(path, SkipReason::NotWritable); break;
     case RenewOutcome::AttributesNotKept: skip(path, SkipReason::Attributes); break;
+    case RenewOutcome::OwnerNotKept: skip(path, SkipReason::Owner); break;
     }
     return false;
 }

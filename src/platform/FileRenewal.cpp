@@ -5,12 +5,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tralex {
 
@@ -45,8 +47,43 @@ nlink_t namesOf(const FileSnapshot& snapshot)
 }
 
 // An error of carryOverAttributes after the bytes were written is an attribute that did not
-// carry over, reported as such.
+// carry over, reported as such; an owner or group that did not take is reported apart.
 constexpr int AttributesLost = -1;
+constexpr int OwnerLost = -2;
+
+// Whether the running user may give a file this owner: root any, everyone else only himself.
+bool mayKeepOwner(uid_t owner)
+{
+    const uid_t me = ::geteuid();
+    return me == 0 || me == owner;
+}
+
+// Whether the running user may give a file of his own this group: root any, everyone else the
+// groups he belongs to.
+bool mayKeepGroup(gid_t group)
+{
+    if (::geteuid() == 0 || ::getegid() == group)
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0)
+        return false;
+    std::vector<gid_t> groups(static_cast<size_t>(count));
+    const int got = ::getgroups(count, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
+}
+
+// Whether the running user may take away or replace the name of a file of this owner in the
+// folder. In a folder with the sticky bit (as /tmp) only the file's owner, the folder's owner
+// and root may; elsewhere the folder's write permission decides, which creating names there
+// needs anyway.
+bool mayReplaceIn(int folder, uid_t fileOwner)
+{
+    struct stat st {};
+    if (::fstat(folder, &st) != 0)
+        return false;
+    const uid_t me = ::geteuid();
+    return (st.st_mode & S_ISVTX) == 0 || me == 0 || me == fileOwner || me == st.st_uid;
+}
 
 // The folder and the last piece of a path, for the path-based calls.
 QByteArray lastPiece(const QString& path)
@@ -202,6 +239,11 @@ int FileRenewal::flush(int fd)
     return ::fsync(fd) == 0 ? 0 : errno;
 }
 
+int FileRenewal::setOwner(int fd, uid_t owner, gid_t group)
+{
+    return ::fchown(fd, owner, group) == 0 ? 0 : errno;
+}
+
 int FileRenewal::setAttribute(int fd, const char* name, const QByteArray& value)
 {
     return ::fsetxattr(fd, name, value.constData(), size_t(value.size()), 0) == 0 ? 0 : errno;
@@ -234,15 +276,26 @@ int FileRenewal::copyExtendedAttributes(int from, int to)
     return 0;
 }
 
-// Copies the owner, the permission bits and the extended attributes; the owner first, since a
-// change of owner clears the set-user-ID bit, and the ACL last, since it sets the group bits.
-// A change of owner that is not allowed is passed over (only a file the running user may write
-// gets this far, and then the new file belongs to that user, as any new file would).
+// Copies the owner and group, the permission bits and the extended attributes; the owner first,
+// since a change of owner clears the set-user-ID bit, and the ACL last, since it sets the group
+// bits. A user other than root cannot give a file to someone else: another user's file becomes
+// his (as any file he writes would) and keeps its group, which he may set since he belongs to it
+// (RenewAt checks that first). An owner or group that should take and does not (a network file
+// system that maps root to nobody, say) is OwnerLost: the file's group members could lose their
+// access, or others gain it.
 int FileRenewal::carryOverAttributes(int fd, const FileSnapshot& snapshot)
 {
     struct stat now {};
-    if (::fstat(fd, &now) == 0 && (now.st_uid != snapshot.owner || now.st_gid != snapshot.group))
-        (void)::fchown(fd, snapshot.owner, snapshot.group);
+    if (::fstat(fd, &now) != 0)
+        return errno;
+    const uid_t owner = mayKeepOwner(snapshot.owner) ? snapshot.owner : now.st_uid;
+    if (now.st_uid != owner || now.st_gid != snapshot.group) {
+        (void)setOwner(fd, owner == now.st_uid ? uid_t(-1) : owner, snapshot.group);
+        if (::fstat(fd, &now) != 0)
+            return errno;
+        if (now.st_uid != owner || now.st_gid != snapshot.group)
+            return OwnerLost;
+    }
     if (::fchmod(fd, snapshot.mode & 07777) != 0)
         return errno;
     return copyExtendedAttributes(snapshot.opened->get(), fd);
@@ -263,8 +316,10 @@ int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& tempora
             continue;
         }
         error = writeAll(fd.get(), content.constData(), size_t(content.size()));
-        if (error == 0 && carryOverAttributes(fd.get(), snapshot) != 0)
-            error = AttributesLost;
+        if (error == 0) {
+            if (const int carried = carryOverAttributes(fd.get(), snapshot); carried != 0)
+                error = carried == OwnerLost ? OwnerLost : AttributesLost;
+        }
         if (error == 0 && mSyncData && ::fdatasync(fd.get()) != 0)
             error = errno;
         else if (error == 0)  // start writing it out now, so the flush at the end of the run waits less
@@ -313,9 +368,11 @@ int FileRenewal::copyBackUp(int copyFolder, const QByteArray& copy, const FileSn
         error = ESTALE;
     // The copy stands for the old file: same permissions, attributes (where the backup's file
     // system keeps them) and times. It is always flushed, since after the renewal it is the only
-    // place the old content is kept.
+    // place the old content is kept. An owner or group it cannot have refuses the file: the copy
+    // would be readable by others than the old file was.
+    if (error == 0 && carryOverAttributes(out.get(), snapshot) == OwnerLost)
+        error = OwnerLost;
     if (error == 0) {
-        carryOverAttributes(out.get(), snapshot);
         const timespec times[2] = {snapshot.accessed, snapshot.modified};
         (void)::futimens(out.get(), times);
         error = flush(out.get());
@@ -357,7 +414,11 @@ int FileRenewal::placeWithoutOverwrite(int folder, const QByteArray& from, const
 int FileRenewal::makeBackUp(const RenewalTarget& target, const FileSnapshot& snapshot, bool& copied)
 {
     copied = false;
-    int error = linkOpened(snapshot.opened->get(), target.backUpFolder, target.backUp.constData());
+    // A second name for another user's file in a sticky folder could not be taken away again if
+    // the renewal fails: there the backup is a copy, which is the running user's own.
+    int error = mayReplaceIn(target.backUpFolder, snapshot.owner)
+                    ? linkOpened(snapshot.opened->get(), target.backUpFolder, target.backUp.constData())
+                    : EPERM;
     if (error == 0) {
         if (unchangedSinceRead(snapshot))
             return 0;
@@ -451,9 +512,16 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
         return RenewOutcome::BackUpNameTaken;
     // A file the user marked read-only, or may not write, is not the run's to replace; root
     // would be allowed by access(), so a file without any write bit is refused explicitly.
+    // In a sticky folder the final exchange of names would be refused for another user's file
+    // (after the backup was made): such a file is not writable for this run either.
     if ((snapshot.mode & 0222) == 0 ||
-        ::faccessat(target.folder, target.name.constData(), W_OK, AT_EACCESS) != 0)
+        ::faccessat(target.folder, target.name.constData(), W_OK, AT_EACCESS) != 0 ||
+        !mayReplaceIn(target.folder, snapshot.owner))
         return RenewOutcome::NotWritable;
+    // The new file and a copied backup get the file's group, and its owner where the running
+    // user may give it: a group he does not belong to refuses the file before anything changes.
+    if (!mayKeepGroup(snapshot.group))
+        return RenewOutcome::OwnerNotKept;
     if (!nameHolds(target.folder, target.name, snapshot.device, snapshot.inode) ||
         !unchangedSinceRead(snapshot))
         return RenewOutcome::ChangedMeanwhile;
@@ -464,6 +532,8 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
     const int writeError = writeTemporary(target, temporary, newContent, snapshot, written);
     if (writeError == AttributesLost)
         return RenewOutcome::AttributesNotKept;
+    if (writeError == OwnerLost)
+        return RenewOutcome::OwnerNotKept;
     if (writeError != 0)
         return RenewOutcome::WriteFailed;
 
@@ -474,6 +544,8 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
         ::unlinkat(target.folder, temporary.constData(), 0);
         if (backUpError == ESTALE)
             return RenewOutcome::ChangedMeanwhile;
+        if (backUpError == OwnerLost)
+            return RenewOutcome::OwnerNotKept;
         return backUpError == EEXIST ? RenewOutcome::BackUpNameTaken : RenewOutcome::BackUpFailed;
     }
 

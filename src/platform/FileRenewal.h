@@ -3,8 +3,8 @@
 //
 // The file is read through a descriptor that stays open until the renewal is over, so every
 // later step can check that it still deals with the very file (inode) that was read. The new
-// content is written to a temporary file in the file's own folder, carrying the old file's owner,
-// permission bits, extended attributes and ACLs. The old file then becomes the backup: a second
+// content is written to a temporary file in the file's own folder, carrying the old file's group,
+// owner (where the running user may give it), permission bits, extended attributes and ACLs. The old file then becomes the backup: a second
 // name for the inode that was read where the backup lies on the same file system, otherwise a
 // complete, flushed copy of that inode that takes the backup name only when it is finished (and
 // whose name is flushed too). Finally the temporary file and the file exchange names in one step,
@@ -77,8 +77,10 @@ enum class RenewOutcome {
     BackUpFailed,      // the backup could not be made
     WriteFailed,       // the temporary file could not be written, or not put in place
     ChangedMeanwhile,  // the file was changed or replaced after it was read
-    NotWritable,       // the running user may not write the file, or it has no write bit at all
+    NotWritable,       // the running user may not write the file, or it has no write bit at all,
+                       // or it is another user's in a sticky folder
     AttributesNotKept, // its extended attributes or ACLs cannot be given to the new file
+    OwnerNotKept,      // its group (or, for root, its owner) cannot be given to the new file or copy
 };
 
 // The names of one renewal, as paths.
@@ -142,6 +144,8 @@ protected:
     virtual int renameFile(int fromFolder, const char* from, int toFolder, const char* to);
     // Puts a file's content, or a folder's names, on stable storage.
     virtual int flush(int fd);
+    // Gives an open file an owner and a group (-1 keeps the owner).
+    virtual int setOwner(int fd, uid_t owner, gid_t group);
     // Gives an open file one extended attribute (an ACL is one too).
     virtual int setAttribute(int fd, const char* name, const QByteArray& value);
 

@@ -16,9 +16,12 @@ namespace tralex {
 // A pair as read from a list file: the same find and replace texts the engines take from an entry.
 using ListPair = PairTexts;
 
-// Reads a list file (".slt"): UTF-8, UTF-8 with BOM or Windows-31J. Records whose find text is
-// empty or only blanks are left out. Raises ProgramError with a Japanese description when the
-// file cannot be opened or decoded; the caller's list is then left as it was.
+// Reads a list file (".slt"): UTF-8, UTF-8 with BOM or Windows-31J. Each record loads exactly as
+// written, the last one too when its character 30 is missing; records whose find text is empty
+// or only blanks are left out, as the Windows program left them out. Raises ProgramError with a
+// Japanese description when the file cannot be opened or decoded, or when a record lacks a
+// separator or holds text after its replace text (the description names its line): the caller's
+// list is then left as it was.
 QList<ListPair> ReadListFile(const QString& vstrPath);
 
 // Writes pair entries (as PairList keeps them) as a list file: each entry followed by character

@@ -29,6 +29,31 @@ expect_same_file("${prefix}/share/icons/hicolor/256x256/apps/tralex.png"
 # The built program finds its own copy beside it.
 expect_same_file("${BUILD_DIR}/bin/ReadMe.txt" "${SOURCE_DIR}/data/ReadMe.txt")
 
+# The folders the loader searches for the program's libraries are absolute, in the built and the
+# installed program alike: an empty or relative element ("", ".", "$ORIGIN/..") is resolved
+# against the folder the program starts from or lies in, where anyone may have put a library.
+find_program(readelf readelf REQUIRED)
+function(expect_absolute_library_paths program)
+  execute_process(COMMAND "${readelf}" -d "${program}" RESULT_VARIABLE result OUTPUT_VARIABLE dynamic
+                  ERROR_VARIABLE dynamic)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "readelf could not read ${program}:\n${dynamic}")
+  endif()
+  string(REGEX MATCHALL "Library r(un)?path: \\[[^]\n]*\\]" entries "${dynamic}")
+  if(NOT entries)
+    message(FATAL_ERROR "${program} names no library folder, so it cannot find LibreOffice's")
+  endif()
+  foreach(entry IN LISTS entries)
+    string(REGEX REPLACE "^[^[]*\\[(.*)\\]$" "\\1" value "${entry}")
+    # An empty element (":a", "a::b", "a:") or one that does not start with "/".
+    if(value MATCHES "(^|:)(:|$)" OR value MATCHES "(^|:)[^/:]")
+      message(FATAL_ERROR "${program} has a library folder that is not absolute: ${entry}")
+    endif()
+  endforeach()
+endfunction()
+expect_absolute_library_paths("${BUILD_DIR}/bin/tralex")
+expect_absolute_library_paths("${prefix}/bin/tralex")
+
 find_program(validate desktop-file-validate)
 if(validate)
   execute_process(COMMAND "${validate}" "${prefix}/share/applications/tralex.desktop"

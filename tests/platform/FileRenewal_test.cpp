@@ -11,11 +11,13 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <tuple>
 #include <unistd.h>
+#include <vector>
 
 using namespace tralex;
 using tralex::test::readBytes;
@@ -332,20 +334,45 @@ TEST(FileRenewal, ReadsOnlyRegularFilesAndNeverFollowsLinks)
 
 namespace {
 
-// Runs a renewal as the unprivileged user "nobody" in a child process; the outcome, or -1 when
-// the child could not become that user.
-int renewAsNobody(const RenewalPaths& p, const FileSnapshot& snap)
+// A user to run as: user and group ids, and the further groups he belongs to. The ids need no
+// entry in the user list: the kernel checks ids only.
+struct User {
+    uid_t uid;
+    gid_t gid;
+    std::vector<gid_t> groups;
+};
+const User Nobody{65534, 65534, {}};
+
+// Runs a renewal as another user in a child process, with the final exchange failing as asked;
+// the outcome, or -1 when the child could not become that user.
+int renewAs(const User& user, const RenewalPaths& p, const FileSnapshot& snap, int linkError = 0,
+            int renameError = 0)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+        if (::setgroups(user.groups.size(), user.groups.data()) != 0 || ::setgid(user.gid) != 0 ||
+            ::setuid(user.uid) != 0)
             ::_exit(255);
-        FileRenewal renewal;
+        FailingRenewal renewal;
+        renewal.linkError = linkError;
+        renewal.renameError = renameError;
         ::_exit(int(renewal.Renew(p, "new", snap)));
     }
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+}
+
+int renewAsNobody(const RenewalPaths& p, const FileSnapshot& snap)
+{
+    return renewAs(Nobody, p, snap);
+}
+
+void setOwnerAndMode(const QString& path, uid_t uid, gid_t gid, mode_t mode)
+{
+    const QByteArray name = QFile::encodeName(path);
+    ASSERT_EQ(::chown(name.constData(), uid, gid), 0);
+    ASSERT_EQ(::chmod(name.constData(), mode), 0);
 }
 
 // Calls a hook at one step of a renewal, as another program acting at that moment would.
@@ -416,6 +443,145 @@ TEST(FileRenewal, FileTheUserMayNotWriteIsRefused)
         EXPECT_EQ(readBytes(p.file), "old");
         EXPECT_EQ(statOf(p.file).st_ino, snap.inode);
         EXPECT_EQ(names(temp.path()), QStringList({"a.txt"}));
+    }
+}
+
+// A file of someone else's stays readable to the group it was shared with: the new file keeps
+// the group, and the owner where the running user may give it (root may, others only
+// themselves). A user who could not give it that group is refused before anything changes; so
+// is a copied backup that would lose it.
+TEST(FileRenewal, GroupAndOwnerCarryOverOrTheFileIsRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can act as other users here";
+    constexpr uid_t Owner = 3001, Colleague = 3002;
+    constexpr gid_t Shared = 3000, Other = 3005;
+    const User colleague{Colleague, Colleague, {Shared}}, owner{Owner, Owner, {Shared}};
+    const struct {
+        const char* what;
+        gid_t fileGroup;
+        mode_t mode;
+        User runner;
+        bool copied;
+        RenewOutcome expected;
+        uid_t newOwner;
+    } cases[] = {
+        {"a colleague in the file's group", Shared, 0660, colleague, false, RenewOutcome::Renewed, Colleague},
+        {"the same with a copied backup", Shared, 0660, colleague, true, RenewOutcome::Renewed, Colleague},
+        {"the owner in the file's group", Shared, 0640, owner, true, RenewOutcome::Renewed, Owner},
+        {"a user outside the file's group", Shared, 0666, Nobody, false, RenewOutcome::OwnerNotKept, 0},
+        {"the owner outside the file's group", Other, 0664, owner, false, RenewOutcome::OwnerNotKept, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        ASSERT_EQ(::chmod(QFile::encodeName(temp.path()).constData(), 0777), 0);
+        const QString bk = temp.mkdir("bk");
+        ASSERT_EQ(::chmod(QFile::encodeName(bk).constData(), 0777), 0);
+        const RenewalPaths p = pathsIn(temp.path(), c.copied ? bk : temp.path());
+        temp.write("a.txt", "old");
+        setOwnerAndMode(p.file, Owner, c.fileGroup, c.mode);
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        EXPECT_EQ(renewAs(c.runner, p, snap, c.copied ? EXDEV : 0), int(c.expected));
+        if (c.expected != RenewOutcome::Renewed) {
+            EXPECT_EQ(readBytes(p.file), "old");
+            EXPECT_EQ(statOf(p.file).st_ino, snap.inode);
+            EXPECT_EQ(names(temp.path()), QStringList({"a.txt", "bk"}));
+            EXPECT_EQ(names(bk), QStringList());
+            continue;
+        }
+        EXPECT_EQ(readBytes(p.file), "new");
+        const struct stat renewed = statOf(p.file), backUp = statOf(p.backUp);
+        EXPECT_EQ(renewed.st_uid, c.newOwner);
+        EXPECT_EQ(renewed.st_gid, c.fileGroup);
+        EXPECT_EQ(renewed.st_mode & 07777, c.mode);
+        EXPECT_EQ(readBytes(p.backUp), "old");
+        // A copy is the running user's own, as the new file is; a link is the old file itself.
+        EXPECT_EQ(backUp.st_uid, c.copied ? c.newOwner : Owner);
+        EXPECT_EQ(backUp.st_gid, c.fileGroup);
+        EXPECT_EQ(backUp.st_mode & 07777, c.mode);
+    }
+}
+
+// Where the owner and group should take and the file system refuses them (a network file system
+// that maps root to nobody), the file is left as it was, for the new file and for a copied backup.
+TEST(FileRenewal, OwnerRefusedByTheFileSystemLeavesTheFileAlone)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give files to other users here";
+    class Squashing : public FailingRenewal {
+    public:
+        int refuseFrom = 1;
+
+    protected:
+        int setOwner(int fd, uid_t owner, gid_t group) override
+        {
+            return ++calls >= refuseFrom ? EPERM : FileRenewal::setOwner(fd, owner, group);
+        }
+
+    private:
+        int calls = 0;
+    };
+    for (const bool copied : {false, true}) {
+        SCOPED_TRACE(copied ? "copied backup" : "new file");
+        test::TempFolder temp;
+        const QString bk = temp.mkdir("bk");
+        const RenewalPaths p = pathsIn(temp.path(), copied ? bk : temp.path());
+        temp.write("a.txt", "old");
+        setOwnerAndMode(p.file, 3001, 3000, 0640);
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        Squashing renewal;
+        renewal.refuseFrom = copied ? 2 : 1;
+        renewal.linkError = copied ? EXDEV : 0;
+        EXPECT_EQ(renewal.Renew(p, "new", snap), RenewOutcome::OwnerNotKept);
+        EXPECT_EQ(readBytes(p.file), "old");
+        EXPECT_EQ(names(temp.path()), QStringList({"a.txt", "bk"}));
+        EXPECT_EQ(names(bk), QStringList());
+    }
+}
+
+// In a folder with the sticky bit (as /tmp) only the file's owner, the folder's owner or root may
+// replace a name. Another user's file there is refused before a backup is made, and a backup in
+// a sticky backup folder is a copy of the running user's own, so a failed renewal can take it
+// away again: no second name of another user's file is ever left behind.
+TEST(FileRenewal, StickyFoldersNeverKeepAStrayBackUp)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can act as other users here";
+    const struct {
+        const char* what;
+        uid_t folderOwner;
+        bool backUpApart;  // the backup in a sticky folder of root's, the file's folder not sticky
+        int renameError;
+        RenewOutcome expected;
+    } cases[] = {
+        {"root's file in root's sticky folder", 0, false, 0, RenewOutcome::NotWritable},
+        {"root's file in the runner's sticky folder", 65534, false, 0, RenewOutcome::Renewed},
+        {"backup in a sticky folder", 0, true, 0, RenewOutcome::Renewed},
+        {"backup in a sticky folder, last step fails", 0, true, EIO, RenewOutcome::WriteFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder temp;
+        const QString bk = temp.mkdir("bk");
+        setOwnerAndMode(temp.path(), c.folderOwner, 0, c.backUpApart ? 0777 : 01777);
+        setOwnerAndMode(bk, 0, 0, 01777);
+        const RenewalPaths p = pathsIn(temp.path(), c.backUpApart ? bk : temp.path());
+        temp.write("a.txt", "old");
+        // The group is the runner's, so only the sticky rule can refuse it.
+        setOwnerAndMode(p.file, 0, 65534, 0666);
+        FileSnapshot snap;
+        ASSERT_TRUE(readSnapshot(p.file, snap));
+        EXPECT_EQ(renewAs(Nobody, p, snap, 0, c.renameError), int(c.expected));
+        const bool renewed = c.expected == RenewOutcome::Renewed;
+        EXPECT_EQ(readBytes(p.file), renewed ? "new" : "old");
+        EXPECT_EQ(readBytes(p.backUp), renewed ? "old" : "");
+        const QString backUpName = renewed ? QStringLiteral("Bk202601010101_a.txt") : QString();
+        EXPECT_EQ(names(bk), c.backUpApart && renewed ? QStringList({backUpName}) : QStringList());
+        EXPECT_EQ(names(temp.path()), !c.backUpApart && renewed ? QStringList({backUpName, "a.txt", "bk"})
+                                                                : QStringList({"a.txt", "bk"}));
     }
 }
 

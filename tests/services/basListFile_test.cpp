@@ -99,10 +99,11 @@ TEST(basListFile, LoadingTakesRecordsApartAsTheWindowsProgramDid)
         {"blank finds dropped, untrimmed otherwise",
          A + "x" + US + RS + "   " + A + "y" + US + RS + " f " + A + " r " + US + RS + "\t" + A + RS,
          {" f ", " r ", "\t", ""}},
-        {"missing fields are empty", "whole" + RS + "one" + US + "two" + RS + RS, {"whole", "", "one", ""}},
-        {"piece after the last separator unused", "a" + A + "b" + US + RS + "c" + A + "d" + US,
+        {"empty records and blank lines hold no pair", RS + "a" + A + "b" + US + RS + "\r\n" + RS + "\r\n\r\n",
          {"a", "b"}},
-        {"no record separator", "a" + A + "b" + US + "\r\n", {}},
+        {"last record without its separator", "a" + A + "b" + US + RS + "c" + A + "d" + US, {"a", "b", "c", "d"}},
+        {"only record without its separator", "a" + A + "b" + US + "\r\n", {"a", "b"}},
+        {"replace field without its closing separator", "a" + A + "b" + RS + "c" + A + "d\r\n", {"a", "b", "c", "d"}},
         {"lone CR comes back as CR LF, lone LF stays", "a\rb\r\nc\nd" + A + "e\r" + US + RS,
          {"a\r\nb\r\nc\nd", "e\r\n"}},
         {"line break after each record", "a" + A + "b" + US + RS + "\r\nc" + A + "d" + US + RS + "\r\n",
@@ -120,6 +121,38 @@ TEST(basListFile, LoadingTakesRecordsApartAsTheWindowsProgramDid)
         for (const ListPair& p : readBack(t, Utf8Bom + c.text.toUtf8()))
             got << p.find << p.replace;
         EXPECT_EQ(got, c.expected);
+    }
+}
+
+// A record that would load as another pair than the one written refuses the whole list, and the
+// description names the line where that record starts.
+TEST(basListFile, RecordsMissingASeparatorRefuseTheListNamingTheLine)
+{
+    const QString A = US + QStringLiteral("=>") + US;
+    const QString good = "a" + A + "b" + US + RS;
+    const struct {
+        const char* name;
+        QString text;
+        int line;
+    } cases[] = {
+        {"no field separator", good + "\r\n" + "whole" + RS + "\r\n", 2},
+        {"no replace field", good + "one" + US + "two" + RS + "\r\n", 1},
+        {"a tab without separators", good + "\t" + RS + "\r\n", 1},
+        {"text after the replace text", "a" + A + "b" + US + "c" + US + RS + "\r\n", 1},
+        {"last record without any separator", good + "\r\n" + "\r\n" + "find only\r\n", 3},
+        {"not a list at all", QStringLiteral("some notes\r\nabout pairs\r\n"), 1},
+        {"lone CR and LF count as line ends", "x\ny" + A + "z" + US + RS + "\r" + "whole" + RS, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder t;
+        try {
+            readBack(t, c.text.toUtf8());
+            ADD_FAILURE() << "the list loaded";
+        } catch (const ProgramError& e) {
+            EXPECT_TRUE(e.description().contains(QStringLiteral(" %1 行目").arg(c.line)))
+                << e.description().toStdString();
+        }
     }
 }
 
