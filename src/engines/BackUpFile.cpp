@@ -1,6 +1,6 @@
 #include "engines/BackUpFile.h"
 
-#include "platform/FolderHandle.h"
+#include "platform/MirrorFolder.h"
 #include "platform/FolderPath.h"
 #include "platform/ProgramError.h"
 
@@ -67,7 +67,7 @@ QString BackUpFilePath(const QString& backUpPath, const QString& folder, const Q
                        const QString& stamp, bool createFolders, const QString& source)
 {
     const QString target = BackUpFolder(backUpPath, folder);
-    if (createFolders && !backUpPath.isEmpty() && !MakeFolderChain(target))
+    if (createFolders && !backUpPath.isEmpty() && !OpenMirrorFolder(backUpPath, folder).valid())
         throw ProgramError(source, QStringLiteral("バックアップフォルダを作成できません"));
     return target + BackUpName(name, stamp);
 }

@@ -4,6 +4,7 @@
 #include "engines/SkipReasons.h"
 #include "engines/TralexEngine.h"
 #include "platform/FolderPath.h"
+#include "platform/MirrorFolder.h"
 #include "platform/ProgramError.h"
 #include "services/FolderWalk.h"
 #include "services/basPathControl.h"
@@ -207,15 +208,11 @@ void RunLoop::renew(const FolderHandle& folder, const QString& folderPath, const
     const QString backUpPath = mEngine.BackUpPath();
     FolderHandle backUpFolder;
     if (!backUpPath.isEmpty()) {
-        try {
-            BackUpFilePath(backUpPath, folderPath, file.name, stamp, true, mEngine.ClassName());
-        } catch (const ProgramError&) {
-            mEngine.skip(file.path, SkipReason::BackUpFolder);
-            return;
-        }
-        backUpFolder = FolderHandle::Open(BackUpFolder(backUpPath, folderPath));
+        backUpFolder = OpenMirrorFolder(backUpPath, folderPath);
         if (!backUpFolder.valid()) {
-            mEngine.skip(file.path, SkipReason::BackUpFolder);
+            const int error = backUpFolder.error();
+            const bool unsafe = error == ELOOP || error == ENOTDIR || error == EPERM;
+            mEngine.skip(file.path, unsafe ? SkipReason::BackUpFolderUnsafe : SkipReason::BackUpFolder);
             return;
         }
     }

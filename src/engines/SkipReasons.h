@@ -10,6 +10,8 @@ inline const QString NotWritable = QStringLiteral("書き込みが許可され�
 inline const QString Attributes = QStringLiteral("拡張属性またはアクセス権を引き継げません");
 inline const QString Owner = QStringLiteral("所有者またはグループを引き継げません");
 inline const QString BackUpFolder = QStringLiteral("バックアップフォルダを作成できません");
+inline const QString BackUpFolderUnsafe =
+    QStringLiteral("バックアップフォルダの途中にリンクか、ほかの人が書き込めるフォルダがあります");
 inline const QString BackUpTaken = QStringLiteral("バックアップファイル名が既に存在します");
 inline const QString BackUpFailed = QStringLiteral("バックアップファイルを作成できません");
 inline const QString WriteFailed = QStringLiteral("ファイルを書き込めません");

@@ -13,16 +13,6 @@ namespace {
 
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-// Flushes a folder's own entries (the names made in it) to the disk.
-void flushFolder(const QByteArray& path)
-{
-    const int fd = ::open(path.constData(), FolderFlags);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
-}
-
 }  // namespace
 
 FolderHandle::~FolderHandle()
@@ -78,32 +68,6 @@ int FolderHandle::RemoveFile(const QByteArray& name) const
     if (!S_ISREG(st.st_mode))
         return ENOENT;
     return ::unlinkat(mFd, name.constData(), 0) == 0 ? 0 : errno;
-}
-
-bool MakeFolderChain(const QString& path)
-{
-    QByteArray native = QFile::encodeName(path);
-    while (native.size() > 1 && native.endsWith('/'))
-        native.chop(1);
-    struct stat st{};
-    if (::stat(native.constData(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    // Each missing folder from the top down; the parent of each one made is flushed.
-    const QList<QByteArray> parts = native.split('/');
-    QByteArray sofar = native.startsWith('/') ? QByteArray("/") : QByteArray();
-    for (const QByteArray& part : parts) {
-        if (part.isEmpty())
-            continue;
-        const QByteArray parent = sofar.isEmpty() ? QByteArray(".") : sofar;
-        if (!sofar.isEmpty() && !sofar.endsWith('/'))
-            sofar += '/';
-        sofar += part;
-        if (::mkdir(sofar.constData(), 0777) == 0)
-            flushFolder(parent);
-        else if (errno != EEXIST)
-            return false;
-    }
-    return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool NameSurvivesText(const QByteArray& raw)

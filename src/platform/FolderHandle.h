@@ -49,10 +49,6 @@ private:
     int mError = EBADF;
 };
 
-// Creates a folder and the folders on its way. Each folder it creates is flushed into its
-// parent, so that a backup written below survives a power cut together with its folders.
-bool MakeFolderChain(const QString& path);
-
 // Whether a name read from the file system survives the trip to text and back; one that does not
 // cannot be named again from its text and is never touched.
 bool NameSurvivesText(const QByteArray& raw);

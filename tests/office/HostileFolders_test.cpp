@@ -288,6 +288,81 @@ TEST_P(HostileFolders, NameSwappedForALinkAfterOpeningNeverExposesTheLinkedFile)
     EXPECT_TRUE(backUpsBelow(outside.path()).isEmpty());
 }
 
+// In a backup folder others can write in (as /tmp), someone may plant the first folders of the
+// mirror chain, or a link among them: no backup goes through either, and nothing is made below.
+TEST_P(HostileFolders, BackUpChainThroughALinkOrSomeoneElsesOpenFolderIsRefused)
+{
+    struct Row {
+        const char* what;
+        std::function<void(const QString& first)> plant;
+    } rows[] = {
+        {"link", [&](const QString& first) { link(outside.path(), first); }},
+        {"someone else's open folder", [&](const QString& first) {
+             ASSERT_TRUE(QDir().mkdir(first));
+             ASSERT_EQ(::chown(QFile::encodeName(first).constData(), 65534, 65534), 0);
+             ASSERT_EQ(::chmod(QFile::encodeName(first).constData(), 0777), 0);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempFolder shared;
+        ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+        TempFolder data;
+        const QString path = make(data, QStringLiteral("a"));
+        const QByteArray old = readBytes(path);
+        // The first folder of the chain: the mirror of the data folder's top folder.
+        const QString first = shared.path() + data.path().section(QLatin1Char('/'), 1, 1);
+        row.plant(first);
+        auto run = engine(data.path());
+        run->setBackUpPath(shared.path());
+        run->TralexGo();
+        EXPECT_EQ(run->CountResult(), 0);
+        EXPECT_EQ(SkipReason(*run, name(QStringLiteral("a"))),
+                  QStringLiteral("バックアップフォルダの途中にリンクか、ほかの人が書き込めるフォルダがあります"));
+        EXPECT_EQ(readBytes(path), old);
+        EXPECT_TRUE(QDir(outside.path()).isEmpty());
+        EXPECT_TRUE(QFileInfo(first).isSymLink() || QDir(first).isEmpty());
+    }
+}
+
+// A backup is never more readable than its original: the mirror of a folder only its owner may
+// enter is closed to others too, also where an earlier run left it open.
+TEST_P(HostileFolders, MirrorFoldersAreNoMoreOpenThanTheFoldersTheyMirror)
+{
+    const QString path = make(dir, QStringLiteral("private/a"));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.file(QStringLiteral("private"))).constData(), 0700), 0);
+    const QString mirror = outside.path() + dir.file(QStringLiteral("private")).mid(1);
+    ASSERT_TRUE(QDir().mkpath(mirror));
+    ASSERT_EQ(::chmod(QFile::encodeName(mirror).constData(), 0777), 0);
+    auto run = engine(dir.file(QStringLiteral("private")));
+    run->setBackUpPath(outside.path());
+    run->TralexGo();
+    EXPECT_EQ(run->ItemResult()->items(), QStringList({path}));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(mirror).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0077, 0u) << std::oct << st.st_mode;
+    EXPECT_EQ(backUpsBelow(mirror).size(), 1);
+}
+
+// Where the file cannot get a second name (the backup folder on another file system), the backup
+// is a copy written under a temporary name of its own, never the new content's.
+TEST_P(HostileFolders, BackUpCopiedWhereNoSecondNameIsAllowedHoldsTheOldContent)
+{
+    class NoSecondName : public FileRenewal {
+    protected:
+        int linkOpened(int, int, const char*) override { return EXDEV; }
+    };
+    const QString path = make(dir, QStringLiteral("a"));
+    const QByteArray old = readBytes(path);
+    auto run = engine(dir.path(), std::make_unique<NoSecondName>());
+    run->TralexGo();
+    EXPECT_EQ(run->ItemResult()->items(), QStringList({path}));
+    const QStringList backUps = backUpsBelow(dir.path());
+    ASSERT_EQ(backUps.size(), 1);
+    EXPECT_EQ(readBytes(backUps.first()), old);
+    EXPECT_EQ(NamesIn(dir.path()).size(), 2) << NamesIn(dir.path()).join(u' ').toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(TextAndOffice, HostileFolders, ::testing::Values("txt", "xls"),
                          [](const auto& info) { return info.param; });
 
