@@ -119,3 +119,48 @@ TEST(OfficeEngine, LockOfAnotherProgramBlocksTheFileAndOneOfOurDeadProfilesDoesN
         }
     }
 }
+
+namespace {
+
+// Makes LibreOffice stop answering while each of the first `hung` files is worked on, with a short
+// time limit for those files and the usual one for the others.
+class HangingFiles : public FileRenewal {
+public:
+    HangingFiles(OfficeApplication& office, int hung) : mOffice(office), mHung(hung) {}
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
+                           FileSnapshot& snapshot) override
+    {
+        const bool hang = mOpened++ < mHung;
+        mOffice.setFileTimeout(hang ? 1000 : 120000);
+        if (hang)
+            ::kill(mOffice.ProcessId(), SIGSTOP);
+        return FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+    }
+
+private:
+    OfficeApplication& mOffice;
+    int mHung;
+    int mOpened = 0;
+};
+
+}  // namespace
+
+// Files that hang LibreOffice one after another are each skipped, and the run goes on with a fresh
+// process to the files after them.
+TEST(OfficeEngine, FilesThatHangLibreOfficeInARowAreSkippedAndTheRunGoesOn)
+{
+    TempFolder dir;
+    clsWordControl engine;
+    OfficeApplication& office = engine.Application();
+    for (const char* name : {"a.doc", "b.doc", "c.doc", "d.doc"})
+        MakeDocument(office, dir.file(name));
+    Configure(engine, dir.path(), "doc", {{QStringLiteral("アルファ"), QStringLiteral("ベータ")}});
+    Retried(office, [&] { office.Start(); });
+    engine.setFileRenewal(std::make_unique<HangingFiles>(office, 3));
+
+    engine.TralexGo();
+
+    EXPECT_EQ(engine.ItemResult()->items(), QStringList({dir.file("d.doc")}));
+    for (const char* name : {"a.doc", "b.doc", "c.doc"})
+        EXPECT_EQ(SkipReason(engine, name), QStringLiteral("LibreOffice が応答しません")) << name;
+}

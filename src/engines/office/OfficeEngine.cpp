@@ -17,9 +17,6 @@ namespace tralex {
 
 namespace {
 
-// After this many files in a row that crashed or hung LibreOffice, the run itself is at fault.
-constexpr int MaxFaultsInRow = 3;
-
 const QString ReasonReadOnly = QStringLiteral("読み取り専用でしか開けません");
 const QString ReasonInUse = QStringLiteral("他のプログラムが使用中です");
 const QString ReasonStopped = QStringLiteral("中断したため変更していません");
@@ -153,7 +150,6 @@ void OfficeEngine::TralexGo()
     checkRunPreconditions(true);
     RemoveFileAll();
     preparePairs();
-    mFaultsInRow = 0;
     // The process starts with the first file and ends with the run, whichever way the run ends,
     // and its private folders go with it.
     struct EndOffice {
@@ -182,28 +178,22 @@ FileWork OfficeEngine::Work(FileAtHand& file)
         return FileWork::skipped(SkipReason::CannotOpen);
     // A crash may come from outside (the system ending a process that grew too large): the file
     // gets a second try in a fresh process. A hang costs the whole time limit and is not tried
-    // again.
+    // again. A file that crashes or hangs LibreOffice is skipped and the run goes on with a
+    // fresh process, however many such files come in a row; only a process that cannot be
+    // started ends the run.
     for (int attempt = 1;; ++attempt) {
         try {
-            FileWork result = workOnCopy(work.copy);
-            mFaultsInRow = 0;
-            return result;
+            return workOnCopy(work.copy);
         } catch (const OfficeError& e) {
             if (e.kind() == OfficeError::Kind::NotStarted)
                 raise(e.reason());
-            if (e.kind() == OfficeError::Kind::File) {
-                mFaultsInRow = 0;
+            if (e.kind() == OfficeError::Kind::File)
                 return FileWork::skipped(e.reason());
-            }
             if (StopFlag())
                 return FileWork::skipped(ReasonStopped);  // ended by STOP: no fresh process
             restartOffice();
             if (e.kind() == OfficeError::Kind::Crashed && attempt == 1)
                 continue;
-            if (++mFaultsInRow >= MaxFaultsInRow) {
-                skip(file.path, e.reason());
-                raise(QStringLiteral("LibreOffice が繰り返し異常終了しました"));
-            }
             return FileWork::skipped(e.reason());
         }
     }

@@ -10,8 +10,8 @@
 // A file that cannot be handled (damaged, protected by a password, locked, read-only, of another
 // format, refused by LibreOffice while it is worked on, or one that crashed or hung LibreOffice)
 // is left unchanged and listed with its reason in ItemSkipped; the run goes on with the next
-// file. Only failures of the run itself end it with an error: LibreOffice cannot be started, or
-// keeps crashing file after file. A file is listed in ItemResult only when its new content is in
+// file, in a fresh process where the last one crashed or hung. Only a LibreOffice that cannot be
+// started ends the run with an error. A file is listed in ItemResult only when its new content is in
 // place and its backup made.
 #include "engines/TralexEngine.h"
 #include "platform/office/OfficeDocument.h"
@@ -85,7 +85,6 @@ private:
     std::unique_ptr<OfficeApplication> mApplication;
     TextPairs mPairs;
     QString mPairError;   // the multi-line refusal, raised when the first document is open
-    int mFaultsInRow = 0; // files in a row on which LibreOffice crashed or hung
 };
 
 }  // namespace tralex
