@@ -1,9 +1,11 @@
 include(GoogleTest)
 
-# tralex_add_test(<source> <library>): one test program per source file, named after it,
-# linked with <library> and the matching test support (a core main or a window main), its cases registered with CTest.
-# Every test runs on Qt's offscreen platform and is ended after five minutes.
+# tralex_add_test(<source> <library> [<label>]): one test program per source file, named after
+# it, linked with <library> and the matching test support (a core main or a window main), its
+# cases registered with CTest under <label> when given ("office" for the tests that run
+# LibreOffice). Every test runs on Qt's offscreen platform and is ended after five minutes.
 function(tralex_add_test source library)
+  set(label "${ARGN}")
   get_filename_component(name "${source}" NAME_WE)
   add_executable(${name} "${source}")
   if(library STREQUAL "tralexcore")
@@ -15,7 +17,7 @@ function(tralex_add_test source library)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300 LABELS "${label}")
 endfunction()
 
 # tralex_add_tests(<folder> <library>): every *_test.cpp of a folder, linked with <library>.
