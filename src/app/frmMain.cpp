@@ -1,6 +1,7 @@
 // The main window's life: loading with the type list and the remembered backup folder, the modes
 // that reshape it, the focus colours, the browse buttons, the menus, the one failure handler of the
-// buttons, and the unload that stores the backup folder and ends the program.
+// buttons, the encoding for files of ASCII alone (stored when chosen), and the unload that stores
+// the backup folder and ends the program.
 #include "app/frmMain.h"
 
 #include <QApplication>
@@ -37,6 +38,10 @@ namespace {
 
 const QString IniSection = QStringLiteral("COMMON");
 const QString IniKeyBackUpPath = QStringLiteral("BKPATH");
+// The encoding for files of ASCII alone, by the index of its menu item.
+const QString IniKeyAsciiCode = QStringLiteral("ASCIICODE");
+const QString AsciiCodeValues[] = {QStringLiteral("AUTO"), QStringLiteral("SJIS"),
+                                   QStringLiteral("UTF8")};
 const QColor FocusColour(255, 255, 192);
 
 // Heights and run-button tops of the modes, in twips.
@@ -106,6 +111,13 @@ void frmMain::InitFields()
     cboExtension->setEditText(QString());
 
     txtBackUpPath->setText(ReadIniValue(IniFilePath(), IniSection, IniKeyBackUpPath));
+    // A missing or unknown value is UTF-8, what such files were written in before the setting.
+    const QString asciiCode = ReadIniValue(IniFilePath(), IniSection, IniKeyAsciiCode).trimmed();
+    mAsciiCode = 2;
+    for (int i = 0; i < 3; ++i)
+        if (asciiCode.compare(AsciiCodeValues[i], Qt::CaseInsensitive) == 0)
+            mAsciiCode = i;
+    mnuAsciiCode[mAsciiCode]->setChecked(true);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -264,6 +276,13 @@ void frmMain::mnuEditUse_Click()
     } catch (const ProgramError& error) {
         showError(error.description());
     }
+}
+
+void frmMain::mnuAsciiCode_Click(int index)
+{
+    mAsciiCode = index;
+    mnuAsciiCode[index]->setChecked(true);
+    WriteIniValue(IniFilePath(), IniSection, IniKeyAsciiCode, AsciiCodeValues[index]);
 }
 
 void frmMain::mnuEditVer_Click()

@@ -53,7 +53,8 @@ public:
     // put a fault in the engine's way.
     void setEngineSetUp(std::function<void(TralexEngine&)> setUp) { mEngineSetUp = std::move(setUp); }
 
-    // "Tralex.ini" in the settings folder, which keeps the backup folder as "BKPATH".
+    // "Tralex.ini" in the settings folder, which keeps the backup folder as "BKPATH" and the
+    // encoding for files of ASCII alone as "ASCIICODE" (AUTO, SJIS or UTF8).
     static QString IniFilePath();
 
 protected:
@@ -72,6 +73,9 @@ private:
     void cboExtension_LostFocus();
     void mnuEditUse_Click();
     void mnuEditVer_Click();
+    // Chooses, shows and stores the encoding for files of ASCII alone (0 自動, 1 Shift_JIS,
+    // 2 UTF-8).
+    void mnuAsciiCode_Click(int index);
 
     // Controls and their places (frmMain_layout.cpp).
     void createControls();
@@ -121,6 +125,7 @@ private:
     bool mblnCloseAfterRun = false;
     QString mstrProgress;          // the engine's last progress text in this run
     std::function<void(TralexEngine&)> mEngineSetUp;
+    int mAsciiCode = 2;            // the encoding for files of ASCII alone: a mnuAsciiCode index
 
     // Controls, named as their objectName.
     QGroupBox* Frame2 = nullptr;
@@ -149,6 +154,8 @@ private:
     QMenu* mnuEditFile = nullptr;
     QAction* mnuSS_Go = nullptr;
     QAction* mnuEditEnd = nullptr;
+    QMenu* mnuAsciiCodeMenu = nullptr;
+    QAction* mnuAsciiCode[3] = {};
     QMenu* mnuEditHelp = nullptr;
     QAction* mnuEditUse = nullptr;
     QAction* mnuEditVer = nullptr;

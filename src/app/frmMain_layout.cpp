@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QActionGroup>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -200,6 +201,22 @@ void frmMain::createMenus()
     mnuSS_Go = mnuEditFile->addAction(QStringLiteral("実行"));
     mnuSS_Go->setObjectName(QStringLiteral("mnuSS_Go"));
     mnuSS_Go->setShortcut(QKeySequence(Qt::Key_F5));
+    // What a file of ASCII alone is written in when a replacement brings Japanese into it and no
+    // other file of its folder tells the encoding.
+    mnuEditFile->addSeparator();
+    mnuAsciiCodeMenu = mnuEditFile->addMenu(QStringLiteral("英数字だけのファイルの文字コード"));
+    mnuAsciiCodeMenu->setObjectName(QStringLiteral("mnuAsciiCodeMenu"));
+    auto* asciiCodes = new QActionGroup(this);
+    const QString asciiCodeNames[] = {QStringLiteral("自動"), QStringLiteral("Shift_JIS"),
+                                      QStringLiteral("UTF-8")};
+    for (int i = 0; i < 3; ++i) {
+        mnuAsciiCode[i] = mnuAsciiCodeMenu->addAction(asciiCodeNames[i]);
+        mnuAsciiCode[i]->setObjectName(QStringLiteral("mnuAsciiCode(%1)").arg(i));
+        mnuAsciiCode[i]->setCheckable(true);
+        asciiCodes->addAction(mnuAsciiCode[i]);
+        connect(mnuAsciiCode[i], &QAction::triggered, this, [this, i] { mnuAsciiCode_Click(i); });
+    }
+    mnuAsciiCode[mAsciiCode]->setChecked(true);
     QAction* line = mnuEditFile->addSeparator();
     line->setObjectName(QStringLiteral("mnuEditLine3"));
     mnuEditEnd = mnuEditFile->addAction(QStringLiteral("終了"));

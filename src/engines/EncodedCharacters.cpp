@@ -1,5 +1,6 @@
 #include "engines/EncodedCharacters.h"
 
+#include "platform/EucJpTables.h"
 #include "platform/Windows31JTables.h"
 
 #include <algorithm>
@@ -16,6 +17,16 @@ bool StartsCharacter(const char* data, qsizetype start, qsizetype position, Text
     case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16BeBom:
         return (position - start) % 2 == 0;
+    case TextEncoding::EucJp: {
+        // Bytes below 80 are characters of their own: from the last one on, characters are
+        // counted forward.
+        qsizetype from = position;
+        while (from > start && p[from - 1] >= 0x80)
+            --from;
+        while (from < position)
+            from += EucJpLength(p[from]);
+        return from == position;
+    }
     case TextEncoding::Windows31J:
         break;
     }
@@ -47,6 +58,10 @@ qsizetype SkipUnits(const char* data, qsizetype size, qsizetype position, qsizet
     case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16BeBom:
         position += 2 * units;
+        break;
+    case TextEncoding::EucJp:
+        for (; units > 0 && position < size; --units)
+            position += EucJpLength(p[position]);
         break;
     case TextEncoding::Windows31J: {
         const Windows31JTables& t = Windows31J();

@@ -18,7 +18,8 @@ FindPrefilter::FindPrefilter(const QStringList& finds, bool ucaseOption) : mUcas
         mFinders.push_back(ByteFinder::Of(bytes, ucaseOption));
     }
     if (ucaseOption)
-        for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Windows31J})
+        for (TextEncoding encoding :
+             {TextEncoding::Utf8, TextEncoding::Windows31J, TextEncoding::EucJp})
             for (const QByteArray& trap : CaseFoldTrapBytes(encoding))
                 mTraps.push_back(ByteFinder::Of(trap, false));
     mUsable = !mFinders.empty();

@@ -3,10 +3,10 @@
 //
 // While no pair matches, the text stays as it is, so no later pair can match either: a file can
 // change only if one of the find texts occurs in it. When every find text is ASCII, it occurs in
-// a UTF-8 or Windows-31J text only where its bytes occur in the file's bytes, so a file whose
-// bytes hold none of them is passed over without being decoded. With the upper-case option the
-// bytes are compared without ASCII case, and a file holding a character whose upper case is an
-// ASCII letter (ı, ſ) is always looked at closely.
+// a UTF-8, Windows-31J or EUC-JP text only where its bytes occur in the file's bytes, so a file
+// whose bytes hold none of them is passed over without being decoded. With the upper-case option
+// the bytes are compared without ASCII case, and a file holding a character whose upper case is
+// an ASCII letter (ı, ſ) is always looked at closely.
 #include "engines/ByteSearch.h"
 
 #include <QByteArray>

@@ -175,7 +175,7 @@ void TralexEngine::finishWrites(FileSystemFlush& flush)
 bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome)
 {
     switch (outcome) {
-    case RenewOutcome::Renewed: ItemResult()->Add(path); return true;
+    case RenewOutcome::Renewed: ItemResult()->Add(path + resultNote(path)); return true;
     case RenewOutcome::BackUpNameTaken: skip(path, SkipReason::BackUpTaken); break;
     case RenewOutcome::BackUpFailed: skip(path, SkipReason::BackUpFailed); break;
     case RenewOutcome::WriteFailed: skip(path, SkipReason::WriteFailed); break;

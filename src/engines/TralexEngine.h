@@ -115,6 +115,13 @@ protected:
     virtual QString typeRefusedMessage() const = 0;
     // The arrow written into pair entries by AddTarget.
     virtual QString pairArrow() const { return DefaultSepTralex; }
+    // What the result list shows behind the path of a file the run changed: nothing, unless the
+    // engine has something to say of that file.
+    virtual QString resultNote(const QString& path) const
+    {
+        Q_UNUSED(path);
+        return QString();
+    }
 
     // The stop flag itself, for a watcher on another thread.
     const std::atomic<bool>& stopFlag() const { return mStopFlag; }

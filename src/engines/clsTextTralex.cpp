@@ -4,8 +4,9 @@
 //   1. binary and UTF-32 files are reported;
 //   2. prefilter: a file whose bytes hold no find text (four-byte sequences, ASCII case folded
 //      with the case option) is passed over without being decoded;
-//   3. detection: byte order mark, else UTF-8, else Windows-31J; a file that is none of these is
-//      reported, never written;
+//   3. detection: byte order mark, else UTF-8, else Windows-31J or EUC-JP; a file valid in both
+//      of these is Windows-31J unless more files of its folder are EUC-JP than Windows-31J; a
+//      file that is none of these is reported, never written;
 //   4. byte path or text path: UTF-8 and Windows-31J files get the pairs applied to their bytes
 //      (ByteReplacer); UTF-16 files, and files where the byte path declines, are decoded, replaced
 //      pair after pair (ReplaceText) and encoded again, keeping the bytes that do not survive a
@@ -13,22 +14,35 @@
 //      declines where a find text holds a character with two Windows-31J codes or half a surrogate
 //      pair, where the case option meets a letter with case outside ASCII in a pair or ı or ſ in
 //      the file, where the retry option meets a replace text with a two-code character, and where
-//      a replace text the encoding cannot hold would be inserted;
+//      a replace text the encoding cannot hold would be inserted; EUC-JP files always take the
+//      text path;
+//   5. a file of ASCII alone that a replacement gives other characters is written in the
+//      encoding its folder's files have (or the one set for want of evidence), replaced again in
+//      that encoding's forms of the pair texts.
 #include "engines/clsTextTralex.h"
 
 #include "engines/BackUpFile.h"
 #include "engines/ReplaceText.h"
 #include "engines/SkipReasons.h"
 #include "platform/CodePage.h"
+#include "platform/FolderListing.h"
 #include "platform/FolderPath.h"
 #include "platform/SettingsFolder.h"
 #include "platform/ProgramError.h"
+#include "platform/UtfWalk.h"
 #include "services/basMake.h"
 #include "services/basPathControl.h"
+#include "services/clsFindFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 
 namespace tralex {
@@ -45,6 +59,53 @@ const QString ReasonBinary = QStringLiteral("バイナリファイルです");
 const QString ReasonUndecodable = QStringLiteral("文字コードを判別できません");
 const QString ReasonUtf32 = QStringLiteral("UTF-32 の文字コードには対応していません");
 const QString ReasonUnencodable = QStringLiteral("置換後の文字を保存できる文字コードではありません");
+
+// How much of each other file of a folder is read to learn its encoding.
+constexpr qsizetype EvidenceBytes = 64 * 1024;
+
+bool isAscii(const QByteArray& bytes)
+{
+    const uchar* data = reinterpret_cast<const uchar*>(bytes.constData());
+    return SkipAscii(data, data + bytes.size()) == data + bytes.size();
+}
+
+QString encodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Windows31J: return QStringLiteral("Shift_JIS");
+    case TextEncoding::EucJp: return QStringLiteral("EUC-JP");
+    default: return QStringLiteral("UTF-8");
+    }
+}
+
+// The first bytes of a file of the folder, opened without following a link; nothing for what is
+// not a regular file or cannot be read. truncated tells whether the file goes on.
+std::optional<QByteArray> readStart(int folder, const QByteArray& name, bool& truncated)
+{
+    const int fd = ::openat(folder, name.constData(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    std::optional<QByteArray> result;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        QByteArray bytes(EvidenceBytes + 1, Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        truncated = got > EvidenceBytes;
+        bytes.truncate(std::min(got, EvidenceBytes));
+        result = std::move(bytes);
+    }
+    ::close(fd);
+    return result;
+}
 
 QString crLfAsLf(const QString& text)
 {
@@ -131,6 +192,8 @@ void clsTextTralex::TralexGo()
     mPrefilter = FindPrefilter(finds, mUcaseOption);
     mPairForms.clear();
     mByteReplacers.clear();
+    mEvidence.reset();
+    mEvidenceFolder.clear();
     runFiles(this);
     mPairs.clear();
     mPrefilter = FindPrefilter();
@@ -146,6 +209,7 @@ QString clsTextTralex::ProgressText(const QString&, const QString& name) const
 FileWork clsTextTralex::Work(FileAtHand& file)
 {
     QByteArray& bytes = file.bytes;
+    mNotePath.clear();
     if (mPairs.isEmpty())
         return FileWork::unchanged();
     // A binary file is reported whether or not it holds a find text: the user asked for files of
@@ -156,17 +220,123 @@ FileWork clsTextTralex::Work(FileAtHand& file)
         return FileWork::skipped(ReasonBinary);
     if (!mPrefilter.mayMatch(bytes))
         return FileWork::unchanged();  // no find text in it: not touched, whatever its encoding
-    const std::optional<TextEncoding> encoding = DetectEncoding(bytes);
+    bool alsoEucJp = false;
+    std::optional<TextEncoding> encoding = DetectFileEncoding(bytes, &alsoEucJp);
     if (!encoding)
         return FileWork::skipped(ReasonUndecodable);
-    std::optional<qint64> total = replaceInBytes(bytes, *encoding);
-    if (!total)
-        total = replaceInText(bytes, *encoding);
+    if (alsoEucJp) {
+        const FolderEvidence& evidence = folderEvidence(file);
+        if (evidence.eucJp > evidence.windows31J)
+            encoding = TextEncoding::EucJp;
+    }
+    // A file of ASCII alone is replaced as UTF-8 first: only when the result holds other
+    // characters does its encoding matter, and then it is replaced again in the chosen one.
+    const bool asciiOnly = *encoding == TextEncoding::Utf8 && isAscii(bytes);
+    const QByteArray original = asciiOnly ? bytes : QByteArray();  // shared, not copied
+    std::optional<qint64> total = replaceIn(bytes, *encoding);
+    if (asciiOnly && total && *total > 0 && !isAscii(bytes)) {
+        const TextEncoding chosen = encodingForAsciiFile(file);
+        if (chosen != TextEncoding::Utf8) {
+            bytes = original;
+            total = replaceIn(bytes, chosen);
+        }
+        mNotePath = file.path;
+        mNote = QStringLiteral(" (%1)").arg(encodingName(chosen));
+    }
     if (!total)
         return FileWork::skipped(ReasonUnencodable);
     if (*total == 0)
         return FileWork::unchanged();  // not touched, not listed
     return FileWork::changed(std::move(bytes));
+}
+
+std::optional<qint64> clsTextTralex::replaceIn(QByteArray& bytes, TextEncoding encoding)
+{
+    std::optional<qint64> total = replaceInBytes(bytes, encoding);
+    if (!total)
+        total = replaceInText(bytes, encoding);
+    return total;
+}
+
+QString clsTextTralex::resultNote(const QString& path) const
+{
+    return path == mNotePath ? mNote : QString();
+}
+
+const clsTextTralex::FolderEvidence& clsTextTralex::folderEvidence(const FileAtHand& file)
+{
+    const QString folderPath = file.path.chopped(file.name.size());
+    if (mEvidence && mEvidenceFolder == folderPath)
+        return *mEvidence;
+    FolderEvidence evidence;
+    const QString mask = QStringLiteral("*.") + mTargetType;
+    const auto entries = ListFolderAt(file.folder, [&mask](const QString& name) {
+        return clsFindFile::MatchesPattern(name, mask) && !HasBackUpForm(name)
+               && !HasRenewalForm(name);
+    });
+    for (const FolderEntry& entry : entries.value_or(QList<FolderEntry>())) {
+        if (entry.kind != FolderEntry::Kind::File || entry.rawName == file.rawName)
+            continue;
+        bool truncated = false;
+        std::optional<QByteArray> start = readStart(file.folder, entry.rawName, truncated);
+        if (!start || HasUtf32ByteOrderMark(*start) || LooksBinary(*start))
+            continue;
+        if (truncated) {
+            // The cut may fall inside a character: the start is taken up to its last ASCII byte.
+            qsizetype end = start->size();
+            while (end > 0 && uchar(start->at(end - 1)) >= 0x80)
+                --end;
+            start->truncate(end);
+        }
+        if (isAscii(*start))
+            continue;
+        bool alsoEucJp = false;
+        switch (DetectFileEncoding(*start, &alsoEucJp).value_or(TextEncoding::Utf16LeBom)) {
+        case TextEncoding::Utf8:
+        case TextEncoding::Utf8Bom: ++evidence.utf8; break;
+        case TextEncoding::Windows31J: ++(alsoEucJp ? evidence.eitherJapanese : evidence.windows31J); break;
+        case TextEncoding::EucJp: ++evidence.eucJp; break;
+        case TextEncoding::Utf16LeBom:
+        case TextEncoding::Utf16BeBom: break;  // ASCII is other bytes there: no evidence
+        }
+    }
+    mEvidenceFolder = folderPath;
+    mEvidence = evidence;
+    return *mEvidence;
+}
+
+std::optional<TextEncoding> clsTextTralex::prevailing(const FolderEvidence& evidence)
+{
+    const std::pair<int, TextEncoding> counts[] = {{evidence.utf8, TextEncoding::Utf8},
+                                                   {evidence.windows31J, TextEncoding::Windows31J},
+                                                   {evidence.eucJp, TextEncoding::EucJp}};
+    std::optional<TextEncoding> best;
+    int most = 0;
+    bool tie = false;
+    for (const auto& [count, encoding] : counts) {
+        if (count > most) {
+            most = count;
+            best = encoding;
+            tie = false;
+        } else if (count == most && count > 0) {
+            tie = true;
+        }
+    }
+    if (tie)
+        return std::nullopt;
+    // Files that are Windows-31J or EUC-JP alike still say the folder is not UTF-8; they are
+    // Windows-31J, as such a file is read.
+    if (!best && evidence.eitherJapanese > 0)
+        return TextEncoding::Windows31J;
+    return best;
+}
+
+TextEncoding clsTextTralex::encodingForAsciiFile(const FileAtHand& file)
+{
+    if (const std::optional<TextEncoding> found = prevailing(folderEvidence(file)))
+        return *found;
+    return mAsciiFileEncoding == AsciiFileEncoding::ShiftJis ? TextEncoding::Windows31J
+                                                             : TextEncoding::Utf8;
 }
 
 const QList<TextPair>& clsTextTralex::pairsFor(TextEncoding encoding, bool lfOnly)

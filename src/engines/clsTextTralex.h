@@ -5,8 +5,11 @@
 // The accepted types come from "TextFile.tfd" in the settings folder. KillBackUpFile deletes the
 // backups of a type instead.
 //
-// Files are decoded by their byte order mark, as UTF-8 or as Windows-31J, and written back in the
-// same encoding with only the matched parts changed. Where the pairs allow it, they are applied to
+// Files are decoded by their byte order mark, as UTF-8, as Windows-31J or as EUC-JP, and written
+// back in the same encoding with only the matched parts changed. A file of ASCII alone says
+// nothing of its encoding: when a replacement brings other characters into it, they are written
+// in the encoding most text files of its folder have, or, with no such evidence, the one set by
+// setAsciiFileEncoding; the result list names the encoding chosen. Where the pairs allow it, they are applied to
 // the bytes directly, which gives the same result without decoding. A file that cannot be handled safely is left
 // as it is and listed with its reason in ItemSkipped; it is never listed in ItemResult.
 #include "engines/ByteReplace.h"
@@ -43,6 +46,13 @@ public:
 
     void TralexGo() override;
 
+    // The encoding a file of ASCII alone gets for the other characters a replacement brings in,
+    // when no other text file of its folder tells one: Auto and Utf8 write UTF-8, ShiftJis
+    // Windows-31J. The folder's files, where they tell one, decide under every setting.
+    enum class AsciiFileEncoding { Auto, ShiftJis, Utf8 };
+    void setAsciiFileEncoding(AsciiFileEncoding value) { mAsciiFileEncoding = value; }
+    AsciiFileEncoding asciiFileEncoding() const { return mAsciiFileEncoding; }
+
     // The name of the type file in the settings folder.
     static QString TypeFileName() { return QStringLiteral("TextFile.tfd"); }
 
@@ -53,6 +63,7 @@ protected:
         return QStringLiteral("指定された拡張子には対応していません");
     }
     QString pairArrow() const override { return mSepTralex; }
+    QString resultNote(const QString& path) const override;
 
 private:
     struct Pair {
@@ -81,6 +92,25 @@ private:
     // and given to both ways of replacing, so that they keep giving the same result.
     const QList<TextPair>& pairsFor(TextEncoding encoding, bool lfOnly);
     const ByteReplacer& byteReplacer(TextEncoding encoding, bool lfOnly);
+    // Both ways of replacing in turn; nothing when the result cannot be written.
+    std::optional<qint64> replaceIn(QByteArray& bytes, TextEncoding encoding);
+
+    // What the text files of one folder tell of their encoding: how many are of each encoding
+    // that ASCII text can be written in unchanged. Files valid in both Windows-31J and EUC-JP
+    // are counted apart.
+    struct FolderEvidence {
+        int utf8 = 0;
+        int windows31J = 0;
+        int eucJp = 0;
+        int eitherJapanese = 0;
+    };
+    // The evidence of the file's folder: its other files of the type are looked at once per
+    // folder, at the first file that needs it, by their first bytes.
+    const FolderEvidence& folderEvidence(const FileAtHand& file);
+    // The encoding most of the folder's files have, when one has more than each other.
+    static std::optional<TextEncoding> prevailing(const FolderEvidence& evidence);
+    // The encoding the non-ASCII text of a file of ASCII alone is written in.
+    TextEncoding encodingForAsciiFile(const FileAtHand& file);
 
     QString mSepTralex = DefaultSepTralex;
     OrderedListRef mTypes;
@@ -88,6 +118,11 @@ private:
     FindPrefilter mPrefilter;                    // passes over files no pair can change
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise
+    AsciiFileEncoding mAsciiFileEncoding = AsciiFileEncoding::Utf8;
+    QString mEvidenceFolder;                    // the folder mEvidence belongs to
+    std::optional<FolderEvidence> mEvidence;
+    QString mNotePath;                           // the last file given a result note, and the note
+    QString mNote;
 };
 
 }  // namespace tralex

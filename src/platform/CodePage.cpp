@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include "platform/EucJpTables.h"
 #include "platform/UtfWalk.h"
 #include "platform/Windows31JTables.h"
 
@@ -70,10 +71,42 @@ qsizetype decodeWindows31J(const uchar* begin, qsizetype size, QString& text,
     return bad;
 }
 
+// Strict EUC-JP, as decodeWindows31J: every character is one UTF-16 unit, and a code whose
+// character encodes to other bytes is kept with its bytes.
+qsizetype decodeEucJp(const uchar* begin, qsizetype size, QString& text, QList<KeptBytes>& kept)
+{
+    const EucJpTables& t = EucJp();
+    text.resize(size);
+    char16_t* const outBegin = reinterpret_cast<char16_t*>(text.data());
+    UnitWriter writer{outBegin};
+    const uchar* p = begin;
+    const uchar* const end = begin + size;
+    while (p < end) {
+        p = writer.ascii(p, end);
+        while (p < end && *p >= 0x80) {
+            const int length = EucJpLength(*p);
+            if (end - p < length)
+                return p - begin;
+            const quint16 code = length == 3 ? quint16(p[1] << 8 | p[2]) : quint16(p[0] << 8 | p[1]);
+            const char16_t c = length == 3 ? t.triple[code] : t.pair[code];
+            if (c == 0)
+                return p - begin;
+            if ((length == 3 ? t.tripleNonCanonical.test(code) : t.pairNonCanonical.test(code)))
+                [[unlikely]] kept.append({writer.out - outBegin,
+                                          QByteArray(reinterpret_cast<const char*>(p), length)});
+            writer.unit(c);
+            p += length;
+        }
+    }
+    text.resize(writer.out - outBegin);
+    return -1;
+}
+
 // The bytes of the character at i: the canonical code, or the kept bytes when the caller kept
 // bytes for this position that still stand for this very character.
 struct KeptCursor {
     const QList<KeptBytes>& kept;
+    TextEncoding encoding = TextEncoding::Windows31J;
     qsizetype next = 0;
 
     const QByteArray* at(qsizetype i, char16_t c)
@@ -83,7 +116,9 @@ struct KeptCursor {
         if (next < kept.size() && kept[next].position == i) {
             const QByteArray& bytes = kept[next].bytes;
             ++next;
-            if (Windows31J().character(bytes) == c)
+            const char16_t read = encoding == TextEncoding::EucJp ? EucJp().character(bytes)
+                                                                  : Windows31J().character(bytes);
+            if (read == c)
                 return &bytes;
         }
         return nullptr;
@@ -149,6 +184,44 @@ std::optional<QByteArray> encodeWindows31J(QStringView text, const QList<KeptByt
     return result;
 }
 
+std::optional<QByteArray> encodeEucJp(QStringView text, const QList<KeptBytes>& kept,
+                                      CodePageFailure* failure)
+{
+    const EucJpTables& t = EucJp();
+    const char16_t* const p = text.utf16();
+    const qsizetype n = text.size();
+    QByteArray result;
+    result.reserve(n * 2);
+    KeptCursor cursor{kept, TextEncoding::EucJp};
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c < 0x80) {
+            const qsizetype ascii = AsciiUnits(p + i, n - i);
+            const qsizetype at = result.size();
+            result.resize(at + ascii);
+            NarrowAscii(p + i, ascii, reinterpret_cast<uchar*>(result.data()) + at);
+            i += ascii - 1;
+            continue;
+        }
+        if (!kept.isEmpty()) {
+            if (const QByteArray* bytes = cursor.at(i, c)) {
+                result.append(*bytes);
+                continue;
+            }
+        }
+        const quint32 code = t.encode[c];
+        if (code == 0) {
+            setFailure(failure, i);
+            return std::nullopt;
+        }
+        if (code > 0xFFFF)
+            result.append(char(code >> 16));
+        result.append(char(code >> 8));
+        result.append(char(code));
+    }
+    return result;
+}
+
 }  // namespace
 
 const QByteArray& ByteOrderMark(TextEncoding encoding)
@@ -174,11 +247,12 @@ bool HasUniqueEncoding(QStringView text, TextEncoding encoding)
 {
     if (!CanEncode(text, encoding))
         return false;
-    if (encoding != TextEncoding::Windows31J)
+    if (encoding != TextEncoding::Windows31J && encoding != TextEncoding::EucJp)
         return true;
-    const Windows31JTables& t = Windows31J();
+    const std::bitset<65536>& ambiguous =
+        encoding == TextEncoding::EucJp ? EucJp().ambiguous : Windows31J().ambiguous;
     for (const QChar c : text)
-        if (t.ambiguous.test(c.unicode()))
+        if (ambiguous.test(c.unicode()))
             return false;
     return true;
 }
@@ -204,6 +278,9 @@ std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encodi
     case TextEncoding::Windows31J:
         bad = decodeWindows31J(data, bytes.size(), decoded.text, decoded.kept);
         break;
+    case TextEncoding::EucJp:
+        bad = decodeEucJp(data, bytes.size(), decoded.text, decoded.kept);
+        break;
     }
     if (bad >= 0) {
         setFailure(failure, bad);
@@ -218,6 +295,12 @@ std::optional<QByteArray> EncodeText(QStringView text, TextEncoding encoding,
 {
     if (encoding == TextEncoding::Windows31J) {
         auto encoded = encodeWindows31J(text, kept, failure);
+        if (encoded)
+            setFailure(failure, -1);
+        return encoded;
+    }
+    if (encoding == TextEncoding::EucJp) {
+        auto encoded = encodeEucJp(text, kept, failure);
         if (encoded)
             setFailure(failure, -1);
         return encoded;
@@ -249,6 +332,13 @@ std::optional<QByteArray> EncodeText(QStringView text, TextEncoding encoding,
 
 bool CanEncode(QStringView text, TextEncoding encoding)
 {
+    if (encoding == TextEncoding::EucJp) {
+        const EucJpTables& t = EucJp();
+        for (const QChar c : text)
+            if (c.unicode() >= 0x80 && t.encode[c.unicode()] == 0)
+                return false;
+        return true;
+    }
     if (encoding != TextEncoding::Windows31J)
         return FirstLoneSurrogate(text) < 0;
     const Windows31JTables& t = Windows31J();
@@ -268,11 +358,11 @@ QString InFileForms(QStringView text, TextEncoding encoding)
         {u'\u2014', u'\u2015'},
     };
     QString result = text.toString();
-    if (encoding != TextEncoding::Windows31J)
+    if (encoding != TextEncoding::Windows31J && encoding != TextEncoding::EucJp)
         return result;
-    const Windows31JTables& t = Windows31J();
+    const auto holds = [encoding](char16_t c) { return CanEncode(QStringView(&c, 1), encoding); };
     for (const auto& [typed, held] : Forms)
-        if (t.encode[typed] == 0 && t.encode[held] != 0)
+        if (!holds(typed) && holds(held))
             result.replace(QChar(typed), QChar(held));
     return result;
 }

@@ -19,11 +19,13 @@ enum class TextEncoding {
     Utf16LeBom,  // UTF-16 little endian with FF FE
     Utf16BeBom,  // UTF-16 big endian with FE FF
     Windows31J,  // Shift-JIS as Windows writes it (code page 932)
+    EucJp,       // Japanese EUC, as older Unix systems write Japanese text
 };
 
 // A character of a decoded text whose encoding back would not give the bytes it was read from.
 // Windows-31J holds NEC and IBM duplicate codes (ED 40 and FA 5C both read as U+7E8A, which
-// encodes as FA 5C); to leave such bytes as they were, the decoder keeps the original bytes.
+// encodes as FA 5C), and EUC-JP likewise; to leave such bytes as they were, the decoder keeps
+// the original bytes.
 struct KeptBytes {
     qsizetype position = 0;  // index of the character (UTF-16 unit) in the decoded text
     QByteArray bytes;        // the bytes it was read from
@@ -70,7 +72,7 @@ std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encodi
 // (positions in text, sorted) are written as their kept bytes instead of being encoded; an entry
 // whose bytes do not stand for the character now at its position is passed over (the character
 // is encoded as usual), so a stale entry can never write a wrong character. Kept bytes apply to
-// Windows-31J only. On failure returns nothing and sets failure to the index of the first
+// Windows-31J and EUC-JP only. On failure returns nothing and sets failure to the index of the first
 // unencodable character (for a surrogate pair, the index of its first unit).
 std::optional<QByteArray> EncodeText(QStringView text, TextEncoding encoding,
                                      const QList<KeptBytes>& kept = {},
@@ -80,10 +82,10 @@ std::optional<QByteArray> EncodeText(QStringView text, TextEncoding encoding,
 bool CanEncode(QStringView text, TextEncoding encoding);
 
 // The text as a file in the encoding holds it. Input methods on Linux type a few characters in
-// their JIS form (〜 ‖ − ¢ £ ¬ —) where a Windows-31J file holds the form its bytes read as
-// (～ ∥ － ￠ ￡ ￢ ―); for Windows-31J such characters are written in the file's form, so that they
-// match the file and can be written to it. Other encodings hold every form: the text is
-// returned as it is.
+// their JIS form (〜 ‖ − ¢ £ ¬ —) where a Windows-31J or EUC-JP file holds the form its bytes
+// read as (～ ∥ － ￠ ￡ ￢ ―); in those two encodings such characters are written in the file's
+// form, so that they match the file and can be written to it. The Unicode encodings hold every
+// form: the text is returned as it is.
 QString InFileForms(QStringView text, TextEncoding encoding);
 
 }  // namespace tralex

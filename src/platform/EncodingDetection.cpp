@@ -1,5 +1,6 @@
 #include "platform/EncodingDetection.h"
 
+#include "platform/EucJpTables.h"
 #include "platform/UtfWalk.h"
 #include "platform/Windows31JTables.h"
 
@@ -97,6 +98,27 @@ std::optional<TextEncoding> DetectEncoding(const QByteArray& bytes, CodePageFail
     if (bad >= 0)
         return std::nullopt;
     return TextEncoding::Windows31J;
+}
+
+std::optional<TextEncoding> DetectFileEncoding(const QByteArray& bytes, bool* alsoEucJp)
+{
+    if (alsoEucJp)
+        *alsoEucJp = false;
+    const uchar* data = reinterpret_cast<const uchar*>(bytes.constData());
+    const std::optional<TextEncoding> found = DetectEncoding(bytes);
+    if (found) {
+        if (alsoEucJp && *found == TextEncoding::Windows31J)
+            *alsoEucJp = CheckEucJp(data, bytes.size()) < 0;
+        return found;
+    }
+    if (HasUtf32ByteOrderMark(bytes))
+        return std::nullopt;
+    for (TextEncoding withBom : MarkedEncodings)
+        if (bytes.startsWith(ByteOrderMark(withBom)))
+            return std::nullopt;  // the mark decides
+    if (CheckEucJp(data, bytes.size()) < 0)
+        return TextEncoding::EucJp;
+    return std::nullopt;
 }
 
 }  // namespace tralex

@@ -3,7 +3,8 @@
 //
 // A byte order mark decides (UTF-8, UTF-16LE, UTF-16BE); else text that is valid UTF-8 is
 // UTF-8; else strict Windows-31J (cp932); text that decodes as none of these is refused, and so
-// is UTF-32, which Tralex does not read. Bytes 00-7F are ASCII in every encoding, as Windows
+// is UTF-32, which Tralex does not read. Text files to work on may also be EUC-JP
+// (DetectFileEncoding). Bytes 00-7F are ASCII in every encoding, as Windows
 // reads them.
 #include "platform/CodePage.h"
 
@@ -29,5 +30,13 @@ std::optional<DecodedText> DecodeText(const QByteArray& bytes, CodePageFailure* 
 // bytes alone.
 std::optional<TextEncoding> DetectEncoding(const QByteArray& bytes,
                                            CodePageFailure* failure = nullptr);
+
+// The encoding of a text file to work on: what DetectEncoding finds, else, for bytes without a
+// byte order mark that are not Windows-31J, EUC-JP when they are valid EUC-JP. Japanese text
+// in either encoding is rarely valid in the other: Windows-31J hiragana and most kanji have a
+// lead byte that EUC-JP does not use. Bytes valid in both (half-width katakana in Windows-31J,
+// EUC-JP text of kana and common kanji only) are Windows-31J, and alsoEucJp, when given, tells
+// the caller so that it may decide otherwise.
+std::optional<TextEncoding> DetectFileEncoding(const QByteArray& bytes, bool* alsoEucJp = nullptr);
 
 }  // namespace tralex

@@ -275,6 +275,47 @@ TEST_F(MainWindowTest, MenuItemsRunTheCommandShowTheAboutBoxAndClose)
     EXPECT_EQ(ReadIniValue(frmMain::IniFilePath(), QStringLiteral("COMMON"), QStringLiteral("BKPATH")), files.path());
 }
 
+// The encoding for files of ASCII alone: one of three menu items, UTF-8 at first, stored when
+// chosen, offered again at the next start, and used by the run for a folder without evidence.
+TEST_F(MainWindowTest, AsciiFileEncodingIsOneOfThreeMenuItemsStoredAndUsedByTheRun)
+{
+    open();
+    const auto item = [this](int i) {
+        return window->findChild<QAction*>(QStringLiteral("mnuAsciiCode(%1)").arg(i));
+    };
+    const auto checkedItems = [&] {
+        QList<int> checked;
+        for (int i = 0; i < 3; ++i)
+            if (item(i)->isChecked())
+                checked << i;
+        return checked;
+    };
+    EXPECT_EQ(item(0)->text(), QStringLiteral("自動"));
+    EXPECT_EQ(item(1)->text(), QStringLiteral("Shift_JIS"));
+    EXPECT_EQ(checkedItems(), QList<int>({2}));
+    item(1)->trigger();
+    EXPECT_EQ(checkedItems(), QList<int>({1}));
+    EXPECT_EQ(ReadIniValue(frmMain::IniFilePath(), QStringLiteral("COMMON"), QStringLiteral("ASCIICODE")),
+              QStringLiteral("SJIS"));
+
+    const QString folder = files.mkdir(QStringLiteral("target"));
+    files.write(QStringLiteral("target/a.bas"), "x = abc\r\n");
+    setText(QStringLiteral("txtPath"), folder);
+    chooseType(QStringLiteral("bas"));
+    addPair(QStringLiteral("abc"), QStringLiteral("表"));
+    QStringList results;
+    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+    EXPECT_EQ(readBytes(files.file(QStringLiteral("target/a.bas"))), QByteArray("x = \x95\x5C\r\n"));
+    EXPECT_TRUE(results.join(QLatin1Char('\n')).contains(QStringLiteral("a.bas (Shift_JIS)")))
+        << results.join(QLatin1Char('\n')).toStdString();
+
+    window->close();
+    delete window;
+    window = nullptr;
+    open();
+    EXPECT_EQ(checkedItems(), QList<int>({1}));
+}
+
 TEST_F(MainWindowTest, FocusColoursAndTheRetryOptionFollowTheFileType)
 {
     open();

@@ -28,6 +28,7 @@
 #include <utility>
 
 using namespace tralex;
+using tralex::test::iconvTo;
 using tralex::test::readBytes;
 using tralex::test::TempFolder;
 
@@ -386,6 +387,129 @@ TEST_F(TextTralexTest, JisFormsTypedByInputMethodsMatchWindows31JFilesAndUtf8Kee
                   encoded(sjisAfter, TextEncoding::Windows31J));
         EXPECT_EQ(readBytes(folder.file(QStringLiteral("utf8.txt"))),
                   QStringLiteral("<〜>～").toUtf8());
+    }
+}
+
+// EUC-JP files as iconv writes them, with half-width katakana and JIS X 0212 forms: written back
+// in EUC-JP with every byte outside the matches as it was (iconv's ～ is a code ICU would write
+// otherwise); JIS forms typed by input methods match the file's forms; a replace text EUC-JP
+// cannot hold leaves its file as it was.
+TEST_F(TextTralexTest, EucJpFilesAreWrittenBackInEucJpWithOnlyTheMatchesChanged)
+{
+    const QString before = QStringLiteral(
+        "名前\n    tralex - テキストファイルの文字列を置換する\r\n説明\n"
+        "    ﾃﾞｰﾀの補助漢字 丂 と ～ は置換の後も残る。\n");
+    const QString after = QStringLiteral(
+        "名前\n    tralex - テキストファイルの文字列を置き換えする\r\n説明\n"
+        "    データの補助漢字 鷗 と ～ は置き換えの後も残る。\n");
+    data.write(QStringLiteral("man.txt"), iconvTo(before, "EUC-JP"));
+    data.write(QStringLiteral("forms.txt"), iconvTo(QStringLiteral("1−2 3¬4\n"), "EUC-JP"));
+    const QByteArray emoji = iconvTo(QStringLiteral("絵文字のある行\n"), "EUC-JP");
+    data.write(QStringLiteral("emoji.txt"), emoji);
+    auto engine = engineFor(data.path(), {{QStringLiteral("置換"), QStringLiteral("置き換え")},
+                                          {QStringLiteral("丂"), QStringLiteral("鷗")},
+                                          {QStringLiteral("ﾃﾞｰﾀ"), QStringLiteral("データ")},
+                                          {QStringLiteral("−"), QStringLiteral("‖")},
+                                          {QStringLiteral("¬"), QStringLiteral("〜")},
+                                          {QStringLiteral("絵文字"), QStringLiteral("😀")}});
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("man.txt"))), iconvTo(after, "EUC-JP"));
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("forms.txt"))),
+              iconvTo(QStringLiteral("1‖2 3〜4\n"), "EUC-JP"));
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("emoji.txt"))), emoji);
+    EXPECT_EQ(engine->ItemResult()->items(),
+              QStringList({data.file(QStringLiteral("forms.txt")), data.file(QStringLiteral("man.txt"))}));
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({data.file(QStringLiteral("emoji.txt")) +
+                           "\t置換後の文字を保存できる文字コードではありません"}));
+
+    // With the case option, EUC-JP's ı (8F A9 C5) compares like i.
+    const TempFolder folder;
+    folder.write(QStringLiteral("dotless.txt"), iconvTo(QStringLiteral("ın 日本語\n"), "EUC-JP"));
+    auto ucase = engineFor(folder.path(), {{QStringLiteral("in"), QStringLiteral("out")}});
+    ucase->setUcaseOption(true);
+    ucase->TralexGo();
+    EXPECT_EQ(readBytes(folder.file(QStringLiteral("dotless.txt"))),
+              iconvTo(QStringLiteral("out 日本語\n"), "EUC-JP"));
+}
+
+// EUC-JP kana (A4 xx) read in Windows-31J as half-width katakana: such a file is Windows-31J
+// unless more files of its folder are EUC-JP than Windows-31J.
+TEST_F(TextTralexTest, FileValidInWindows31JAndEucJpAlikeFollowsItsFolder)
+{
+    const QByteArray kana = iconvTo(QStringLiteral("あいう"), "EUC-JP");
+    ASSERT_EQ(kana, QByteArray("\xA4\xA2\xA4\xA4\xA4\xA6"));
+    data.write(QStringLiteral("euc/kana.txt"), kana);
+    data.write(QStringLiteral("euc/one.txt"), iconvTo(QStringLiteral("東京都千代田区"), "EUC-JP"));
+    data.write(QStringLiteral("euc/two.txt"), iconvTo(QStringLiteral("設定を読み込む"), "EUC-JP"));
+    data.write(QStringLiteral("euc/sjis.txt"), encoded(QStringLiteral("日本語"), TextEncoding::Windows31J));
+    data.write(QStringLiteral("sjis/kana.txt"), kana);
+    data.write(QStringLiteral("sjis/one.txt"), iconvTo(QStringLiteral("東京都千代田区"), "EUC-JP"));
+    data.write(QStringLiteral("sjis/two.txt"), encoded(QStringLiteral("日本語"), TextEncoding::Windows31J));
+    data.write(QStringLiteral("sjis/three.txt"), encoded(QStringLiteral("表示"), TextEncoding::Windows31J));
+    auto engine = engineFor(data.path(), {{QStringLiteral("あ"), QStringLiteral("ア")},
+                                          {QStringLiteral("ｦ"), QStringLiteral("ヲ")}});
+    engine->setSubFolder(true);
+    engine->TralexGo();
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("euc/kana.txt"))),
+              iconvTo(QStringLiteral("アいう"), "EUC-JP"));
+    EXPECT_EQ(readBytes(data.file(QStringLiteral("sjis/kana.txt"))),
+              QByteArray("\xA4\xA2\xA4\xA4\xA4") + encoded(QStringLiteral("ヲ"), TextEncoding::Windows31J));
+    EXPECT_EQ(engine->CountResult(), 2);
+}
+
+// A file of ASCII alone gets the replacement's other characters in the encoding most text files
+// of its folder have (wherever they come in the run), else in the one set; the result list names
+// the encoding chosen. A result that stays ASCII is written as it is and named nothing.
+TEST_F(TextTralexTest, AsciiFileTakesTheEncodingOfItsFolderOrTheOneSet)
+{
+    using Setting = clsTextTralex::AsciiFileEncoding;
+    const QByteArray sjis = encoded(QStringLiteral("日本語"), TextEncoding::Windows31J);
+    const QByteArray euc = iconvTo(QStringLiteral("東京都千代田区"), "EUC-JP");
+    const QByteArray utf8 = QStringLiteral("日本語").toUtf8();
+    const QByteArray ascii = "int abc = 1;\n";
+    const QByteArray plain = "no match here\n";
+    const QString wave = QStringLiteral("表〜");  // 〜 typed: ～ in the Japanese encodings
+    const QByteArray sjisWave = QByteArray("int ") + encoded(QStringLiteral("表～"), TextEncoding::Windows31J) + " = 1;\n";
+    const QByteArray eucWave = iconvTo(QStringLiteral("int 表〜 = 1;\n"), "EUC-JP");
+    const QByteArray utf8Wave = QStringLiteral("int 表〜 = 1;\n").toUtf8();
+    const struct {
+        const char* name;
+        QList<QByteArray> others;
+        Setting setting;
+        QString replace;
+        QByteArray expected;  // empty: left as it was and reported
+        QString note;
+    } cases[] = {
+        {"shift_jis folder", {sjis, sjis, utf8, plain}, Setting::Utf8, wave, sjisWave, " (Shift_JIS)"},
+        {"euc-jp folder", {euc, euc, sjis}, Setting::ShiftJis, wave, eucWave, " (EUC-JP)"},
+        {"utf-8 folder", {utf8}, Setting::ShiftJis, wave, utf8Wave, " (UTF-8)"},
+        {"no evidence, automatic", {plain, encoded(QStringLiteral("日本"), TextEncoding::Utf16LeBom)}, Setting::Auto, wave, utf8Wave, " (UTF-8)"},
+        {"no evidence, shift_jis", {plain}, Setting::ShiftJis, wave, sjisWave, " (Shift_JIS)"},
+        {"no evidence, utf-8", {}, Setting::Utf8, wave, utf8Wave, " (UTF-8)"},
+        {"a tie is no evidence", {sjis, utf8}, Setting::ShiftJis, wave, sjisWave, " (Shift_JIS)"},
+        {"result stays ascii", {sjis}, Setting::Utf8, QStringLiteral("xyz"), "int xyz = 1;\n", ""},
+        {"shift_jis cannot hold it", {sjis}, Setting::Utf8, QStringLiteral("😀"), {}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempFolder folder;
+        folder.write(QStringLiteral("a.txt"), ascii);
+        for (qsizetype i = 0; i < c.others.size(); ++i)
+            folder.write(QStringLiteral("other%1.txt").arg(i), c.others[i]);
+        auto engine = engineFor(folder.path(), {{QStringLiteral("abc"), c.replace}});
+        engine->setAsciiFileEncoding(c.setting);
+        engine->TralexGo();
+        const QString path = folder.file(QStringLiteral("a.txt"));
+        if (c.expected.isEmpty()) {
+            EXPECT_EQ(readBytes(path), ascii);
+            EXPECT_EQ(engine->CountSkipped(), 1);
+            EXPECT_EQ(engine->CountResult(), 0);
+            continue;
+        }
+        EXPECT_EQ(readBytes(path), c.expected);
+        EXPECT_EQ(engine->ItemResult()->items(), QStringList({path + c.note}));
+        EXPECT_EQ(engine->CountSkipped(), 0);
     }
 }
 

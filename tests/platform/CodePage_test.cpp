@@ -1,4 +1,5 @@
 #include "platform/CodePage.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <algorithm>
 
 using namespace tralex;
+using tralex::test::iconvTo;
 
 namespace {
 
@@ -366,4 +368,82 @@ TEST(CodePageBytes, UniqueEncodingExcludesDuplicateCodesAndUnencodableCharacters
     EXPECT_FALSE(HasUniqueEncoding(QString(QChar(0xD83D)), TextEncoding::Utf8));
     EXPECT_EQ(ByteOrderMarkSize(TextEncoding::Utf8Bom), 3);
     EXPECT_EQ(ByteOrderMarkSize(TextEncoding::Windows31J), 0);
+}
+
+// Text files may also be EUC-JP; bytes valid in Windows-31J and EUC-JP alike are Windows-31J,
+// with the other reading flagged.
+TEST(CodePageEucJp, DetectionTellsEucJpFromWindows31JByTheBytes)
+{
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::optional<TextEncoding> encoding;
+        bool alsoEucJp;
+    } cases[] = {
+        {"eucjp kanji", hex("c6 fc cb dc b8 ec 0a"), TextEncoding::EucJp, false},
+        {"eucjp three-byte form", hex("8f b0 a1 c6 fc cb dc b8 ec"), TextEncoding::EucJp, false},
+        {"eucjp hiragana reads as half-width katakana", hex("a4 a2 a4 a4 a4 a6"),
+         TextEncoding::Windows31J, true},
+        {"cp932 half-width katakana of even length", hex("cd d9 cc df"), TextEncoding::Windows31J,
+         true},
+        {"cp932 kanji", hex("93 fa 96 7b 8c ea"), TextEncoding::Windows31J, false},
+        {"utf8", hex("e6 97 a5 e6 9c ac"), TextEncoding::Utf8, false},
+        {"eucjp cut inside a three-byte form", hex("c6 fc cb dc b8 ec 8f b0"), std::nullopt,
+         false},
+        {"neither", hex("41 80 a0"), std::nullopt, false},
+        {"utf8 mark before eucjp", hex("ef bb bf c6 fc cb dc b8 ec"), std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        bool alsoEucJp = !c.alsoEucJp;
+        EXPECT_EQ(DetectFileEncoding(c.bytes, &alsoEucJp), c.encoding) << c.name;
+        EXPECT_EQ(alsoEucJp, c.alsoEucJp) << c.name;
+    }
+}
+
+// Real text as iconv writes it, with half-width katakana (8E xx) and JIS X 0212 (8F xx xx), reads
+// as the text and is written back byte for byte; iconv's ～ (a JIS X 0212 code that ICU writes
+// as A1 C1) keeps its bytes, and a bad byte is found where it is.
+TEST(CodePageEucJp, RealTextComesBackAsIconvWroteIt)
+{
+    const QString text = QStringLiteral(
+        "名前\n    tralex - テキストファイルの文字列を一括して置き換える\n"
+        "説明\n    変更したファイルの元の内容は、同じフォルダのバックアップ（Bk＋日時＋名前）に残る。\r\n"
+        "    半角カナ：ｶﾀｶﾅ ﾃﾞｰﾀ、補助漢字：丂 鷗 ı、記号：§ ∀ ※ ☆ Ω а\n");
+    const QByteArray bytes = iconvTo(text, "EUC-JP");
+    ASSERT_TRUE(bytes.contains("\x8f\xb0\xa1") && bytes.contains("\x8e\xb6"));
+    EXPECT_EQ(DetectFileEncoding(bytes), TextEncoding::EucJp);
+    const auto decoded = DecodeAs(bytes, TextEncoding::EucJp);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->text, text);
+    EXPECT_TRUE(decoded->kept.isEmpty());
+    EXPECT_EQ(EncodeText(decoded->text, TextEncoding::EucJp), bytes);
+    EXPECT_TRUE(HasUniqueEncoding(text, TextEncoding::EucJp));
+
+    const QByteArray tilde = iconvTo(QStringLiteral("1～2"), "EUC-JP");
+    ASSERT_EQ(tilde, hex("31 8f a2 b7 32"));
+    const auto withTilde = DecodeAs(tilde, TextEncoding::EucJp);
+    ASSERT_TRUE(withTilde);
+    EXPECT_EQ(withTilde->text, QStringLiteral("1～2"));
+    EXPECT_EQ(EncodeText(withTilde->text, TextEncoding::EucJp, withTilde->kept), tilde);
+    EXPECT_EQ(EncodeText(withTilde->text, TextEncoding::EucJp), hex("31 a1 c1 32"));
+    EXPECT_FALSE(HasUniqueEncoding(QStringLiteral("～"), TextEncoding::EucJp));
+
+    CodePageFailure failure;
+    EXPECT_FALSE(DecodeAs(hex("c6 fc 41 a1 41"), TextEncoding::EucJp, &failure));
+    EXPECT_EQ(failure.position, 3);
+    EXPECT_FALSE(EncodeText(QStringLiteral("日本😀"), TextEncoding::EucJp, {}, &failure));
+    EXPECT_EQ(failure.position, 2);
+}
+
+// Characters typed in their JIS form are written as an EUC-JP file holds them: the bytes iconv
+// writes for the typed forms (iconv has no code for the em dash; A1 BD is its horizontal bar).
+TEST(CodePageEucJp, InputFormsAreTheFormsTheFileHolds)
+{
+    const QString typed = QStringLiteral("〜‖−¢£¬—");
+    const QString held = QStringLiteral("～∥－￠￡￢―");
+    EXPECT_EQ(InFileForms(typed, TextEncoding::EucJp), held);
+    EXPECT_EQ(InFileForms(held, TextEncoding::EucJp), held);
+    EXPECT_EQ(EncodeText(InFileForms(typed, TextEncoding::EucJp), TextEncoding::EucJp),
+              iconvTo(QStringLiteral("〜‖−¢£¬―"), "EUC-JP"));
+    EXPECT_EQ(InFileForms(typed, TextEncoding::Utf8), typed);
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -46,6 +47,22 @@ inline QByteArray readBytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The text in a character set as glibc's iconv writes it: an encoder independent of the one
+// under test, as other programs on the system write files.
+inline QByteArray iconvTo(const QString& text, const char* charset)
+{
+    QProcess iconv;
+    iconv.start(QStringLiteral("iconv"),
+                {QStringLiteral("-f"), QStringLiteral("UTF-8"), QStringLiteral("-t"),
+                 QString::fromLatin1(charset)});
+    EXPECT_TRUE(iconv.waitForStarted()) << "iconv cannot be started";
+    iconv.write(text.toUtf8());
+    iconv.closeWriteChannel();
+    EXPECT_TRUE(iconv.waitForFinished(-1));
+    EXPECT_EQ(iconv.exitCode(), 0) << iconv.readAllStandardError().toStdString();
+    return iconv.readAllStandardOutput();
 }
 
 }  // namespace tralex::test
