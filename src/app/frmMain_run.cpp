@@ -203,7 +203,8 @@ void frmMain::configureEngine(TralexEngine& engine)
     engine.setRetryOption(chkRetryOption->isChecked());
     engine.setUcaseOption(!chkUcaseOption->isChecked());
     engine.setSubFolder(chkSubFolder->isChecked());
-    if (auto* text = dynamic_cast<clsTextTralex*>(&engine)) text->setAsciiFileEncoding(clsTextTralex::AsciiFileEncoding(mAsciiCode));
+    if (auto* text = dynamic_cast<clsTextTralex*>(&engine))
+        text->setAsciiFileEncoding(clsTextTralex::AsciiFileEncoding(mAsciiCode));
     if (mEngineSetUp)
         mEngineSetUp(engine);
 }
