@@ -42,6 +42,13 @@ public:
 
     // Whether the loop reads the whole file into FileAtHand::bytes before Work.
     virtual bool ReadsBytes() const = 0;
+    // When the worker reads bytes: the reason a file is refused from its first bytes alone (a
+    // binary file), before the whole file is read; empty when its first bytes do not tell.
+    virtual QString RefusalByHead(const QByteArray& head) const
+    {
+        Q_UNUSED(head);
+        return QString();
+    }
     // Whether a file the run may not replace is refused before Work (where Work is costly);
     // otherwise it is refused only when Work would change it.
     virtual bool RefusesUnwritableFirst() const = 0;

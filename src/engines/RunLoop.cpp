@@ -21,6 +21,9 @@ namespace tralex {
 
 namespace {
 
+// How much of a file the worker sees before the loop reads it whole.
+constexpr qsizetype HeadSize = 64 * 1024;
+
 const QString ReasonNameNotText = QStringLiteral("名前を文字に変換できません");
 const QString ReasonOutOfMemory = QStringLiteral("メモリが足りません");
 const QString ReasonFolderCannotOpen = QStringLiteral("フォルダを開けません");
@@ -173,8 +176,16 @@ void RunLoop::replaceIn(const FolderHandle& folder, const QString& folderPath, c
     file.folder = folder.fd();
     file.rawName = rawName;
     file.snapshot = &snapshot;
-    const ReadOutcome opened =
-        mRenewal.OpenForRun(folder.fd(), rawName, mWorker->ReadsBytes() ? &file.bytes : nullptr, snapshot);
+    ReadOutcome opened = mRenewal.OpenForRun(folder.fd(), rawName, snapshot);
+    if (opened == ReadOutcome::Read && mWorker->ReadsBytes()) {
+        // A file its first bytes show to be one the worker refuses is never read whole.
+        const QString refusal = mWorker->RefusalByHead(FileRenewal::ReadHead(snapshot, HeadSize));
+        if (!refusal.isEmpty()) {
+            mEngine.skip(file.path, refusal);
+            return;
+        }
+        opened = FileRenewal::ReadOpened(snapshot, file.bytes);
+    }
     switch (opened) {
     case ReadOutcome::Read: break;
     case ReadOutcome::CannotOpen: mEngine.skip(file.path, SkipReason::CannotOpen); return;

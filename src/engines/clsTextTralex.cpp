@@ -206,14 +206,28 @@ QString clsTextTralex::ProgressText(const QString&, const QString& name) const
     return name + QStringLiteral(" を置換中...");
 }
 
+// A binary file is reported whether or not it holds a find text: the user asked for files of this
+// type and should learn that one of them is not text. Its first bytes often tell (a NUL byte in
+// them is in the file), so that a large binary file is not read whole for nothing.
+QString clsTextTralex::RefusalByHead(const QByteArray& head) const
+{
+    if (mPairs.isEmpty())
+        return QString();
+    if (HasUtf32ByteOrderMark(head))
+        return ReasonUtf32;
+    // An odd cut could split a UTF-16 unit: only whole units are looked at.
+    if (LooksBinary(head.size() % 2 ? head.chopped(1) : head))
+        return ReasonBinary;
+    return QString();
+}
+
 FileWork clsTextTralex::Work(FileAtHand& file)
 {
     QByteArray& bytes = file.bytes;
     mNotePath.clear();
     if (mPairs.isEmpty())
         return FileWork::unchanged();
-    // A binary file is reported whether or not it holds a find text: the user asked for files of
-    // this type and should learn that one of them is not text.
+    // The same checks on the whole file, for what its first bytes did not show.
     if (HasUtf32ByteOrderMark(bytes))
         return FileWork::skipped(ReasonUtf32);
     if (LooksBinary(bytes))

@@ -78,6 +78,7 @@ private:
 
     // The text file's part of the run: decode, replace, encode.
     bool ReadsBytes() const override { return true; }
+    QString RefusalByHead(const QByteArray& head) const override;
     bool RefusesUnwritableFirst() const override { return false; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;

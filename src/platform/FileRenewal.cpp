@@ -157,17 +157,18 @@ ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArr
 {
     bytes.clear();
     const ReadOutcome opened = OpenFileAt(folder, name, snapshot);
-    if (opened != ReadOutcome::Read)
-        return opened;
-    const std::shared_ptr<UniqueFd> fd = snapshot.opened;
-    struct stat st {};
-    st.st_size = snapshot.size;
-    bytes.resize(qsizetype(st.st_size));
+    return opened == ReadOutcome::Read ? ReadOpened(snapshot, bytes) : opened;
+}
+
+ReadOutcome FileRenewal::ReadOpened(FileSnapshot& snapshot, QByteArray& bytes)
+{
+    const int fd = snapshot.opened->get();
+    bytes.resize(qsizetype(snapshot.size));
     qsizetype done = 0;
     for (;;) {
         if (done == bytes.size())
             bytes.resize(done + 65536);  // the file grew since fstat; read to its end
-        const ssize_t n = ::read(fd->get(), bytes.data() + done, size_t(bytes.size() - done));
+        const ssize_t n = ::pread(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -181,15 +182,31 @@ ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArr
     bytes.resize(done);
     // What was read is what the later checks compare against.
     snapshot.size = off_t(done);
-    if (::fstat(fd->get(), &st) == 0)
+    struct stat st {};
+    if (::fstat(fd, &st) == 0)
         snapshot.modified = st.st_mtim;
     return ReadOutcome::Read;
 }
 
-ReadOutcome FileRenewal::OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
-                                    FileSnapshot& snapshot)
+QByteArray FileRenewal::ReadHead(const FileSnapshot& snapshot, qsizetype size)
 {
-    return bytes ? ReadFileAt(folder, name, *bytes, snapshot) : OpenFileAt(folder, name, snapshot);
+    QByteArray head(size, Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(snapshot.opened->get(), head.data() + done, size_t(size - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    head.resize(done);
+    return head;
+}
+
+ReadOutcome FileRenewal::OpenForRun(int folder, const QByteArray& name, FileSnapshot& snapshot)
+{
+    return OpenFileAt(folder, name, snapshot);
 }
 
 int FileRenewal::writeAll(int fd, const char* data, size_t size)

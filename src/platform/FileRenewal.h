@@ -111,11 +111,15 @@ public:
                                   FileSnapshot& snapshot);
     // Opens a regular file and takes its snapshot without reading it.
     static ReadOutcome OpenFileAt(int folder, const QByteArray& name, FileSnapshot& snapshot);
+    // Reads the whole file a snapshot holds open, from its start; the snapshot then describes
+    // what was read. CannotOpen when reading fails.
+    static ReadOutcome ReadOpened(FileSnapshot& snapshot, QByteArray& bytes);
+    // Reads up to `size` bytes from the start of the file a snapshot holds open.
+    static QByteArray ReadHead(const FileSnapshot& snapshot, qsizetype size);
 
-    // Opens a file for a run, reading it whole into `bytes` unless that is null. A test double
-    // overrides it to change or swap the file right after it was opened.
-    virtual ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
-                                   FileSnapshot& snapshot);
+    // Opens a file for a run (OpenFileAt). A test double overrides it to change or swap the
+    // file right after it was opened.
+    virtual ReadOutcome OpenForRun(int folder, const QByteArray& name, FileSnapshot& snapshot);
 
     // Puts newContent in place of the file read into snapshot, as described above.
     RenewOutcome Renew(const RenewalPaths& paths, const QByteArray& newContent,

@@ -121,6 +121,19 @@ protected:
         click(window, QStringLiteral("cmdAction(4)"));
     }
 
+    // Opens the window set up to replace abc with xyz in a folder of three such text files.
+    QString openOnThreeFiles()
+    {
+        const QString folder = files.mkdir(QStringLiteral("target"));
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            files.write(QStringLiteral("target/") + QLatin1String(name), "abc");
+        open();
+        setText(QStringLiteral("txtPath"), folder);
+        chooseType(QStringLiteral("txt"));
+        addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+        return folder;
+    }
+
     void selectLine(int row)
     {
         auto* list = control<QListWidget>(QStringLiteral("lstTralex"));
@@ -520,14 +533,13 @@ public:
     std::atomic<bool> entered{false};
     std::atomic<bool> released{false};
 
-    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
-                           FileSnapshot& snapshot) override
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, FileSnapshot& snapshot) override
     {
         if (!entered.exchange(true)) {
             while (!released)
                 QThread::msleep(1);
         }
-        return FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+        return FileRenewal::OpenForRun(folder, name, snapshot);
     }
 };
 
@@ -545,13 +557,7 @@ public:
 
 TEST_F(MainWindowTest, WindowPaintsAndStopAnswersWhileTheEngineIsBusy)
 {
-    const QString folder = files.mkdir(QStringLiteral("target"));
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
-        files.write(QStringLiteral("target/") + QLatin1String(name), "abc");
-    open();
-    setText(QStringLiteral("txtPath"), folder);
-    chooseType(QStringLiteral("txt"));
-    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    const QString folder = openOnThreeFiles();
     HeldRenewal* held = nullptr;
     TralexEngine* running = nullptr;
     window->setEngineSetUp([&](TralexEngine& engine) {
@@ -598,25 +604,18 @@ TEST_F(MainWindowTest, WindowPaintsAndStopAnswersWhileTheEngineIsBusy)
 // A fault that ends a run at its second file, as an engine error would.
 class FailingAtSecondFile : public FileRenewal {
 public:
-    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
-                           FileSnapshot& snapshot) override
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, FileSnapshot& snapshot) override
     {
         if (++opened == 2)
             throw ProgramError(QStringLiteral("test"), QStringLiteral("ディスクが応答しません"));
-        return FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+        return FileRenewal::OpenForRun(folder, name, snapshot);
     }
     int opened = 0;
 };
 
 TEST_F(MainWindowTest, RunThatFailsMidwayShowsItsErrorAndThenWhatItHadChanged)
 {
-    const QString folder = files.mkdir(QStringLiteral("target"));
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
-        files.write(QStringLiteral("target/") + QLatin1String(name), "abc");
-    open();
-    setText(QStringLiteral("txtPath"), folder);
-    chooseType(QStringLiteral("txt"));
-    addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
+    const QString folder = openOnThreeFiles();
     window->setEngineSetUp([](TralexEngine& engine) { engine.setFileRenewal(std::make_unique<FailingAtSecondFile>()); });
     QStringList results;
     EXPECT_TRUE(clickAndRead(QStringLiteral("cmdAction(0)"), &results).contains(QStringLiteral("ディスクが応答しません")));

@@ -908,10 +908,14 @@ TEST_F(TextTralexTest, FoldersDeeperThanAPathCanNameAreHandled)
 // A file too large for the memory left is skipped with its reason, and the run goes on.
 TEST_F(TextTralexTest, FileTooLargeForTheMemoryLeftIsSkipped)
 {
-    // A sparse file of 8 GB costs no disk; the address space is limited so that it cannot be read.
-    const QString big = data.write(QStringLiteral("a_big.txt"), "abc");
+    // Sparse files of 8 GB cost no disk; the address space is limited so that they cannot be
+    // read. The first begins with text, so only reading it shows what it is; the second is binary
+    // from its first bytes and is known as such without being read.
+    const QString big = data.write(QStringLiteral("a_big.txt"), QByteArray(100000, 'a') + "abc");
     ASSERT_EQ(::truncate(QFile::encodeName(big).constData(), 8LL << 30), 0);
     data.write(QStringLiteral("b_small.txt"), "abc");
+    const QString sparse = data.write(QStringLiteral("c_sparse.txt"), QByteArray());
+    ASSERT_EQ(::truncate(QFile::encodeName(sparse).constData(), 8LL << 30), 0);
     auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
     rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
@@ -924,7 +928,8 @@ TEST_F(TextTralexTest, FileTooLargeForTheMemoryLeftIsSkipped)
     engine->TralexGo();
     ASSERT_EQ(::setrlimit(RLIMIT_AS, &saved), 0);
     EXPECT_EQ(engine->ItemResult()->items(), QStringList({data.file("b_small.txt")}));
-    EXPECT_EQ(engine->ItemSkipped()->items(), QStringList({big + "\tメモリが足りません"}));
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({big + "\tメモリが足りません", sparse + "\tバイナリファイルです"}));
 }
 
 // Where no hard link can be made in the file's own folder, the backup is copied under a name of

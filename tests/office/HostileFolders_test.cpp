@@ -32,10 +32,9 @@ public:
     std::function<void(const QByteArray& name)> afterOpen;
     std::function<void()> beforeExchange;
 
-    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
-                           FileSnapshot& snapshot) override
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, FileSnapshot& snapshot) override
     {
-        const ReadOutcome outcome = FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+        const ReadOutcome outcome = FileRenewal::OpenForRun(folder, name, snapshot);
         if (afterOpen)
             std::exchange(afterOpen, nullptr)(name);
         return outcome;

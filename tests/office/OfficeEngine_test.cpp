@@ -41,15 +41,14 @@ namespace {
 class StopAtFirstFile : public FileRenewal {
 public:
     StopAtFirstFile(TralexEngine& engine, pid_t office) : mEngine(engine), mOffice(office) {}
-    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
-                           FileSnapshot& snapshot) override
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, FileSnapshot& snapshot) override
     {
         if (!mDone) {
             mDone = true;
             ::kill(mOffice, SIGSTOP);
             mEngine.setStopFlag(true);
         }
-        return FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+        return FileRenewal::OpenForRun(folder, name, snapshot);
     }
 
 private:
@@ -127,14 +126,13 @@ namespace {
 class HangingFiles : public FileRenewal {
 public:
     HangingFiles(OfficeApplication& office, int hung) : mOffice(office), mHung(hung) {}
-    ReadOutcome OpenForRun(int folder, const QByteArray& name, QByteArray* bytes,
-                           FileSnapshot& snapshot) override
+    ReadOutcome OpenForRun(int folder, const QByteArray& name, FileSnapshot& snapshot) override
     {
         const bool hang = mOpened++ < mHung;
         mOffice.setFileTimeout(hang ? 1000 : 120000);
         if (hang)
             ::kill(mOffice.ProcessId(), SIGSTOP);
-        return FileRenewal::OpenForRun(folder, name, bytes, snapshot);
+        return FileRenewal::OpenForRun(folder, name, snapshot);
     }
 
 private:
