@@ -190,19 +190,25 @@ void frmMain::cmdAction_Click(int index)
 
 // The one failure handler of the buttons: whatever failed, the window is enabled again, the
 // progress window is gone, the reason is shown, and no engine is kept.
-void frmMain::runGuarded(const std::function<void()>& action)
+QString frmMain::failureOf(const std::function<void()>& action)
 {
-    QString failure;
     try {
         action();
-        return;
+        return QString();
     } catch (const ProgramError& error) {
-        failure = error.description();
+        return error.description();
     } catch (const std::bad_alloc&) {
-        failure = QStringLiteral("メモリが足りません");
+        return QStringLiteral("メモリが足りません");
     } catch (const std::exception& error) {
-        failure = QStringLiteral("予期しないエラーが発生しました: %1").arg(QString::fromLocal8Bit(error.what()));
+        return QStringLiteral("予期しないエラーが発生しました: %1").arg(QString::fromLocal8Bit(error.what()));
     }
+}
+
+void frmMain::runGuarded(const std::function<void()>& action)
+{
+    const QString failure = failureOf(action);
+    if (failure.isEmpty())
+        return;
     // The label keeps the last progress text of a failed run.
     if (mblnRunning)
         lblTarget->setText(mstrProgress);

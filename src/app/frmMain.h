@@ -67,6 +67,9 @@ private:
     void InitFields();
     void Form_Unload();
     void runGuarded(const std::function<void()>& action);
+    // Runs an action; the description of the error it ended with, or an empty text. Callable on
+    // any thread.
+    static QString failureOf(const std::function<void()>& action);
     void showError(const QString& description);
     void browseFolder(QLineEdit* field, const QString& user, const QString& caption);
     void setFocusColour(QWidget* control, bool focused);

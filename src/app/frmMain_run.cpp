@@ -167,18 +167,12 @@ QString frmMain::runOnThread(TralexEngine& engine, bool deleteMode)
 {
     QString failure;
     std::unique_ptr<QThread> thread(QThread::create([&engine, &failure, deleteMode] {
-        try {
+        failure = failureOf([&engine, deleteMode] {
             if (deleteMode)
                 engine.KillBackUpFile();
             else
                 engine.TralexGo();
-        } catch (const ProgramError& error) {
-            failure = error.description();
-        } catch (const std::bad_alloc&) {
-            failure = QStringLiteral("メモリが足りません");
-        } catch (const std::exception& error) {
-            failure = QStringLiteral("予期しないエラーが発生しました: %1").arg(QString::fromLocal8Bit(error.what()));
-        }
+        });
     }));
     thread->setObjectName(QStringLiteral("TralexRun"));
     QEventLoop wait;

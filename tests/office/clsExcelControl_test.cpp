@@ -71,8 +71,9 @@ TEST_P(ExcelEngineFormats, ReplacesCellsPageTextsAndSheetNamesKeepingTheOldFileA
     const QString seen = ReadBack(path);
     EXPECT_TRUE(seen.contains(QStringLiteral("株式会社ベータ"))) << seen.toStdString();
     EXPECT_FALSE(seen.contains(QStringLiteral("アルファ"))) << seen.toStdString();
-    if (type != QLatin1String("xls"))
+    if (type != QLatin1String("xls")) {
         EXPECT_TRUE(seen.contains(QStringLiteral("ベータ 偶数"))) << "header of left pages";
+    }
     if (type == QLatin1String("xlsx")) {
         EXPECT_TRUE(seen.contains(QStringLiteral("ベータ 見積&amp;P"))) << "page field lost";
     } else if (type == QLatin1String("ods")) {
