@@ -91,25 +91,35 @@ bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QStrin
         ::_exit(127);
     }
     ::setpgid(pid, pid);  // also from here, so the group exists before the first kill
-    mPid = pid;
+    {
+        std::lock_guard lock(mReaping);
+        mPid = pid;
+    }
     mEndStatus.clear();
     return true;
 }
 
-void OfficeProcess::KillNow() const
+void OfficeProcess::killGroup(pid_t pid) const
 {
-    const pid_t pid = mPid.load();
     if (pid > 0) {
         ::kill(-pid, SIGKILL);
         ::kill(pid, SIGKILL);
     }
 }
 
+void OfficeProcess::KillNow() const
+{
+    std::lock_guard lock(mReaping);
+    killGroup(mPid.load());
+}
+
 void OfficeProcess::Stop()
 {
     if (mPid > 0) {
         NotePipes();
-        KillNow();
+        // Killed first, so the wait under the lock is short.
+        std::lock_guard lock(mReaping);
+        killGroup(mPid.load());
         while (::waitpid(mPid.load(), nullptr, 0) < 0 && errno == EINTR) {
         }
         mPid = -1;
@@ -173,6 +183,7 @@ bool OfficeProcess::IsRunning()
     if (mPid <= 0)
         return false;
     int status = 0;
+    std::lock_guard lock(mReaping);
     const pid_t done = ::waitpid(mPid.load(), &status, WNOHANG);
     if (done == mPid) {
         ended(status);

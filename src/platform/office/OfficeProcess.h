@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <mutex>
 
 namespace tralex {
 
@@ -51,8 +52,13 @@ private:
     void ended(int status);
     void removePipes();
 
-    // Written by the owner's thread only, read by a watchdog's too.
+    void killGroup(pid_t pid) const;
+
+    // Written by the owner's thread only, read by a watchdog's too. A process is reaped and its
+    // id cleared under mReaping, and KillNow reads and kills under it too, so a kill never reaches
+    // a process that took over the id of one already reaped.
     std::atomic<pid_t> mPid{-1};
+    mutable std::mutex mReaping;
     QString mEndStatus;
     QString mPipe;  // the named pipe of the running process
     QList<QByteArray> mPipeSockets;  // the sockets it was seen listening on
