@@ -179,12 +179,13 @@ void RunLoop::replaceIn(const FolderHandle& folder, const QString& folderPath, c
     ReadOutcome opened = mRenewal.OpenForRun(folder.fd(), rawName, snapshot);
     if (opened == ReadOutcome::Read && mWorker->ReadsBytes()) {
         // A file its first bytes show to be one the worker refuses is never read whole.
-        const QString refusal = mWorker->RefusalByHead(FileRenewal::ReadHead(snapshot, HeadSize));
+        const QByteArray head = FileRenewal::ReadHead(snapshot, HeadSize);
+        const QString refusal = mWorker->RefusalByHead(head);
         if (!refusal.isEmpty()) {
             mEngine.skip(file.path, refusal);
             return;
         }
-        opened = FileRenewal::ReadOpened(snapshot, file.bytes);
+        opened = FileRenewal::ReadOpened(snapshot, file.bytes, head);
     }
     switch (opened) {
     case ReadOutcome::Read: break;

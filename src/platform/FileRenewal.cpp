@@ -160,11 +160,13 @@ ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArr
     return opened == ReadOutcome::Read ? ReadOpened(snapshot, bytes) : opened;
 }
 
-ReadOutcome FileRenewal::ReadOpened(FileSnapshot& snapshot, QByteArray& bytes)
+ReadOutcome FileRenewal::ReadOpened(FileSnapshot& snapshot, QByteArray& bytes, const QByteArray& head)
 {
     const int fd = snapshot.opened->get();
-    bytes.resize(qsizetype(snapshot.size));
-    qsizetype done = 0;
+    // The head read before is not read again.
+    bytes = head;
+    qsizetype done = head.size();
+    bytes.resize(std::max(qsizetype(snapshot.size), done));
     for (;;) {
         if (done == bytes.size())
             bytes.resize(done + 65536);  // the file grew since fstat; read to its end

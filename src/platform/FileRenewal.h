@@ -111,9 +111,11 @@ public:
                                   FileSnapshot& snapshot);
     // Opens a regular file and takes its snapshot without reading it.
     static ReadOutcome OpenFileAt(int folder, const QByteArray& name, FileSnapshot& snapshot);
-    // Reads the whole file a snapshot holds open, from its start; the snapshot then describes
-    // what was read. CannotOpen when reading fails.
-    static ReadOutcome ReadOpened(FileSnapshot& snapshot, QByteArray& bytes);
+    // Reads the whole file a snapshot holds open, from its start, taking `head` (what ReadHead
+    // gave) as its first bytes; the snapshot then describes what was read. CannotOpen when
+    // reading fails.
+    static ReadOutcome ReadOpened(FileSnapshot& snapshot, QByteArray& bytes,
+                                  const QByteArray& head = QByteArray());
     // Reads up to `size` bytes from the start of the file a snapshot holds open.
     static QByteArray ReadHead(const FileSnapshot& snapshot, qsizetype size);
 
