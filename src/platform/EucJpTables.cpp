@@ -1,19 +1,13 @@
 #include "platform/EucJpTables.h"
 
-#include "platform/ProgramError.h"
+#include "platform/StrictConverter.h"
 #include "platform/UtfWalk.h"
 
-#include <unicode/ucnv.h>
 
-#include <memory>
 
 namespace tralex {
 
 namespace {
-
-struct IcuConverterCloser {
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
 
 EucJpTables buildEucJpTables()
 {
@@ -22,29 +16,10 @@ EucJpTables buildEucJpTables()
     t.triple.assign(65536, 0);
     t.encode.assign(65536, 0);
 
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, IcuConverterCloser> conv(ucnv_open("euc-jp", &status));
-    if (U_FAILURE(status) || !conv)
-        throw ProgramError(QStringLiteral("CodePage"),
-                           QStringLiteral("EUC-JP の変換表が使えません (%1)")
-                               .arg(QString::fromLatin1(u_errorName(status))));
-    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &status);
-    ucnv_setFallback(conv.get(), false);
-
-    // Decodes one complete character; 0 when the bytes are not exactly one BMP character.
+    StrictConverter conv("euc-jp", QStringLiteral("EUC-JP"));
+    // One complete character above ASCII; 0 when the bytes are not exactly one BMP character.
     auto decode = [&](const char* bytes, int length) -> char16_t {
-        ucnv_resetToUnicode(conv.get());
-        UChar out[4];
-        UChar* target = out;
-        const char* source = bytes;
-        UErrorCode error = U_ZERO_ERROR;
-        ucnv_toUnicode(conv.get(), &target, out + 4, &source, bytes + length, nullptr, true,
-                       &error);
-        if (U_FAILURE(error) || target - out != 1 || source != bytes + length)
-            return 0;
-        const char16_t c = out[0];
+        const char16_t c = conv.Decode(bytes, length);
         return c >= 0x80 && !QChar::isSurrogate(c) ? c : 0;
     };
 
@@ -60,19 +35,11 @@ EucJpTables buildEucJpTables()
     }
 
     auto canonical = [&](char16_t c) -> quint32 {
-        ucnv_resetFromUnicode(conv.get());
-        const UChar in = c;
-        const UChar* source = &in;
-        char out[4];
-        char* target = out;
-        UErrorCode error = U_ZERO_ERROR;
-        ucnv_fromUnicode(conv.get(), &target, out + 4, &source, &in + 1, nullptr, true, &error);
-        if (U_FAILURE(error))
-            return 0;
+        const QByteArray out = conv.Encode(c);
         const auto byte = [&](int i) { return quint32(quint8(out[i])); };
-        if (target - out == 2)
+        if (out.size() == 2)
             return byte(0) << 8 | byte(1);
-        if (target - out == 3 && byte(0) == 0x8F)
+        if (out.size() == 3 && byte(0) == 0x8F)
             return 0x8F0000 | byte(1) << 8 | byte(2);
         return 0;
     };

@@ -1,19 +1,13 @@
 #include "platform/Windows31JTables.h"
 
-#include "platform/ProgramError.h"
+#include "platform/StrictConverter.h"
 #include "platform/UtfWalk.h"
 
-#include <unicode/ucnv.h>
 
-#include <memory>
 
 namespace tralex {
 
 namespace {
-
-struct IcuConverterCloser {
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
 
 Windows31JTables buildWindows31JTables()
 {
@@ -26,29 +20,9 @@ Windows31JTables buildWindows31JTables()
         t.allPairs[2 * code + 1] = char(code);
     }
 
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, IcuConverterCloser> conv(ucnv_open("windows-31j", &status));
-    if (U_FAILURE(status) || !conv)
-        throw ProgramError(QStringLiteral("CodePage"),
-                           QStringLiteral("Windows-31J の変換表が使えません (%1)")
-                               .arg(QString::fromLatin1(u_errorName(status))));
-    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &status);
-    ucnv_setFallback(conv.get(), false);
-
-    // Decodes one complete character; 0 when the bytes are not exactly one BMP character.
-    auto decode = [&](const char* bytes, int length, UErrorCode* error) -> char16_t {
-        ucnv_resetToUnicode(conv.get());
-        UChar out[4];
-        UChar* target = out;
-        const char* source = bytes;
-        *error = U_ZERO_ERROR;
-        ucnv_toUnicode(conv.get(), &target, out + 4, &source, bytes + length, nullptr, true,
-                       error);
-        if (U_FAILURE(*error) || target - out != 1 || source != bytes + length)
-            return 0;
-        return out[0];
+    StrictConverter conv("windows-31j", QStringLiteral("Windows-31J"));
+    auto decode = [&](const char* bytes, int length, UErrorCode* error) {
+        return conv.Decode(bytes, length, error);
     };
 
     for (int b = 0; b < 0x80; ++b) {
@@ -82,18 +56,10 @@ Windows31JTables buildWindows31JTables()
 
     // Canonical bytes of every decodable character, as the converter writes it.
     auto canonical = [&](char16_t c) -> quint16 {
-        ucnv_resetFromUnicode(conv.get());
-        const UChar in = c;
-        const UChar* source = &in;
-        char out[4];
-        char* target = out;
-        UErrorCode error = U_ZERO_ERROR;
-        ucnv_fromUnicode(conv.get(), &target, out + 4, &source, &in + 1, nullptr, true, &error);
-        if (U_FAILURE(error))
-            return 0;
-        if (target - out == 1)
+        const QByteArray out = conv.Encode(c);
+        if (out.size() == 1)
             return quint8(out[0]);
-        if (target - out == 2)
+        if (out.size() == 2)
             return quint16(quint8(out[0]) << 8 | quint8(out[1]));
         return 0;
     };
