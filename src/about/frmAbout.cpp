@@ -25,8 +25,9 @@ namespace tralex {
 namespace {
 
 const QString Caption = QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報");
-const QString Description =
-    QStringLiteral("テキスト形式のファイル、Excel、Wordの複数文字、複数ファイルの一括置換が可能です。");
+// Two lines, broken after a phrase: left to the label, the line would break inside a word.
+const QString Description = QStringLiteral(
+    "テキスト形式のファイル、Excel、Wordの複数文字、\n複数ファイルの一括置換が可能です。");
 constexpr int ClientWidth = 6645;
 constexpr int ClientHeight = 4200;
 

@@ -43,10 +43,13 @@ void placeAutoSized(QLabel* label, int vlngLeft, int vlngTop)
     label->move(Twips(vlngLeft), Twips(vlngTop));
 }
 
+// Dark blue while the control can be used; a disabled control keeps the style's grey caption, so
+// that it reads as disabled as the disabled buttons do.
 void paintDarkBlue(QWidget* control)
 {
     QPalette palette = control->palette();
-    palette.setColor(QPalette::WindowText, LabelColour);
+    palette.setColor(QPalette::Active, QPalette::WindowText, LabelColour);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, LabelColour);
     control->setPalette(palette);
 }
 

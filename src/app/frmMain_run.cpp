@@ -35,7 +35,8 @@ namespace {
     throw ProgramError(QStringLiteral("frmMain"), description);
 }
 
-// What the upper line of the outcome says, and whether it is the plain notice of success.
+// The two lines of the outcome, and whether files were changed: a run that changed files is a
+// notice of success even when it also skipped some, which its lower line then says.
 struct Outcome {
     QString line1;
     QString line2;
@@ -51,10 +52,10 @@ Outcome outcomeOf(const RunResult& result)
             return {QString(), QStringLiteral("置換対象ファイルはありませんでした"), false};
         return {QString(), QStringLiteral("終了しました"), true};
     }
-    const QString skippedLine = QStringLiteral("処理できなかったファイルが %1 件あります").arg(skipped);
+    const QString skippedLine = QStringLiteral("処理できなかったファイルが%1件あります").arg(skipped);
     if (changed < 1)
         return {QStringLiteral("変更したファイルはありません"), skippedLine, false};
-    return {QStringLiteral("終了しました（%1 件）").arg(changed), skippedLine, false};
+    return {QStringLiteral("終了しました（%1件）").arg(changed), skippedLine, true};
 }
 
 }  // namespace

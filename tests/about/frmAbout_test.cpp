@@ -71,8 +71,13 @@ TEST(frmAbout, ShowsTitleVersionPurposeAndThePreFormsIcon)
         EXPECT_TRUE(w->isModal());
         EXPECT_EQ(labelText(w, QStringLiteral("lblTitle")), QStringLiteral("Tralex"));
         EXPECT_EQ(labelText(w, QStringLiteral("lblVersion")), QStringLiteral("Ver 1.6.0"));
-        EXPECT_EQ(labelText(w, QStringLiteral("lblMessage")),
-                  QStringLiteral("テキスト形式のファイル、Excel、Wordの複数文字、複数ファイルの一括置換が可能です。"));
+        // Broken after a phrase only: each line fits the label, so the label breaks no word.
+        const QStringList lines = labelText(w, QStringLiteral("lblMessage")).split(QLatin1Char('\n'));
+        EXPECT_EQ(lines, QStringList({QStringLiteral("テキスト形式のファイル、Excel、Wordの複数文字、"),
+                                      QStringLiteral("複数ファイルの一括置換が可能です。")}));
+        auto* message = child<QLabel>(w, QStringLiteral("lblMessage"));
+        for (const QString& line : lines)
+            EXPECT_LE(message->fontMetrics().horizontalAdvance(line), message->contentsRect().width());
         const QImage icon = child<QLabel>(w, QStringLiteral("picIcon"))->pixmap().toImage();
         ASSERT_FALSE(icon.isNull());
         EXPECT_EQ(icon.pixelColor(icon.width() / 2, icon.height() / 2), QColor(Qt::red));

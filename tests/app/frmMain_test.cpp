@@ -350,6 +350,10 @@ TEST_F(MainWindowTest, FocusColoursAndTheRetryOptionFollowTheFileType)
         path->setFocus();
         EXPECT_EQ(retry->isEnabled(), row.retryEnabled) << row.type.toStdString();
         EXPECT_TRUE(retry->isChecked());
+        // A disabled caption is grey like the disabled buttons', not the enabled dark blue.
+        const QPalette::ColorGroup group = row.retryEnabled ? QPalette::Active : QPalette::Disabled;
+        EXPECT_EQ(retry->palette().color(group, QPalette::WindowText) == QColor(0, 0, 128),
+                  row.retryEnabled) << row.type.toStdString();
     }
     control(QStringLiteral("txtFndStr"))->setFocus();
     EXPECT_EQ(path->palette().color(QPalette::Base), normal);
@@ -469,25 +473,57 @@ TEST_F(MainWindowTest, AnEngineErrorLeavesTheWindowReadyForTheNextRun)
     expectUsable();
 }
 
-TEST_F(MainWindowTest, ARunThatOnlySkippedFilesSaysSoAndListsThem)
+TEST_F(MainWindowTest, OutcomeSaysWhatTheRunChangedAndSkippedInTheRightColour)
 {
+    const QColor navy(0, 0, 128);
+    const QColor red(255, 0, 0);
     const QString folder = files.mkdir(QStringLiteral("target"));
-    files.write(QStringLiteral("target/binary.txt"), QByteArray("abc\0def", 7));
     files.write(QStringLiteral("target/other.txt"), "nothing to find");
     open();
     setText(QStringLiteral("txtPath"), folder);
     chooseType(QStringLiteral("txt"));
     addPair(QStringLiteral("abc"), QStringLiteral("xyz"));
-    QStringList results;
-    const QString message = clickAndRead(QStringLiteral("cmdAction(0)"), &results);
-    EXPECT_NE(message, QLatin1Char('|') + NoFiles);
-    EXPECT_TRUE(message.contains(QLatin1Char('1'))) << message.toStdString();
-    EXPECT_TRUE(results.join(QLatin1Char('\n')).contains(QStringLiteral("binary.txt")));
-    EXPECT_FALSE(results.join(QLatin1Char('\n')).contains(QStringLiteral("other.txt")));
-
-    // A run with nothing to change and nothing skipped says only that.
-    QFile::remove(files.file(QStringLiteral("target/binary.txt")));
-    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)")), QLatin1Char('|') + NoFiles);
+    // Each row adds files to the folder (changed files are changed back by the next row's files).
+    struct Row {
+        int toChange;
+        int binaries;
+        QString message;
+        QColor colour;
+    } rows[] = {
+        {0, 0, QLatin1Char('|') + NoFiles, red},
+        {0, 1, QStringLiteral("変更したファイルはありません|処理できなかったファイルが1件あります"), red},
+        {2, 2, QStringLiteral("終了しました（2件）|処理できなかったファイルが2件あります"), navy},
+        {1, 0, QLatin1Char('|') + Finished, navy},
+    };
+    int made = 0;
+    for (const Row& row : rows) {
+        QDir(files.file(QStringLiteral("target"))).removeRecursively();
+        files.mkdir(QStringLiteral("target"));
+        for (int i = 0; i < row.toChange; ++i)
+            files.write(QStringLiteral("target/c%1.txt").arg(made++), "abc");
+        for (int i = 0; i < row.binaries; ++i)
+            files.write(QStringLiteral("target/binary%1.txt").arg(i), QByteArray("abc\0def", 7));
+        QColor colour;
+        QStringList results;
+        ModalAnswerer answer;
+        QString message;
+        answer.then(QStringLiteral("Msg_Warning"), [&](QWidget* w) {
+            message = messageOf(w);
+            colour = child<QLabel>(w, QStringLiteral("lblMessage(1)"))->palette().color(QPalette::WindowText);
+            click(w, QStringLiteral("cmdOK"));
+        });
+        if (row.toChange + row.binaries > 0) {
+            answer.then(QStringLiteral("frmResultList"), [&](QWidget* w) {
+                results = linesOf(child<QListWidget>(w, QStringLiteral("lstTarget")));
+                w->close();
+            });
+        }
+        click(window, QStringLiteral("cmdAction(0)"));
+        waitFor([&] { return answer.allAnswered(); });
+        EXPECT_EQ(message, row.message);
+        EXPECT_EQ(colour, row.colour) << row.message.toStdString();
+        EXPECT_EQ(results.join(QLatin1Char('\n')).count(QStringLiteral("binary")), row.binaries);
+    }
 }
 
 TEST_F(MainWindowTest, StopEndsALargeRunEarlyAndTheWindowRunsAgain)

@@ -49,7 +49,7 @@ TEST(OfficeDispatch, WorkbooksGoToTheSpreadsheetEngineAndTodaysTypesFollowTheTex
         });
         click(&window, QStringLiteral("cmdAction(0)"));
         waitFor([&] { return answer.allAnswered(); });
-        EXPECT_EQ(message, QStringLiteral("処理できなかったファイルが 1 件あります"));
+        EXPECT_EQ(message, QStringLiteral("処理できなかったファイルが1件あります"));
         window.close();
     }
     EXPECT_EQ(readBytes(files.file(QStringLiteral("target/a.xls"))), QByteArray("abc"));

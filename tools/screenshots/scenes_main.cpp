@@ -2,7 +2,9 @@
 // progress with the progress window in front and the current file in the progress label.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -70,6 +72,17 @@ const bool registered = tralex::screenshots::registerScenes({
     mainScene(QStringLiteral("frmMain_mode0_replace"), [] { showMain(0); }),
     mainScene(QStringLiteral("frmMain_mode1_delete"), [] { showMain(1); }),
     mainScene(QStringLiteral("frmMain_mode2_backupfolder"), [] { showMain(2); }),
+    // An office type: the retry option does not apply and its caption greys with its box.
+    mainScene(QStringLiteral("frmMain_mode0_office_type"),
+              [] {
+                  showMain(0);
+                  auto* types = control<QComboBox>("cboExtension");
+                  types->setEditText(QStringLiteral("xls"));
+                  // The option follows the type when the type box loses the focus (sent here,
+                  // since the window may not be active yet when the scene is set).
+                  QFocusEvent leaving(QEvent::FocusOut, Qt::TabFocusReason);
+                  QCoreApplication::sendEvent(types, &leaving);
+              }),
     mainScene(QStringLiteral("frmMain_running"),
               [] {
                   showMain(0);

@@ -1,4 +1,4 @@
-// Pictures of the message windows: a warning, a notice in the success colour, a warning too long
+// Pictures of the message windows: a warning, notices in the success colour, a warning too long
 // for the design width, and a question.
 #include <QLabel>
 
@@ -30,6 +30,14 @@ const bool registered = tralex::screenshots::registerScenes({
      [] {
          Msg_Warning& w = Msg_Warning::instance();
          w.setMessage2(QStringLiteral("終了しました"));
+         w.setColor(tralex::RGB(0, 0, 128));
+         w.Show();
+     }},
+    {QStringLiteral("Msg_Warning_notice_with_skipped"),
+     [] {
+         Msg_Warning& w = Msg_Warning::instance();
+         w.setMessage1(QStringLiteral("終了しました（12件）"));
+         w.setMessage2(QStringLiteral("処理できなかったファイルが2件あります"));
          w.setColor(tralex::RGB(0, 0, 128));
          w.Show();
      }},
