@@ -25,6 +25,7 @@
 #include "engines/ReplaceText.h"
 #include "engines/SkipReasons.h"
 #include "platform/CodePage.h"
+#include "platform/FolderHandle.h"
 #include "platform/FolderListing.h"
 #include "platform/FolderPath.h"
 #include "platform/SettingsFolder.h"
@@ -192,8 +193,8 @@ void clsTextTralex::TralexGo()
     mPrefilter = FindPrefilter(finds, mUcaseOption);
     mPairForms.clear();
     mByteReplacers.clear();
-    mEvidence.reset();
-    mEvidenceFolder.clear();
+    mEvidence.clear();
+    mSearchedFolder = FolderHandle::Open(TargetPath()).Identity();
     runFiles(this);
     mPairs.clear();
     mPrefilter = FindPrefilter();
@@ -239,7 +240,7 @@ FileWork clsTextTralex::Work(FileAtHand& file)
     if (!encoding)
         return FileWork::skipped(ReasonUndecodable);
     if (alsoEucJp) {
-        const FolderEvidence& evidence = folderEvidence(file);
+        const FolderEvidence& evidence = folderEvidence(file.folder);
         if (evidence.eucJp > evidence.windows31J)
             encoding = TextEncoding::EucJp;
     }
@@ -277,22 +278,25 @@ QString clsTextTralex::resultNote(const QString& path) const
     return path == mNotePath ? mNote : QString();
 }
 
-const clsTextTralex::FolderEvidence& clsTextTralex::folderEvidence(const FileAtHand& file)
+const clsTextTralex::FolderEvidence& clsTextTralex::folderEvidence(int folder)
 {
-    const QString folderPath = file.path.chopped(file.name.size());
-    if (mEvidence && mEvidenceFolder == folderPath)
-        return *mEvidence;
+    const std::optional<FileIdentity> identity = IdentityOf(folder);
+    static const FolderEvidence none;
+    if (!identity)
+        return none;
+    if (const auto found = mEvidence.constFind(*identity); found != mEvidence.cend())
+        return *found;
     FolderEvidence evidence;
     const QString mask = QStringLiteral("*.") + mTargetType;
-    const auto entries = ListFolderAt(file.folder, [&mask](const QString& name) {
+    const auto entries = ListFolderAt(folder, [&mask](const QString& name) {
         return clsFindFile::MatchesPattern(name, mask) && !HasBackUpForm(name)
                && !HasRenewalForm(name);
     });
     for (const FolderEntry& entry : entries.value_or(QList<FolderEntry>())) {
-        if (entry.kind != FolderEntry::Kind::File || entry.rawName == file.rawName)
+        if (entry.kind != FolderEntry::Kind::File)
             continue;
         bool truncated = false;
-        std::optional<QByteArray> start = readStart(file.folder, entry.rawName, truncated);
+        std::optional<QByteArray> start = readStart(folder, entry.rawName, truncated);
         if (!start || HasUtf32ByteOrderMark(*start) || LooksBinary(*start))
             continue;
         if (truncated) {
@@ -314,9 +318,33 @@ const clsTextTralex::FolderEvidence& clsTextTralex::folderEvidence(const FileAtH
         case TextEncoding::Utf16BeBom: break;  // ASCII is other bytes there: no evidence
         }
     }
-    mEvidenceFolder = folderPath;
-    mEvidence = evidence;
-    return *mEvidence;
+    return *mEvidence.insert(*identity, evidence);
+}
+
+std::optional<TextEncoding> clsTextTralex::encodingAbove(int folder)
+{
+    if (!mSearchedFolder)
+        return std::nullopt;
+    // The folders from `folder`'s parent up to the searched folder, opened through "..", which
+    // is never a link; their evidence counts only when the chain reaches the searched folder.
+    std::vector<FolderHandle> chain;
+    std::optional<FileIdentity> identity = IdentityOf(folder);
+    int at = folder;
+    while (identity && !(*identity == *mSearchedFolder)) {
+        FolderHandle parent = FolderHandle::OpenParent(at);
+        const std::optional<FileIdentity> above = parent.Identity();
+        if (!above || *above == *identity)
+            return std::nullopt;  // the root, not below the searched folder
+        identity = above;
+        at = parent.fd();
+        chain.push_back(std::move(parent));
+    }
+    if (!identity)
+        return std::nullopt;
+    for (const FolderHandle& above : chain)
+        if (const std::optional<TextEncoding> found = prevailing(folderEvidence(above.fd())))
+            return found;
+    return std::nullopt;
 }
 
 std::optional<TextEncoding> clsTextTralex::prevailing(const FolderEvidence& evidence)
@@ -347,10 +375,14 @@ std::optional<TextEncoding> clsTextTralex::prevailing(const FolderEvidence& evid
 
 TextEncoding clsTextTralex::encodingForAsciiFile(const FileAtHand& file)
 {
-    if (const std::optional<TextEncoding> found = prevailing(folderEvidence(file)))
+    if (const std::optional<TextEncoding> found = prevailing(folderEvidence(file.folder)))
         return *found;
-    return mAsciiFileEncoding == AsciiFileEncoding::ShiftJis ? TextEncoding::Windows31J
-                                                             : TextEncoding::Utf8;
+    switch (mAsciiFileEncoding) {
+    case AsciiFileEncoding::ShiftJis: return TextEncoding::Windows31J;
+    case AsciiFileEncoding::Utf8: return TextEncoding::Utf8;
+    case AsciiFileEncoding::Auto: break;
+    }
+    return encodingAbove(file.folder).value_or(TextEncoding::Utf8);
 }
 
 const QList<TextPair>& clsTextTralex::pairsFor(TextEncoding encoding, bool lfOnly)

@@ -16,7 +16,9 @@
 #include "engines/FindPrefilter.h"
 #include "engines/TralexEngine.h"
 #include "platform/CodePage.h"
+#include "platform/FolderListing.h"
 
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 #include <map>
@@ -47,8 +49,9 @@ public:
     void TralexGo() override;
 
     // The encoding a file of ASCII alone gets for the other characters a replacement brings in,
-    // when no other text file of its folder tells one: Auto and Utf8 write UTF-8, ShiftJis
-    // Windows-31J. The folder's files, where they tell one, decide under every setting.
+    // when no other text file of its folder tells one: Auto takes the nearest folder above it,
+    // up to the searched folder, whose files tell one, and else UTF-8; Utf8 writes UTF-8 and
+    // ShiftJis Windows-31J. The folder's files, where they tell one, decide under every setting.
     enum class AsciiFileEncoding { Auto, ShiftJis, Utf8 };
     void setAsciiFileEncoding(AsciiFileEncoding value) { mAsciiFileEncoding = value; }
     AsciiFileEncoding asciiFileEncoding() const { return mAsciiFileEncoding; }
@@ -105,9 +108,12 @@ private:
         int eucJp = 0;
         int eitherJapanese = 0;
     };
-    // The evidence of the file's folder: its other files of the type are looked at once per
-    // folder, at the first file that needs it, by their first bytes.
-    const FolderEvidence& folderEvidence(const FileAtHand& file);
+    // The evidence of an open folder: its files of the type are looked at once per folder, at
+    // the first file that needs it, by their first bytes (files of ASCII alone tell nothing).
+    const FolderEvidence& folderEvidence(int folder);
+    // The encoding the files of the nearest folder above `folder` tell, up to the searched
+    // folder; none when none tells one or `folder` is not below the searched folder.
+    std::optional<TextEncoding> encodingAbove(int folder);
     // The encoding most of the folder's files have, when one has more than each other.
     static std::optional<TextEncoding> prevailing(const FolderEvidence& evidence);
     // The encoding the non-ASCII text of a file of ASCII alone is written in.
@@ -120,8 +126,8 @@ private:
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise
     AsciiFileEncoding mAsciiFileEncoding = AsciiFileEncoding::Utf8;
-    QString mEvidenceFolder;                    // the folder mEvidence belongs to
-    std::optional<FolderEvidence> mEvidence;
+    QHash<FileIdentity, FolderEvidence> mEvidence;  // per folder, in this run
+    std::optional<FileIdentity> mSearchedFolder;     // the folder the run searches
     QString mNotePath;                           // the last file given a result note, and the note
     QString mNote;
 };

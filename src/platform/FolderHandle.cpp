@@ -52,10 +52,21 @@ FolderHandle FolderHandle::OpenChild(const QByteArray& name) const
     return FolderHandle(fd, fd >= 0 ? 0 : errno);
 }
 
+FolderHandle FolderHandle::OpenParent(int folder)
+{
+    const int fd = ::openat(folder, "..", FolderFlags | O_NOFOLLOW);
+    return FolderHandle(fd, fd >= 0 ? 0 : errno);
+}
+
 std::optional<FileIdentity> FolderHandle::Identity() const
 {
+    return IdentityOf(mFd);
+}
+
+std::optional<FileIdentity> IdentityOf(int fd)
+{
     struct stat st{};
-    if (mFd < 0 || ::fstat(mFd, &st) != 0)
+    if (fd < 0 || ::fstat(fd, &st) != 0)
         return std::nullopt;
     return FileIdentity{quint64(st.st_dev), quint64(st.st_ino)};
 }

@@ -16,6 +16,9 @@
 
 namespace tralex {
 
+// The device and inode of an open file or folder; none for a bad descriptor.
+std::optional<FileIdentity> IdentityOf(int fd);
+
 class FolderHandle {
 public:
     FolderHandle() = default;
@@ -29,6 +32,8 @@ public:
     static FolderHandle Open(const QString& path);
     // Opens a folder inside this one; a symbolic link is refused (ELOOP or ENOTDIR).
     FolderHandle OpenChild(const QByteArray& name) const;
+    // Opens the folder that holds an open folder.
+    static FolderHandle OpenParent(int folder);
     // No folder, for the reason an errno value gives.
     static FolderHandle Failed(int error) { return FolderHandle(-1, error); }
 

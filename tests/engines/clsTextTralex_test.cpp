@@ -459,8 +459,9 @@ TEST_F(TextTralexTest, FileValidInWindows31JAndEucJpAlikeFollowsItsFolder)
 }
 
 // A file of ASCII alone gets the replacement's other characters in the encoding most text files
-// of its folder have (wherever they come in the run), else in the one set; the result list names
-// the encoding chosen. A result that stays ASCII is written as it is and named nothing.
+// of its folder have (wherever they come in the run), else in the one set, where "automatic" asks
+// the folders above it up to the searched one; the result list names the encoding chosen. A
+// result that stays ASCII is written as it is and named nothing.
 TEST_F(TextTralexTest, AsciiFileTakesTheEncodingOfItsFolderOrTheOneSet)
 {
     using Setting = clsTextTralex::AsciiFileEncoding;
@@ -480,11 +481,16 @@ TEST_F(TextTralexTest, AsciiFileTakesTheEncodingOfItsFolderOrTheOneSet)
         QString replace;
         QByteArray expected;  // empty: left as it was and reported
         QString note;
+        QList<QByteArray> above = {};    // in the searched folder, which holds the file's folder
+        QList<QByteArray> outside = {};  // in the folder that holds the searched one
     } cases[] = {
         {"shift_jis folder", {sjis, sjis, utf8, plain}, Setting::Utf8, wave, sjisWave, " (Shift_JIS)"},
         {"euc-jp folder", {euc, euc, sjis}, Setting::ShiftJis, wave, eucWave, " (EUC-JP)"},
         {"utf-8 folder", {utf8}, Setting::ShiftJis, wave, utf8Wave, " (UTF-8)"},
         {"no evidence, automatic", {plain, encoded(QStringLiteral("日本"), TextEncoding::Utf16LeBom)}, Setting::Auto, wave, utf8Wave, " (UTF-8)"},
+        {"automatic, shift_jis above", {plain}, Setting::Auto, wave, sjisWave, " (Shift_JIS)", {sjis, sjis, utf8}},
+        {"automatic, outside the search", {}, Setting::Auto, wave, utf8Wave, " (UTF-8)", {plain}, {sjis}},
+        {"utf-8 set, shift_jis above", {}, Setting::Utf8, wave, utf8Wave, " (UTF-8)", {sjis}},
         {"no evidence, shift_jis", {plain}, Setting::ShiftJis, wave, sjisWave, " (Shift_JIS)"},
         {"no evidence, utf-8", {}, Setting::Utf8, wave, utf8Wave, " (UTF-8)"},
         {"a tie is no evidence", {sjis, utf8}, Setting::ShiftJis, wave, sjisWave, " (Shift_JIS)"},
@@ -494,13 +500,19 @@ TEST_F(TextTralexTest, AsciiFileTakesTheEncodingOfItsFolderOrTheOneSet)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const TempFolder folder;
-        folder.write(QStringLiteral("a.txt"), ascii);
-        for (qsizetype i = 0; i < c.others.size(); ++i)
-            folder.write(QStringLiteral("other%1.txt").arg(i), c.others[i]);
-        auto engine = engineFor(folder.path(), {{QStringLiteral("abc"), c.replace}});
+        folder.write(QStringLiteral("run/sub/a.txt"), ascii);
+        const auto place = [&](const QString& where, const QList<QByteArray>& files) {
+            for (qsizetype i = 0; i < files.size(); ++i)
+                folder.write(where + QStringLiteral("other%1.txt").arg(i), files[i]);
+        };
+        place(QStringLiteral("run/sub/"), c.others);
+        place(QStringLiteral("run/"), c.above);
+        place(QString(), c.outside);
+        auto engine = engineFor(folder.file(QStringLiteral("run/")), {{QStringLiteral("abc"), c.replace}});
+        engine->setSubFolder(true);
         engine->setAsciiFileEncoding(c.setting);
         engine->TralexGo();
-        const QString path = folder.file(QStringLiteral("a.txt"));
+        const QString path = folder.file(QStringLiteral("run/sub/a.txt"));
         if (c.expected.isEmpty()) {
             EXPECT_EQ(readBytes(path), ascii);
             EXPECT_EQ(engine->CountSkipped(), 1);
