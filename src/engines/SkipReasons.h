@@ -18,5 +18,6 @@ inline const QString WriteFailed = QStringLiteral("ファイルを書き込め�
 inline const QString NotOnDisk = QStringLiteral("変更がディスクに書き込まれたことを確認できません");
 inline const QString NotAFile = QStringLiteral("通常のファイルではありません");
 inline const QString Changed = QStringLiteral("読み込んだ後にファイルが変更されました");
+inline const QString NotRecorded = QStringLiteral("元に戻すための記録を書き込めません");
 
 }  // namespace tralex::SkipReason

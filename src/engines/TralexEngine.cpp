@@ -183,6 +183,7 @@ bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome)
     case RenewOutcome::NotWritable: skip(path, SkipReason::NotWritable); break;
     case RenewOutcome::AttributesNotKept: skip(path, SkipReason::Attributes); break;
     case RenewOutcome::OwnerNotKept: skip(path, SkipReason::Owner); break;
+    case RenewOutcome::NotRecorded: skip(path, SkipReason::NotRecorded); break;
     }
     return false;
 }

@@ -568,6 +568,19 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
         return backUpError == EEXIST ? RenewOutcome::BackUpNameTaken : RenewOutcome::BackUpFailed;
     }
 
+    if (target.beforeTakingName) {
+        struct stat made {};
+        const bool recorded =
+            ::fstatat(target.folder, temporary.constData(), &made, AT_SYMLINK_NOFOLLOW) == 0
+            && target.beforeTakingName(qint64(made.st_mtim.tv_sec) * 1000000000 + made.st_mtim.tv_nsec);
+        if (!recorded) {
+            // The file still holds its old content: the backup of it is not needed.
+            ::unlinkat(target.backUpFolder, target.backUp.constData(), 0);
+            ::unlinkat(target.folder, temporary.constData(), 0);
+            return RenewOutcome::NotRecorded;
+        }
+    }
+
     // 4-5. The new content takes the file's name.
     return takeName(target, temporary, written, snapshot, copied);
 }

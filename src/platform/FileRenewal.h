@@ -30,6 +30,7 @@
 
 #include <sys/types.h>
 #include <ctime>
+#include <functional>
 #include <memory>
 
 namespace tralex {
@@ -81,6 +82,7 @@ enum class RenewOutcome {
                        // or it is another user's in a sticky folder
     AttributesNotKept, // its extended attributes or ACLs cannot be given to the new file
     OwnerNotKept,      // its group (or, for root, its owner) cannot be given to the new file or copy
+    NotRecorded,       // beforeTakingName refused: the file was left as it was
 };
 
 // The names of one renewal, as paths.
@@ -99,6 +101,10 @@ struct RenewalTarget {
     int backUpFolder = -1;  // may be the file's folder
     QByteArray backUp;
     QByteArray backUpCopy;  // in the backup folder; must differ from temporary
+    // Called when the new content is complete and the backup made, just before the new content
+    // takes the file's name, with the new content's modification time (ns since the epoch). When
+    // it returns false, the backup and the new content are removed and the file stays as it was.
+    std::function<bool(qint64 modifiedNs)> beforeTakingName;
 };
 
 class FileRenewal {

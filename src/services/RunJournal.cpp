@@ -1,0 +1,284 @@
+#include "services/RunJournal.h"
+
+#include "platform/SettingsFolder.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tralex {
+
+namespace {
+
+const QByteArray Signature = "TralexJournal 1";
+const QString Suffix = QStringLiteral(".tlj");
+constexpr char Tab = '\t';
+
+QByteArray encoded(const QByteArray& bytes)
+{
+    return bytes.toPercentEncoding("/");
+}
+
+QByteArray encoded(const QString& text)
+{
+    return encoded(text.toUtf8());
+}
+
+QString textOf(const QByteArray& field)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(field));
+}
+
+QByteArray timeText(const QDateTime& time)
+{
+    return time.toString(Qt::ISODateWithMs).toLatin1();
+}
+
+QByteArray line(std::initializer_list<QByteArray> fields)
+{
+    QByteArray result;
+    for (const QByteArray& field : fields) {
+        if (!result.isEmpty())
+            result += Tab;
+        result += field;
+    }
+    return result + '\n';
+}
+
+QString pathOf(const QString& folder, const QString& id)
+{
+    return QDir(folder).filePath(id + Suffix);
+}
+
+// The journals of a folder, oldest first: their names begin with the time they were made.
+QStringList journalNames(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList({QStringLiteral("*") + Suffix}, QDir::Files, QDir::Name);
+    for (QString& name : names)
+        name.chop(Suffix.size());
+    return names;
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Reads one record into `run`; false for a line that is not one.
+bool readRecord(const QList<QByteArray>& f, JournalRun& run)
+{
+    const QByteArray& kind = f.at(0);
+    if (kind == "run" && f.size() == 7) {
+        run.started = QDateTime::fromString(QString::fromLatin1(f.at(1)), Qt::ISODateWithMs);
+        run.folder = textOf(f.at(2));
+        run.type = textOf(f.at(3));
+        run.subFolders = f.at(4) == "1";
+        run.backUpFolder = textOf(f.at(5));
+        run.undoes = textOf(f.at(6));
+        return run.started.isValid();
+    }
+    if (kind == "pair" && f.size() == 3) {
+        run.pairs.append({textOf(f.at(1)), textOf(f.at(2))});
+        return true;
+    }
+    if (kind == "file" && f.size() == 6) {
+        bool sizeOk = false;
+        bool timeOk = false;
+        JournalFile file{QByteArray::fromPercentEncoding(f.at(1)), QByteArray::fromPercentEncoding(f.at(2)),
+                         f.at(3).toLongLong(&sizeOk), f.at(4).toLongLong(&timeOk), f.at(5)};
+        if (!sizeOk || !timeOk || file.target.isEmpty())
+            return false;
+        run.files.append(std::move(file));
+        return true;
+    }
+    if (kind == "dropped" && f.size() == 2) {
+        const QByteArray target = QByteArray::fromPercentEncoding(f.at(1));
+        for (qsizetype i = run.files.size() - 1; i >= 0; --i) {
+            if (run.files.at(i).target == target) {
+                run.files.removeAt(i);
+                break;
+            }
+        }
+        return true;
+    }
+    if (kind == "undone" && f.size() == 2) {
+        run.undone = QDateTime::fromString(QString::fromLatin1(f.at(1)), Qt::ISODateWithMs);
+        return true;
+    }
+    return false;
+}
+
+std::optional<JournalRun> parse(const QString& id, const QByteArray& bytes)
+{
+    // Only whole lines: the last one may have been cut short by a kill.
+    QList<QByteArray> lines = bytes.split('\n');
+    lines.removeLast();
+    if (lines.isEmpty() || lines.first() != Signature)
+        return std::nullopt;
+    JournalRun run;
+    run.id = id;
+    bool sawRun = false;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines.at(i).split(Tab);
+        if (!readRecord(fields, run))
+            continue;  // a damaged line says nothing
+        sawRun = sawRun || fields.at(0) == "run";
+    }
+    if (!sawRun)
+        return std::nullopt;
+    return run;
+}
+
+}  // namespace
+
+RunJournal::RunJournal(QString folder, QString id, int fd)
+    : mFolder(std::move(folder)), mId(std::move(id)), mFd(fd)
+{
+}
+
+RunJournal::~RunJournal()
+{
+    if (mFd >= 0)
+        ::close(mFd);
+}
+
+QString RunJournal::DefaultFolder()
+{
+    return SettingsFolder() + QStringLiteral("Journal/");
+}
+
+std::unique_ptr<RunJournal> RunJournal::Begin(const QString& folder, const JournalRun& header,
+                                              QString* error)
+{
+    const auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return nullptr;
+    };
+    const QByteArray folderName = QFile::encodeName(folder);
+    if (::mkdir(folderName.constData(), 0700) != 0 && errno != EEXIST)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    const QString stem = header.started.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz-"))
+                         + QString::number(QCoreApplication::applicationPid());
+    for (int n = 0; n < 1000; ++n) {
+        const QString id = n == 0 ? stem : stem + QLatin1Char('-') + QString::number(n);
+        const QByteArray path = QFile::encodeName(pathOf(folder, id));
+        const int fd = ::open(path.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        std::unique_ptr<RunJournal> journal(new RunJournal(folder, id, fd));
+        QByteArray head = Signature + '\n';
+        head += line({"run", timeText(header.started), encoded(header.folder), encoded(header.type),
+                      header.subFolders ? "1" : "0", encoded(header.backUpFolder),
+                      encoded(header.undoes)});
+        for (const auto& [find, replace] : header.pairs)
+            head += line({"pair", encoded(find), encoded(replace)});
+        if (!journal->append(head)) {
+            const QString why = QString::fromLocal8Bit(std::strerror(errno));
+            journal.reset();
+            ::unlink(path.constData());
+            return fail(why);
+        }
+        return journal;
+    }
+    return fail(QString::fromLocal8Bit(std::strerror(EEXIST)));
+}
+
+bool RunJournal::append(const QByteArray& text)
+{
+    return mFd >= 0 && writeAll(mFd, text);
+}
+
+bool RunJournal::Record(const JournalFile& file)
+{
+    if (!append(line({"file", encoded(file.target), encoded(file.backUp), QByteArray::number(file.size),
+                      QByteArray::number(file.modifiedNs), file.hash})))
+        return false;
+    ++mFiles;
+    return true;
+}
+
+void RunJournal::Drop(const QByteArray& target)
+{
+    if (append(line({"dropped", encoded(target)})))
+        --mFiles;
+}
+
+void RunJournal::Finish()
+{
+    if (mFd >= 0) {
+        ::close(mFd);
+        mFd = -1;
+    }
+    if (mFiles == 0)
+        QFile::remove(pathOf(mFolder, mId));
+    Prune(mFolder);
+}
+
+QByteArray RunJournal::ContentHash(const QByteArray& content)
+{
+    return QCryptographicHash::hash(content, QCryptographicHash::Blake2b_256).toHex();
+}
+
+std::optional<JournalRun> RunJournal::Load(const QString& folder, const QString& id)
+{
+    QFile file(pathOf(folder, id));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return parse(id, file.readAll());
+}
+
+QList<JournalRun> RunJournal::History(const QString& folder)
+{
+    QList<JournalRun> runs;
+    const QStringList names = journalNames(folder);
+    for (auto name = names.crbegin(); name != names.crend(); ++name)
+        if (std::optional<JournalRun> run = Load(folder, *name))
+            runs.append(std::move(*run));
+    return runs;
+}
+
+bool RunJournal::MarkUndone(const QString& folder, const QString& id, const QDateTime& when)
+{
+    const QByteArray path = QFile::encodeName(pathOf(folder, id));
+    const int fd = ::open(path.constData(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // A line that a kill cut short is ended first, so that it does not swallow this one.
+    QByteArray text = line({"undone", timeText(when)});
+    struct stat st {};
+    char last = '\n';
+    if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
+        text.prepend('\n');
+    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && written;
+}
+
+void RunJournal::Prune(const QString& folder, int keep)
+{
+    const QStringList names = journalNames(folder);
+    for (qsizetype i = 0; i + keep < names.size(); ++i)
+        QFile::remove(pathOf(folder, names.at(i)));
+}
+
+}  // namespace tralex
