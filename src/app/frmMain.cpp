@@ -28,6 +28,7 @@
 #include "engines/office/OfficeTypes.h"
 #include "platform/SettingsFolder.h"
 #include "platform/ProgramError.h"
+#include "run/RunFailure.h"
 #include "services/basIniControl.h"
 #include "services/basPathControl.h"
 #include "desktop/basRelateExecute.h"
@@ -192,16 +193,7 @@ void frmMain::cmdAction_Click(int index)
 // progress window is gone, the reason is shown, and no engine is kept.
 QString frmMain::failureOf(const std::function<void()>& action)
 {
-    try {
-        action();
-        return QString();
-    } catch (const ProgramError& error) {
-        return error.description();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("メモリが足りません");
-    } catch (const std::exception& error) {
-        return QStringLiteral("予期しないエラーが発生しました: %1").arg(QString::fromLocal8Bit(error.what()));
-    }
+    return FailureOf(action);
 }
 
 void frmMain::runGuarded(const std::function<void()>& action)

@@ -31,6 +31,7 @@ class QRadioButton;
 
 namespace tralex {
 
+struct RunRequest;
 class TralexEngine;
 
 class frmMain : public QMainWindow {
@@ -112,6 +113,7 @@ private:
     void RunEngine(std::shared_ptr<TralexEngine>& slot,
                    const std::function<std::shared_ptr<TralexEngine>()>& make);
     QString runOnThread(TralexEngine& engine, bool deleteMode);
+    RunRequest runRequest() const;
     void configureEngine(TralexEngine& engine);
     void ExecutionMessage(const QString& vstrMsg);
     void ReportOutcome(const RunResult& result);

@@ -18,22 +18,15 @@
 #include "dialogs/basWindowEffects.h"
 #include "engines/TralexEngine.h"
 #include "engines/clsTextTralex.h"
-#include "engines/office/OfficeTypes.h"
 #include "engines/office/clsExcelControl.h"
 #include "engines/office/clsWordControl.h"
-#include "platform/ProgramError.h"
-#include "services/basPathControl.h"
+#include "run/RunRequest.h"
 
 #include <thread>
 
 namespace tralex {
 
 namespace {
-
-[[noreturn]] void refuse(const QString& description)
-{
-    throw ProgramError(QStringLiteral("frmMain"), description);
-}
 
 // The two lines of the outcome, and whether files were changed: a run that changed files is a
 // notice of success even when it also skipped some, which its lower line then says.
@@ -67,42 +60,31 @@ bool frmMain::deleting() const
 
 void frmMain::RunCommand()
 {
-    if (optAction[2]->isChecked()) {
-        if (txtBackUpPath->text().isEmpty())
-            refuse(QStringLiteral("BackUpファイルを作成するフォルダを指定してください"));
-        if (!PathExists(txtBackUpPath->text()))
-            refuse(QStringLiteral("BackUpファイルを作成するフォルダが正しくありません"));
-    }
-    if (txtPath->text().isEmpty())
-        refuse(QStringLiteral("検索するフォルダを指定してください"));
-    if (!PathExists(txtPath->text()))
-        refuse(QStringLiteral("検索するフォルダが正しくありません"));
+    const RunRequest request = runRequest();
+    request.Check(QStringLiteral("frmMain"));
     ReleaseEngines();
-
-    const QString type = cboExtension->currentText();
-    if (deleting()) {
-        if (type.isEmpty())
-            refuse(QStringLiteral("削除するファイルの拡張子を選択してください"));
-        // The backups of today's office types, which the text engine does not take, are deleted
-        // by the office engines, through the same loop.
-        if (OfficeTypes().contains(type.trimmed()) && IsSpreadsheetType(type))
-            RunExcel();
-        else if (OfficeTypes().contains(type.trimmed()) && IsDocumentType(type))
-            RunWord();
-        else
-            RunText();
-        return;
+    switch (request.EngineFor()) {
+    case RunRequest::Engine::Spreadsheet: RunExcel(); break;
+    case RunRequest::Engine::Document: RunWord(); break;
+    case RunRequest::Engine::Text: RunText(); break;
     }
-    if (!optAction[0]->isChecked() && !optAction[2]->isChecked())
-        return;
-    if (type.isEmpty())
-        refuse(QStringLiteral("検索するファイルの拡張子を選択してください"));
-    if (IsSpreadsheetType(type))
-        RunExcel();
-    else if (IsDocumentType(type))
-        RunWord();
-    else
-        RunText();
+}
+
+// The run the fields describe.
+RunRequest frmMain::runRequest() const
+{
+    RunRequest request;
+    request.action = deleting() ? RunRequest::Action::DeleteBackUps : RunRequest::Action::Replace;
+    request.backUpFolderChosen = optAction[2]->isChecked();
+    request.backUpPath = txtBackUpPath->text();
+    request.targetPath = txtPath->text();
+    request.type = cboExtension->currentText();
+    request.retry = chkRetryOption->isChecked();
+    request.caseSensitive = chkUcaseOption->isChecked();
+    request.subFolders = chkSubFolder->isChecked();
+    request.pairs = mPairList;
+    request.asciiEncoding = clsTextTralex::AsciiFileEncoding(mAsciiCode);
+    return request;
 }
 
 void frmMain::RunText()
@@ -193,20 +175,9 @@ QString frmMain::runOnThread(TralexEngine& engine, bool deleteMode)
     return failure;
 }
 
-// The members in the order the engines expect: the backup folder first, then the pairs, the
-// folder and type, and the options.
 void frmMain::configureEngine(TralexEngine& engine)
 {
-    if (optAction[2]->isChecked())
-        engine.setBackUpPath(txtBackUpPath->text());
-    engine.setSsCollection(mPairList);
-    engine.setTargetPath(txtPath->text());
-    engine.setTargetType(cboExtension->currentText());
-    engine.setRetryOption(chkRetryOption->isChecked());
-    engine.setUcaseOption(!chkUcaseOption->isChecked());
-    engine.setSubFolder(chkSubFolder->isChecked());
-    if (auto* text = dynamic_cast<clsTextTralex*>(&engine))
-        text->setAsciiFileEncoding(clsTextTralex::AsciiFileEncoding(mAsciiCode));
+    runRequest().Configure(engine);
     if (mEngineSetUp)
         mEngineSetUp(engine);
 }

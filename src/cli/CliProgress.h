@@ -1,0 +1,35 @@
+#pragma once
+// The run's progress on standard error, one count per file the run reports. On a terminal it is
+// one line redrawn in place ("[  12 件] name を置換中..."), cleared at the end; elsewhere (a log
+// file, a pipe) it is a line per file with its count. The total is not known before the run
+// ends (the files of each folder are listed when its turn comes), so the count stands alone.
+#include <QElapsedTimer>
+#include <QString>
+
+#include <cstdio>
+
+namespace tralex {
+
+class CliProgress {
+public:
+    explicit CliProgress(std::FILE* stream = stderr);
+
+    // One file: its progress text, as the engine raised it.
+    void Report(const QString& text);
+    // Takes the line off a terminal before the results are printed.
+    void Clear();
+
+    qint64 Count() const { return mCount; }
+
+private:
+    void redraw(const QString& text);
+
+    std::FILE* mStream;
+    bool mTerminal;
+    int mColumns = 80;
+    qint64 mCount = 0;
+    bool mShown = false;        // a line stands on the terminal
+    QElapsedTimer mLastDrawn;   // a terminal is redrawn at most about 20 times a second
+};
+
+}  // namespace tralex
