@@ -101,7 +101,7 @@ QString CliReport::message(bool stopped, bool failed) const
                          : stopped ? QStringLiteral("中止しました")
                                    : QStringLiteral("終了しました");
     const QString done = mAction == RunRequest::Action::DeleteBackUps ? QStringLiteral("削除") : QStringLiteral("変更");
-    return QStringLiteral("%1（%2 %3 件、処理できなかったファイル %4 件）").arg(head, done).arg(mChanged).arg(mSkipped);
+    return QStringLiteral("%1（%2 %3件、処理できなかったファイル %4件）").arg(head, done).arg(mChanged).arg(mSkipped);
 }
 
 void CliReport::printLine(const QStringList& fields, const QJsonObject& object)

@@ -99,7 +99,7 @@ TEST_F(TralexCli, RunsDoWhatTheirArgumentsSay)
     } rows[] = {
         {"replace ignores case by default", {QStringLiteral("d"), QStringLiteral("txt"), QStringLiteral("--pair"),
                                              QStringLiteral("abc"), QStringLiteral("X")},
-         "X X cd Xd\n", 0, "終了しました（変更 1 件、処理できなかったファイル 0 件）", 1},
+         "X X cd Xd\n", 0, "終了しました（変更 1件、処理できなかったファイル 0件）", 1},
         {"--case tells cases apart", {QStringLiteral("--case"), QStringLiteral("d"), QStringLiteral("txt"),
                                       QStringLiteral("--pair"), QStringLiteral("abc"), QStringLiteral("X")},
          "X ABC cd Xd\n", 0, "終了しました", 1},
@@ -119,12 +119,12 @@ TEST_F(TralexCli, RunsDoWhatTheirArgumentsSay)
          "abc ABC cd abcd\n", 0, "置換対象ファイルはありませんでした", 0},
         {"a skipped file gives 1", {QStringLiteral("--subfolders"), QStringLiteral("d"), QStringLiteral("txt"),
                                     QStringLiteral("--pair"), QStringLiteral("abc"), QStringLiteral("X")},
-         "X X cd Xd\n", 1, "処理できなかったファイル 1 件", 1},
+         "X X cd Xd\n", 1, "処理できなかったファイル 1件", 1},
         {"backups in a folder", {QStringLiteral("--backup-folder"), QStringLiteral("bk"), QStringLiteral("d"),
                                  QStringLiteral("txt"), QStringLiteral("--pair"), QStringLiteral("abc"), QStringLiteral("X")},
          "X X cd Xd\n", 0, "終了しました", 0},
         {"delete backups", {QStringLiteral("--delete-backups"), QStringLiteral("d"), QStringLiteral("txt")},
-         "abc ABC cd abcd\n", 0, "終了しました（削除 1 件、処理できなかったファイル 0 件）", 0},
+         "abc ABC cd abcd\n", 0, "終了しました（削除 1件、処理できなかったファイル 0件）", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
