@@ -275,29 +275,37 @@ void RunLoop::leave(Searching& s)
 
 bool RunLoop::nextEntry(Searching& s)
 {
+    bool leaving = false;
     try {
-        const clsFindFile& search = s.frames.back().search;
         const QString name = s.frames.back().search.NextFile();
-        if (name.isEmpty()) {
-            leave(s);
-            return true;
-        }
-        const FileNameText text = search.NameIsText() ? FileNameText{name, NameForm::Utf8}
-                                                      : DecodeFileName(search.RawName());
-        if (!search.IsDir() && text.form != NameForm::NotText && !isCandidate(text.text))
-            return true;
-        const QString shown = ShownFileName(text);
-        mEngine.progress(mWorker ? mWorker->ProgressText(s.trail.Shown() + shown, shown)
-                                 : shown + QStringLiteral(" を削除中..."));
-        if (mEngine.StopFlag())
+        if (name.isEmpty())
+            leaving = true;
+        else if (!takeEntry(s, name))
             return false;
-        handleEntry(s, text);
     } catch (const std::bad_alloc&) {
         // Too little memory to go on in this folder: it is reported, and the run goes on with
         // the folder around it.
         mEngine.skip(s.trail.Shown(), ReasonFolderOutOfMemory);
-        leave(s);
+        leaving = true;
     }
+    if (leaving)
+        leave(s);
+    return true;
+}
+
+bool RunLoop::takeEntry(Searching& s, const QString& name)
+{
+    const clsFindFile& search = s.frames.back().search;
+    const FileNameText text = search.NameIsText() ? FileNameText{name, NameForm::Utf8}
+                                                  : DecodeFileName(search.RawName());
+    if (!search.IsDir() && text.form != NameForm::NotText && !isCandidate(text.text))
+        return true;
+    const QString shown = ShownFileName(text);
+    mEngine.progress(mWorker ? mWorker->ProgressText(s.trail.Shown() + shown, shown)
+                             : shown + QStringLiteral(" を削除中..."));
+    if (mEngine.StopFlag())
+        return false;
+    handleEntry(s, text);
     return true;
 }
 

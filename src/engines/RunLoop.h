@@ -58,8 +58,11 @@ private:
     // Handles an opened folder and the folders inside it whose names match the type; false when
     // the run was stopped.
     bool searchFolder(FolderHandle folder, const QString& path, const QByteArray& rawBelowStart);
-    // Handles the next entry of the innermost folder; false when the run was stopped.
+    // Handles the next entry of the innermost folder, or leaves the folder after its last one;
+    // false when the run was stopped.
     bool nextEntry(Searching& s);
+    // Reports an entry as progress and handles it; false when the run was stopped.
+    bool takeEntry(Searching& s, const QString& name);
     void handleEntry(Searching& s, const FileNameText& name);
     // Lists a folder and makes it the innermost one; false when it is not searched (handled
     // before, or unreadable and reported).
