@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures the text engine's peak memory on folders named like the file type ("d.txt") nested
-# deeper than any path can name, with a matching file at every level, with and without
-# subfolders. The walk should need memory that grows with the depth, not with its square.
-# A benchmark, never a test.
+# deeper than any path can name, with and without subfolders. Every level holds a file of the
+# type that is read; only the deepest one holds the find text, so that the result list (one path)
+# does not weigh in: what grows is what the walk and the loop keep. That should grow with the
+# depth, not with its square. A benchmark, never a test.
 #
 #   bench/deep_folders_bench.sh [LEVELS ...]   (default 5000 20000)
 #
@@ -24,9 +25,10 @@ make_tree() {
   python3 - "$1" "$2" <<'EOF'
 import os, sys
 fd = os.open(sys.argv[1], os.O_RDONLY | os.O_DIRECTORY)
-for _ in range(int(sys.argv[2])):
+levels = int(sys.argv[2])
+for level in range(levels):
     f = os.open("a.txt", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=fd)
-    os.write(f, b"abc\n")
+    os.write(f, b"abc\n" if level == levels - 1 else b"xyz\n")
     os.close(f)
     os.mkdir("d.txt", dir_fd=fd)
     child = os.open("d.txt", os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
