@@ -52,9 +52,8 @@ void FolderWalk::addChildren(qsizetype index, const FolderHandle& handle, QSet<F
         return clsFindFile::NameLess(a.name, b.name);
     });
     for (const FolderEntry& child : std::as_const(*children)) {
-        const bool shiftJis = child.nameShiftJis && mOptions.shiftJisNames;
-        if (!child.nameIntact && !shiftJis) {
-            mNotText.append(Folder{index, child.rawName, std::nullopt, false});
+        if (!child.nameIntact && !(child.nameShiftJis && mOptions.shiftJisNames)) {
+            mNotText.append(Folder{index, child.rawName, std::nullopt});
             continue;
         }
         const std::optional<FileIdentity> id = handle.OpenChild(child.rawName).Identity();
@@ -62,7 +61,7 @@ void FolderWalk::addChildren(qsizetype index, const FolderHandle& handle, QSet<F
             continue;
         if (id)
             seen.insert(*id);
-        mFolders.append(Folder{index, child.rawName, id, shiftJis});
+        mFolders.append(Folder{index, child.rawName, id});
     }
 }
 

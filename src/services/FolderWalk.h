@@ -42,7 +42,6 @@ public:
         qsizetype parent = -1;  // index of the folder it was found in; -1 for a starting folder
         QByteArray name;        // its name in the parent, as the file system has it
         std::optional<FileIdentity> identity;
-        bool shiftJis = false;  // its own name is Windows-31J
     };
 
     // Walks below the starting folders (paths ending with "/"), which come first in Folders().
