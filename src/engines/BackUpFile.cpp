@@ -41,6 +41,16 @@ QString RenewalName(const QString& name, const QString& stamp)
     return QStringLiteral("Renewal") + stamp + QLatin1Char('_') + name;
 }
 
+QByteArray BackUpFileName(const QByteArray& rawName, const QString& stamp)
+{
+    return "Bk" + stamp.toLatin1() + '_' + rawName;
+}
+
+QByteArray RenewalFileName(const QByteArray& rawName, const QString& stamp)
+{
+    return "Renewal" + stamp.toLatin1() + '_' + rawName;
+}
+
 bool HasBackUpForm(const QString& name)
 {
     return hasStampedForm(name, QLatin1StringView("Bk"));

@@ -16,6 +16,10 @@ QString BackUpStamp(const QDateTime& moment = QDateTime::currentDateTime());
 
 QString BackUpName(const QString& name, const QString& stamp);
 QString RenewalName(const QString& name, const QString& stamp);
+// The same names made of a name's own bytes, as a run gives them to the file system, so that a
+// name that is not UTF-8 (a Windows-31J name) keeps its bytes in its backup's name.
+QByteArray BackUpFileName(const QByteArray& rawName, const QString& stamp);
+QByteArray RenewalFileName(const QByteArray& rawName, const QString& stamp);
 
 // Whether a name has the backup form: "Bk" (exact case), 12 decimal digits, "_".
 bool HasBackUpForm(const QString& name);

@@ -10,7 +10,9 @@
 #include "services/basPathControl.h"
 #include "services/clsFindFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -26,6 +28,8 @@ constexpr qsizetype HeadSize = 64 * 1024;
 
 const QString ReasonNameNotText = QStringLiteral("名前を文字に変換できません");
 const QString ReasonOutOfMemory = QStringLiteral("メモリが足りません");
+const QString ReasonFolderOutOfMemory = QStringLiteral("メモリが足りないためフォルダを調べられません");
+const QString ReasonSubfoldersOutOfMemory = QStringLiteral("メモリが足りないためサブフォルダを調べられません");
 const QString ReasonFolderCannotOpen = QStringLiteral("フォルダを開けません");
 const QString ReasonFolderReplaced = QStringLiteral("一覧を作った後にフォルダが移動または置き換えられました");
 
@@ -47,6 +51,87 @@ bool mayReplace(int folder, const QByteArray& name, const FileSnapshot& snapshot
 
 }  // namespace
 
+// The path of the folder being searched, as the user reads it and as its names' bytes below the
+// target folder: one name longer for each folder entered for its name, one shorter when it is
+// left, so that a chain of such folders costs one path, not one per folder.
+class RunLoop::Trail {
+public:
+    Trail(QString shown, QByteArray raw) : mShown(std::move(shown)), mRaw(std::move(raw)) {}
+
+    const QString& Shown() const { return mShown; }    // ending with "/"
+    const QByteArray& Raw() const { return mRaw; }     // each name followed by "/"
+
+    void Enter(const QString& shownName, const QByteArray& rawName)
+    {
+        mSizes.push_back({mShown.size(), mRaw.size()});
+        try {
+            mShown += shownName + QLatin1Char('/');
+            mRaw += rawName + '/';
+        } catch (...) {
+            Leave();
+            throw;
+        }
+    }
+    void Leave()
+    {
+        mShown.truncate(mSizes.back().first);
+        mRaw.truncate(mSizes.back().second);
+        mSizes.pop_back();
+    }
+    // The bytes of the name entered k-th (from 0).
+    QByteArray RawName(size_t k) const
+    {
+        const qsizetype from = mSizes[k].second;
+        const qsizetype to = k + 1 < mSizes.size() ? mSizes[k + 1].second : mRaw.size();
+        return mRaw.mid(from, to - from - 1);
+    }
+
+private:
+    QString mShown;
+    QByteArray mRaw;
+    std::vector<std::pair<qsizetype, qsizetype>> mSizes;  // the sizes before each Enter
+};
+
+// One folder being searched: the entries not handled yet, and what it is.
+struct RunLoop::Frame {
+    clsFindFile search;
+    FileIdentity identity;
+};
+
+// A search from one folder of the walk down the folders entered for their names. Only two
+// folders are open: the first, and the innermost one; a folder left is opened again from the
+// one inside it ("..", checked to be the very folder listed).
+struct RunLoop::Searching {
+    Trail trail;
+    std::vector<Frame> frames;  // frames[0]: the folder the search began with
+    FolderHandle base;          // frames[0]'s folder
+    FolderHandle inner;         // the innermost folder, when deeper than frames[0]
+
+    const FolderHandle& current() const { return frames.size() > 1 ? inner : base; }
+
+    // The folder of the innermost frame opened again: up from the folder just left where that
+    // leads to it, else down from the first folder by the names of the trail.
+    FolderHandle reopenInnermost() const
+    {
+        const FileIdentity wanted = frames.back().identity;
+        FolderHandle up = inner.OpenChild(QByteArrayLiteral(".."));
+        if (up.valid() && up.Identity() == wanted)
+            return up;
+        FolderHandle handle;
+        const FolderHandle* from = &base;
+        for (size_t k = 1; k < frames.size(); ++k) {
+            FolderHandle next = from->OpenChild(trail.RawName(k - 1));
+            if (!next.valid())
+                return next;
+            if (next.Identity() != frames[k].identity)
+                return FolderHandle::Failed(ESTALE);
+            handle = std::move(next);
+            from = &handle;
+        }
+        return handle;
+    }
+};
+
 RunLoop::RunLoop(TralexEngine& engine, FileWorker* worker, FileRenewal& renewal,
                  FileSystemFlush& flush)
     : mEngine(engine), mWorker(worker), mRenewal(renewal), mFlush(flush)
@@ -66,21 +151,38 @@ void RunLoop::Run()
         }
     } flushAtEnd{*this};
 
+    const QString start = WithFinalSlash(mEngine.TargetPath());
+    mStartBytes = QFile::encodeName(QDir::cleanPath(QFileInfo(start).absoluteFilePath())) + '/';
     // Every folder of the run is known before the first file changes; each is opened again from
     // its parent when its turn comes, and one that is no longer the folder listed is not entered.
-    const FolderWalk walk({WithFinalSlash(mEngine.TargetPath())}, mEngine.SubFolder());
-    for (const QString& path : walk.NamesNotText())
+    std::optional<FolderWalk> walk;
+    try {
+        walk.emplace(QStringList{start},
+                     FolderWalk::Options{mEngine.SubFolder(), true, mEngine.mSubfolderLister});
+    } catch (const std::bad_alloc&) {
+        mEngine.skip(start, ReasonSubfoldersOutOfMemory);
+        return;
+    }
+    for (const QString& path : walk->NamesNotText())
         mEngine.skip(path, ReasonNameNotText);
+    for (const qsizetype index : walk->NotListed())
+        mEngine.skip(walk->Path(index), ReasonSubfoldersOutOfMemory);
     mVisited.clear();
-    for (qsizetype i = 0; i < walk.Folders().size(); ++i) {
-        const QString& path = walk.Folders().at(i).path;
-        const FolderHandle folder = walk.Open(i);
+    for (qsizetype i = 0; i < walk->Folders().size(); ++i) {
+        FolderHandle folder = walk->Open(i);
         if (!folder.valid()) {
-            skipFolder(path, folder.error());
+            skipFolder(walk->Path(i), folder.error());
             continue;
         }
-        if (!searchFolder(folder, path))
-            break;
+        const std::optional<FileIdentity> identity = folder.Identity();
+        if (identity && mVisited.contains(*identity))
+            continue;  // searched already, entered for its name
+        try {
+            if (!searchFolder(std::move(folder), walk->Path(i), walk->RawPathBelowStart(i)))
+                break;
+        } catch (const std::bad_alloc&) {
+            mEngine.skip(walk->Path(i), ReasonFolderOutOfMemory);
+        }
     }
     mVisited.clear();
 }
@@ -99,154 +201,234 @@ bool RunLoop::isCandidate(const QString& name) const
     return !(HasBackUpForm(name) || HasRenewalForm(name) || isLockFile(name));
 }
 
-bool RunLoop::searchFolder(const FolderHandle& folder, const QString& path)
+bool RunLoop::searchFolder(FolderHandle folder, const QString& path, const QByteArray& rawBelowStart)
 {
+    Searching s{Trail(path, rawBelowStart), {}, {}, {}};
+    if (!enter(s, std::move(folder), QString(), QByteArray()))
+        return true;
+    while (!s.frames.empty()) {
+        if (!nextEntry(s))
+            return false;
+    }
+    return true;
+}
+
+bool RunLoop::enter(Searching& s, FolderHandle folder, const QString& name, const QByteArray& rawName)
+{
+    const bool first = s.frames.empty();
+    const QString path = first ? s.trail.Shown() : s.trail.Shown() + name + QLatin1Char('/');
     // A folder reached twice (as a subfolder and as a folder whose own name matches the type)
     // is handled once.
     const std::optional<FileIdentity> identity = folder.Identity();
     if (!identity || mVisited.contains(*identity))
-        return true;
+        return false;
     mVisited.insert(*identity);
-
     // The search lists the whole folder when the mask is set, so the backups and temporary files
     // made below never appear in it.
-    clsFindFile search;
-    if (!search.setFileMaskAt(folder.fd(), QStringLiteral("*.") + mEngine.TargetType())) {
-        mEngine.skip(path, ReasonFolderCannotOpen);
+    Frame frame{clsFindFile(), *identity};
+    try {
+        if (!frame.search.setFileMaskAt(folder.fd(), QStringLiteral("*.") + mEngine.TargetType())) {
+            mEngine.skip(path, ReasonFolderCannotOpen);
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        mEngine.skip(path, ReasonFolderOutOfMemory);
+        return false;
+    }
+    if (first) {
+        s.frames.push_back(std::move(frame));
+        s.base = std::move(folder);
         return true;
     }
-    for (QString name = search.NextFile(); !name.isEmpty(); name = search.NextFile()) {
-        if (!search.IsDir() && search.NameIsText() && !isCandidate(name))
-            continue;
-        mEngine.progress(mWorker ? mWorker->ProgressText(JoinPath(path, name), name)
-                                 : name + QStringLiteral(" を削除中..."));
-        if (mEngine.StopFlag())
-            return false;
-        if (!handleEntry(folder, path, search, name))
-            return false;
+    s.trail.Enter(name, rawName);
+    try {
+        s.frames.push_back(std::move(frame));
+    } catch (...) {
+        s.trail.Leave();
+        throw;
     }
+    s.inner = std::move(folder);
     return true;
 }
 
-bool RunLoop::handleEntry(const FolderHandle& folder, const QString& path,
-                          const clsFindFile& search, const QString& name)
+void RunLoop::leave(Searching& s)
 {
-    const QString entry = JoinPath(path, name);
-    if (!search.NameIsText()) {
+    for (;;) {
+        s.frames.pop_back();
+        if (s.frames.empty())
+            return;
+        s.trail.Leave();
+        if (s.frames.size() == 1) {
+            s.inner = FolderHandle();
+            return;
+        }
+        FolderHandle folder = s.reopenInnermost();
+        if (folder.valid()) {
+            s.inner = std::move(folder);
+            return;
+        }
+        // Moved or replaced while the folders inside it were searched: its other entries are
+        // not looked at.
+        skipFolder(s.trail.Shown(), folder.error());
+    }
+}
+
+bool RunLoop::nextEntry(Searching& s)
+{
+    bool leaving = false;
+    try {
+        const QString name = s.frames.back().search.NextFile();
+        if (name.isEmpty())
+            leaving = true;
+        else if (!takeEntry(s, name))
+            return false;
+    } catch (const std::bad_alloc&) {
+        // Too little memory to go on in this folder: it is reported, and the run goes on with
+        // the folder around it.
+        mEngine.skip(s.trail.Shown(), ReasonFolderOutOfMemory);
+        leaving = true;
+    }
+    if (leaving)
+        leave(s);
+    return true;
+}
+
+bool RunLoop::takeEntry(Searching& s, const QString& name)
+{
+    const clsFindFile& search = s.frames.back().search;
+    const FileNameText text = search.NameIsText() ? FileNameText{name, NameForm::Utf8}
+                                                  : DecodeFileName(search.RawName());
+    if (!search.IsDir() && text.form != NameForm::NotText && !isCandidate(text.text))
+        return true;
+    const QString shown = ShownFileName(text);
+    mEngine.progress(mWorker ? mWorker->ProgressText(s.trail.Shown() + shown, shown)
+                             : shown + QStringLiteral(" を削除中..."));
+    if (mEngine.StopFlag())
+        return false;
+    handleEntry(s, text);
+    return true;
+}
+
+void RunLoop::handleEntry(Searching& s, const FileNameText& name)
+{
+    const clsFindFile& search = s.frames.back().search;
+    const QByteArray rawName = search.RawName();
+    const QString entry = s.trail.Shown() + ShownFileName(name);
+    if (name.form == NameForm::NotText) {
         // The text name may be another entry's: never touched, only reported (a folder once:
         // with subfolders the walk has reported it already).
-        if (search.IsDir() ? !mEngine.SubFolder() : isCandidate(name))
+        if (search.IsDir() ? !mEngine.SubFolder() : isCandidate(name.text))
             mEngine.skip(search.IsDir() ? WithFinalSlash(entry) : entry, ReasonNameNotText);
     } else if (search.IsSymLink()) {
         mEngine.skip(entry, SkipReason::SymbolicLink);
     } else if (search.IsDir()) {
-        const FolderHandle child = folder.OpenChild(search.RawName());
+        FolderHandle child = s.current().OpenChild(rawName);
         if (!child.valid())
             skipFolder(WithFinalSlash(entry), child.error());
-        else if (!searchFolder(child, WithFinalSlash(entry)))
-            return false;
+        else
+            enter(s, std::move(child), ShownFileName(name), rawName);
     } else {
-        handleFile(folder, path, name, search.RawName());
+        handleFile(s.current(), s.trail, name, rawName);
     }
-    return true;
 }
 
-void RunLoop::handleFile(const FolderHandle& folder, const QString& path, const QString& name,
+void RunLoop::handleFile(const FolderHandle& folder, const Trail& trail, const FileNameText& name,
                          const QByteArray& rawName)
 {
     if (!mWorker) {
-        deleteBackUp(folder, path, name, rawName);
+        deleteBackUp(folder, trail.Shown() + ShownFileName(name), rawName);
         return;
     }
     try {
-        replaceIn(folder, path, name, rawName);
+        replaceIn(folder, trail, name, rawName);
     } catch (const std::bad_alloc&) {
         // One file too large for the memory left: the others are still handled.
-        mEngine.skip(JoinPath(path, name), ReasonOutOfMemory);
+        mEngine.skip(trail.Shown() + ShownFileName(name), ReasonOutOfMemory);
     }
 }
 
-void RunLoop::replaceIn(const FolderHandle& folder, const QString& folderPath, const QString& name,
+void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const FileNameText& name,
                         const QByteArray& rawName)
 {
     FileSnapshot snapshot;
     FileAtHand file;
-    file.path = JoinPath(folderPath, name);
-    file.name = name;
+    file.path = trail.Shown() + name.text;
+    file.name = name.text;
     file.folder = folder.fd();
     file.rawName = rawName;
     file.snapshot = &snapshot;
+    const QString mark = name.form == NameForm::ShiftJis ? ShiftJisNameMark : QString();
+    const QString shown = file.path + mark;
     ReadOutcome opened = mRenewal.OpenForRun(folder.fd(), rawName, snapshot);
     if (opened == ReadOutcome::Read && mWorker->ReadsBytes()) {
         // A file its first bytes show to be one the worker refuses is never read whole.
         const QByteArray head = FileRenewal::ReadHead(snapshot, HeadSize);
         const QString refusal = mWorker->RefusalByHead(head);
         if (!refusal.isEmpty()) {
-            mEngine.skip(file.path, refusal);
+            mEngine.skip(shown, refusal);
             return;
         }
         opened = FileRenewal::ReadOpened(snapshot, file.bytes, head);
     }
     switch (opened) {
     case ReadOutcome::Read: break;
-    case ReadOutcome::CannotOpen: mEngine.skip(file.path, SkipReason::CannotOpen); return;
-    case ReadOutcome::SymbolicLink: mEngine.skip(file.path, SkipReason::SymbolicLink); return;
+    case ReadOutcome::CannotOpen: mEngine.skip(shown, SkipReason::CannotOpen); return;
+    case ReadOutcome::SymbolicLink: mEngine.skip(shown, SkipReason::SymbolicLink); return;
     // The listing left out pipes and devices: this one took the file's place since.
-    case ReadOutcome::NotAFile: mEngine.skip(file.path, SkipReason::NotAFile); return;
+    case ReadOutcome::NotAFile: mEngine.skip(shown, SkipReason::NotAFile); return;
     }
     const bool writable = mayReplace(folder.fd(), rawName, snapshot);
     if (!writable && mWorker->RefusesUnwritableFirst()) {
-        mEngine.skip(file.path, SkipReason::NotWritable);
+        mEngine.skip(shown, SkipReason::NotWritable);
         return;
     }
     FileWork work = mWorker->Work(file);
     file.bytes = QByteArray();  // the file may be large: the old and the new content not at once
     switch (work.kind) {
     case FileWork::Kind::Unchanged: return;
-    case FileWork::Kind::Skipped: mEngine.skip(file.path, work.reason); return;
+    case FileWork::Kind::Skipped: mEngine.skip(shown, work.reason); return;
     case FileWork::Kind::Changed: break;
     }
     if (!writable) {
-        mEngine.skip(file.path, SkipReason::NotWritable);
+        mEngine.skip(shown, SkipReason::NotWritable);
         return;
     }
-    renew(folder, folderPath, file, rawName, work.content);
+    renew(folder, trail, file, mark, work.content);
 }
 
-void RunLoop::renew(const FolderHandle& folder, const QString& folderPath, const FileAtHand& file,
-                    const QByteArray& rawName, const QByteArray& content)
+void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
+                    const QString& mark, const QByteArray& content)
 {
     const QString stamp = BackUpStamp();
     const QString backUpPath = mEngine.BackUpPath();
     FolderHandle backUpFolder;
     if (!backUpPath.isEmpty()) {
-        backUpFolder = OpenMirrorFolder(backUpPath, folderPath);
+        // The mirror of the file's folder, name by name as the file system has them.
+        backUpFolder = OpenMirrorFolder(backUpPath, mStartBytes + trail.Raw());
         if (!backUpFolder.valid()) {
             const int error = backUpFolder.error();
             const bool unsafe = error == ELOOP || error == ENOTDIR || error == EPERM;
-            mEngine.skip(file.path, unsafe ? SkipReason::BackUpFolderUnsafe : SkipReason::BackUpFolder);
+            mEngine.skip(file.path + mark, unsafe ? SkipReason::BackUpFolderUnsafe : SkipReason::BackUpFolder);
             return;
         }
     }
     RenewalTarget target;
     target.folder = folder.fd();
-    target.name = rawName;
-    target.temporary = QFile::encodeName(RenewalName(file.name, stamp));
+    target.name = file.rawName;
+    target.temporary = RenewalFileName(file.rawName, stamp);
     target.backUpFolder = backUpFolder.valid() ? backUpFolder.fd() : folder.fd();
-    target.backUp = QFile::encodeName(BackUpName(file.name, stamp));
+    target.backUp = BackUpFileName(file.rawName, stamp);
     // A copied backup's own temporary name, never the new content's, even in the same folder.
-    target.backUpCopy = QFile::encodeName(RenewalName(BackUpName(file.name, stamp), stamp));
+    target.backUpCopy = RenewalFileName(target.backUp, stamp);
 
-    if (mEngine.reportRenewal(file.path, mRenewal.RenewAt(target, content, *file.snapshot))) {
+    if (mEngine.reportRenewal(file.path, mRenewal.RenewAt(target, content, *file.snapshot), mark)) {
         mFlush.Note(target.folder);
         mFlush.Note(target.backUpFolder);
     }
 }
 
-void RunLoop::deleteBackUp(const FolderHandle& folder, const QString& folderPath,
-                           const QString& name, const QByteArray& rawName)
+void RunLoop::deleteBackUp(const FolderHandle& folder, const QString& path, const QByteArray& rawName)
 {
-    const QString path = JoinPath(folderPath, name);
     // A read-only backup goes all the same: removing a name needs only the folder's permission.
     const int error = folder.RemoveFile(rawName);
     if (error == ENOENT)

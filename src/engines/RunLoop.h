@@ -6,7 +6,8 @@
 // opened again from its parent and its entries matching "*." + type are handled in turn:
 //   1. the entry is reported as progress, and the run ends here when STOP was asked for;
 //   2. names that are not text, links, folders swapped meanwhile and unreadable folders are
-//      reported; subfolders whose own name matches the type are entered (once);
+//      reported; subfolders whose own name matches the type are entered (once), right where
+//      they are met;
 //   3. backups, renewal files and office lock files are never targets;
 //   4. the file is opened relative to its folder without following a link; the open descriptor
 //      is the snapshot every later step checks against; a file that is no longer a regular file
@@ -15,13 +16,25 @@
 //   6. the backup folder chain is made, and FileRenewal puts the new content in place, the old
 //      inode becoming the backup, with distinct temporary names for the two.
 // Each file system written to is flushed once at the end, whichever way the run ends.
+//
+// Names are used as the file system has them (bytes); their text is for the user only. A
+// Windows-31J name is handled like any other and shown with its mark; its backup name and the
+// mirror folders of its backup keep its bytes.
+//
+// Memory stays in proportion to the number of folders: the walk keeps names, and the folders
+// entered for their names are one stack of listings under one path that grows and shrinks, with
+// only the innermost folder open. Running out of memory in a folder skips that folder, reported,
+// and the run goes on.
 #include "engines/FileWorker.h"
+#include "platform/FileNameText.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
 #include "platform/FolderHandle.h"
 
 #include <QSet>
 #include <QString>
+
+#include <vector>
 
 namespace tralex {
 
@@ -38,18 +51,31 @@ public:
     void Run();
 
 private:
-    // Handles the entries of an opened folder; false when the run was stopped.
-    bool searchFolder(const FolderHandle& folder, const QString& path);
-    bool handleEntry(const FolderHandle& folder, const QString& path, const clsFindFile& search,
-                     const QString& name);
-    void handleFile(const FolderHandle& folder, const QString& path, const QString& name,
+    class Trail;
+    struct Frame;
+    struct Searching;
+
+    // Handles an opened folder and the folders inside it whose names match the type; false when
+    // the run was stopped.
+    bool searchFolder(FolderHandle folder, const QString& path, const QByteArray& rawBelowStart);
+    // Handles the next entry of the innermost folder, or leaves the folder after its last one;
+    // false when the run was stopped.
+    bool nextEntry(Searching& s);
+    // Reports an entry as progress and handles it; false when the run was stopped.
+    bool takeEntry(Searching& s, const QString& name);
+    void handleEntry(Searching& s, const FileNameText& name);
+    // Lists a folder and makes it the innermost one; false when it is not searched (handled
+    // before, or unreadable and reported).
+    bool enter(Searching& s, FolderHandle folder, const QString& name, const QByteArray& rawName);
+    // Leaves the innermost folder, and each folder around it that cannot be opened again.
+    void leave(Searching& s);
+    void handleFile(const FolderHandle& folder, const Trail& trail, const FileNameText& name,
                     const QByteArray& rawName);
-    void replaceIn(const FolderHandle& folder, const QString& folderPath, const QString& name,
+    void replaceIn(const FolderHandle& folder, const Trail& trail, const FileNameText& name,
                    const QByteArray& rawName);
-    void renew(const FolderHandle& folder, const QString& folderPath, const FileAtHand& file,
-               const QByteArray& rawName, const QByteArray& content);
-    void deleteBackUp(const FolderHandle& folder, const QString& folderPath, const QString& name,
-                      const QByteArray& rawName);
+    void renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
+               const QString& mark, const QByteArray& content);
+    void deleteBackUp(const FolderHandle& folder, const QString& path, const QByteArray& rawName);
     void skipFolder(const QString& path, int error);
     bool isCandidate(const QString& name) const;
 
@@ -58,6 +84,7 @@ private:
     FileRenewal& mRenewal;
     FileSystemFlush& mFlush;
     QSet<FileIdentity> mVisited;  // folders handled in this run
+    QByteArray mStartBytes;       // the target folder's absolute path, for the backup mirror
 };
 
 }  // namespace tralex

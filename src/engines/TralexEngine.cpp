@@ -172,18 +172,19 @@ void TralexEngine::finishWrites(FileSystemFlush& flush)
         skip(mTargetPath, SkipReason::NotOnDisk);
 }
 
-bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome)
+bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome, const QString& mark)
 {
+    const QString shown = path + mark;
     switch (outcome) {
-    case RenewOutcome::Renewed: ItemResult()->Add(path + resultNote(path)); return true;
-    case RenewOutcome::BackUpNameTaken: skip(path, SkipReason::BackUpTaken); break;
-    case RenewOutcome::BackUpFailed: skip(path, SkipReason::BackUpFailed); break;
-    case RenewOutcome::WriteFailed: skip(path, SkipReason::WriteFailed); break;
-    case RenewOutcome::ChangedMeanwhile: skip(path, SkipReason::Changed); break;
-    case RenewOutcome::NotWritable: skip(path, SkipReason::NotWritable); break;
-    case RenewOutcome::AttributesNotKept: skip(path, SkipReason::Attributes); break;
-    case RenewOutcome::OwnerNotKept: skip(path, SkipReason::Owner); break;
-    case RenewOutcome::NotRecorded: skip(path, SkipReason::NotRecorded); break;
+    case RenewOutcome::Renewed: ItemResult()->Add(shown + resultNote(path)); return true;
+    case RenewOutcome::BackUpNameTaken: skip(shown, SkipReason::BackUpTaken); break;
+    case RenewOutcome::BackUpFailed: skip(shown, SkipReason::BackUpFailed); break;
+    case RenewOutcome::WriteFailed: skip(shown, SkipReason::WriteFailed); break;
+    case RenewOutcome::ChangedMeanwhile: skip(shown, SkipReason::Changed); break;
+    case RenewOutcome::NotWritable: skip(shown, SkipReason::NotWritable); break;
+    case RenewOutcome::AttributesNotKept: skip(shown, SkipReason::Attributes); break;
+    case RenewOutcome::OwnerNotKept: skip(shown, SkipReason::Owner); break;
+    case RenewOutcome::NotRecorded: skip(shown, SkipReason::NotRecorded); break;
     }
     return false;
 }

@@ -10,6 +10,7 @@
 #include "services/PairEntry.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
+#include "services/FolderWalk.h"
 #include "services/OrderedList.h"
 
 #include <QElapsedTimer>
@@ -97,6 +98,9 @@ public:
     void setFileRenewal(std::unique_ptr<FileRenewal> renewal);
     // Replaces how the run's writes are put on the disk at its end; the same for tests.
     void setFileSystemFlush(std::unique_ptr<FileSystemFlush> flush);
+    // Replaces how the run lists the subfolders it walks (empty: the file system's own listing);
+    // tests use it to make a listing fail for want of memory.
+    void setSubfolderLister(FolderWalk::SubfolderLister lister) { mSubfolderLister = std::move(lister); }
 
     // The class name that errors carry as their source.
     virtual QString ClassName() const = 0;
@@ -142,8 +146,9 @@ protected:
     // Lists a file as left unchanged, with the reason the user reads after the run.
     void skip(const QString& path, const QString& reason);
     // Lists a renewed file as a result, or a file whose renewal was refused as skipped with its
-    // reason; true when the file was renewed.
-    bool reportRenewal(const QString& path, RenewOutcome outcome);
+    // reason; true when the file was renewed. `mark` follows the path where the user reads it
+    // (the mark of a Windows-31J name); the result note is the one for `path`.
+    bool reportRenewal(const QString& path, RenewOutcome outcome, const QString& mark = QString());
     // Puts what the run wrote on the disk before it reports its outcome. When a file system
     // says it could not, the run is no clean success: the target folder is listed with the reason.
     void finishWrites(FileSystemFlush& flush);
@@ -170,6 +175,7 @@ private:
     std::atomic<bool> mStopFlag{false};
     std::unique_ptr<FileRenewal> mRenewal;
     std::unique_ptr<FileSystemFlush> mFlush;  // file systems written to in this run
+    FolderWalk::SubfolderLister mSubfolderLister;
     qint64 mProgressInterval = 40;
     QElapsedTimer mProgressClock;             // since the last progress report was raised
     QString mProgressHeld;                    // a report not raised yet

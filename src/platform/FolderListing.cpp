@@ -1,5 +1,6 @@
 #include "platform/FolderListing.h"
 
+#include "platform/FileNameText.h"
 #include "platform/FolderHandle.h"
 
 #include <QFile>
@@ -32,8 +33,10 @@ FolderEntry entryNamed(const char* raw)
 {
     FolderEntry entry;
     entry.rawName = QByteArray(raw);
-    entry.name = QFile::decodeName(entry.rawName);
-    entry.nameIntact = NameSurvivesText(entry.rawName);
+    FileNameText text = DecodeFileName(entry.rawName);
+    entry.name = std::move(text.text);
+    entry.nameIntact = text.form == NameForm::Utf8;
+    entry.nameShiftJis = text.form == NameForm::ShiftJis;
     return entry;
 }
 

@@ -16,10 +16,12 @@ struct FolderEntry {
 
     QString name;        // decoded from the file system's bytes; see nameIntact
     QByteArray rawName;  // the file system's own bytes
-    // Whether name gives rawName back. A name that is not valid UTF-8 gets U+FFFD for each bad
-    // byte and then may stand for another entry (a real "\xEF\xBF\xBD" name): such an entry is
-    // never touched, only reported.
+    // Whether name gives rawName back as UTF-8. A name that is not valid UTF-8 is read as
+    // Windows-31J where it is that (nameShiftJis), else with U+FFFD for each bad byte; either way
+    // its text may stand for another entry (a real "\xEF\xBF\xBD" or UTF-8 name), so such an
+    // entry is reached only through rawName, or not at all (FileNameText.h).
     bool nameIntact = true;
+    bool nameShiftJis = false;
     Kind kind = Kind::File;
     QDateTime lastWrite;
 };

@@ -34,13 +34,17 @@ bool trustworthy(const struct stat& st)
 
 FolderHandle OpenMirrorFolder(const QString& backUpRoot, const QString& folder)
 {
+    return OpenMirrorFolder(backUpRoot, QFile::encodeName(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())));
+}
+
+FolderHandle OpenMirrorFolder(const QString& backUpRoot, const QByteArray& folder)
+{
     // The backup folder itself is the user's choice, found as he named it.
     FolderHandle current = FolderHandle::Open(backUpRoot);
     if (!current.valid())
         return current;
-    const QByteArray mirrored = QFile::encodeName(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
     QByteArray sofar;
-    for (const QByteArray& piece : mirrored.split('/')) {
+    for (const QByteArray& piece : folder.split('/')) {
         if (piece.isEmpty())
             continue;
         sofar += '/' + piece;

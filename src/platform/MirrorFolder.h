@@ -19,5 +19,8 @@ namespace tralex {
 // errno: ELOOP or ENOTDIR for a link, EPERM for a folder of someone else's that others may write,
 // or what making or opening a folder gave.
 FolderHandle OpenMirrorFolder(const QString& backUpRoot, const QString& folder);
+// The same for a folder given as the bytes of its absolute path without "." or ".." parts, as
+// the file system has its names (a folder whose names are not UTF-8 is mirrored byte for byte).
+FolderHandle OpenMirrorFolder(const QString& backUpRoot, const QByteArray& folder);
 
 }  // namespace tralex

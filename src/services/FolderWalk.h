@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
+
 namespace tralex {
 
 // Every folder below some starting folders, found level by level through folder descriptors:
@@ -14,26 +16,50 @@ namespace tralex {
 // left out, symbolic links are never followed, and a folder reached a second time (through a bind
 // mount, or one of the starting folders again) is listed once.
 //
-// A folder whose name is not text (not valid UTF-8) is not walked into, since its text name may
-// stand for another folder; it is kept in NamesNotText so that a run can say so instead of
-// leaving it out silently. A folder that cannot be opened is listed all the same: opening it
-// again (Open) gives the reason.
+// Each folder is kept as its name and the index of its parent, and its path is made when asked
+// for: the memory grows with the number of folders, not with the length of their paths, so that
+// a chain of folders thousands deep costs no more than as many folders side by side.
+//
+// A folder whose name is not text (not valid UTF-8, nor Windows-31J where the walk takes such
+// names) is not walked into, since its text name may stand for another folder; it is kept in
+// NamesNotText so that a run can say so instead of leaving it out silently. A folder that cannot
+// be opened is listed all the same: opening it again (Open) gives the reason. A folder whose
+// subfolders could not be listed for want of memory is kept in NotListed; the walk goes on.
 class FolderWalk {
 public:
+    // Lists the subfolders of an opened folder (ListSubfoldersAt); replaceable to inject faults.
+    using SubfolderLister = std::function<std::optional<QList<FolderEntry>>(int folderFd)>;
+
+    struct Options {
+        bool subfolders = true;
+        // Whether Windows-31J names are walked into (by their bytes); otherwise they are not
+        // text, for callers that name folders by their paths.
+        bool shiftJisNames = false;
+        SubfolderLister listSubfolders;  // empty: ListSubfoldersAt
+    };
+
     struct Folder {
-        QString path;          // ending with "/"
-        qsizetype parent = -1; // index of the folder it was found in; -1 for a starting folder
-        QByteArray name;       // its name in the parent, as the file system has it
+        qsizetype parent = -1;  // index of the folder it was found in; -1 for a starting folder
+        QByteArray name;        // its name in the parent, as the file system has it
         std::optional<FileIdentity> identity;
     };
 
     // Walks below the starting folders (paths ending with "/"), which come first in Folders().
     // Without subfolders, Folders() holds the starting folders alone.
-    explicit FolderWalk(const QStringList& starts, bool subfolders = true);
+    explicit FolderWalk(const QStringList& starts, const Options& options);
+    explicit FolderWalk(const QStringList& starts) : FolderWalk(starts, Options()) {}
 
     const QList<Folder>& Folders() const { return mFolders; }
+    // The path of a listed folder as the user reads it, ending with "/": the starting folder
+    // as given, then each name as text, a Windows-31J name followed by its mark.
+    QString Path(qsizetype index) const;
+    // The names below its starting folder as the file system has them, each followed by "/";
+    // empty for a starting folder.
+    QByteArray RawPathBelowStart(qsizetype index) const;
     // The paths (ending with "/") of the folders left out for their names.
-    const QStringList& NamesNotText() const { return mNamesNotText; }
+    QStringList NamesNotText() const;
+    // The folders whose subfolders could not be listed for want of memory.
+    const QList<qsizetype>& NotListed() const { return mNotListed; }
 
     // Opens a listed folder again, each step relative to its parent without following links.
     // Fails (ESTALE, ELOOP, ENOTDIR, ENOENT ...) when the name no longer leads to the very folder
@@ -42,9 +68,18 @@ public:
 
 private:
     void listChildren(qsizetype index, QSet<FileIdentity>& seen);
+    void addChildren(qsizetype index, const FolderHandle& handle, QSet<FileIdentity>& seen);
+    // The index of its starting folder, and the names from there down (each folder's index).
+    QList<qsizetype> chain(qsizetype index) const;
+    FolderHandle openDown(qsizetype index) const;
+    // The handle, or ESTALE when it is not the folder that was listed.
+    static FolderHandle verified(FolderHandle handle, const Folder& folder);
 
+    Options mOptions;
+    QStringList mStarts;
     QList<Folder> mFolders;
-    QStringList mNamesNotText;
+    QList<Folder> mNotText;  // parent and name of each folder left out for its name
+    QList<qsizetype> mNotListed;
     // The folder opened last as a parent: siblings follow one another, so most opens are one step.
     mutable qsizetype mCachedIndex = -1;
     mutable FolderHandle mCached;

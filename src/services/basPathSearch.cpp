@@ -29,7 +29,7 @@ void AddSubFolders(OrderedList& list)
 {
     const FolderWalk walk(list.items());
     for (qsizetype i = list.items().size(); i < walk.Folders().size(); ++i) {
-        const QString& child = walk.Folders().at(i).path;
+        const QString child = walk.Path(i);
         if (!list.Add(child, child))
             list.Add(child);
     }

@@ -20,9 +20,10 @@ namespace tralex {
 //
 // Symbolic links are listed as what they are and never followed: after a link, IsSymLink() is
 // true and IsDir() false, even when the link points to a folder.
-// Pipes, sockets and devices are left out. A name that is not valid UTF-8 is listed with U+FFFD
-// for each bad byte; that name may stand for another entry, so NameIsText() is false for it and
-// a caller reports it instead of touching it.
+// Pipes, sockets and devices are left out. A name that is not valid UTF-8 is listed as its
+// Windows-31J text where it is that, else with U+FFFD for each bad byte; either text may stand
+// for another entry, so NameIsText() is false for it and a caller reaches it only through
+// RawName(), or reports it instead of touching it.
 class clsFindFile {
 public:
     // Starts a new listing with this mask; a missing or unreadable folder lists nothing.

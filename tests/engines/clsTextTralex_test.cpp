@@ -917,6 +917,58 @@ TEST_F(TextTralexTest, FoldersDeeperThanAPathCanNameAreHandled)
     EXPECT_EQ(std::system(("rm -rf " + QFile::encodeName(data.path()) + piece).constData()), 0);
 }
 
+// Folders named like the type, nested deep, are each handled once, with subfolders or entered
+// for their names alone, however few descriptors the process may open.
+TEST_F(TextTralexTest, FoldersNamedLikeTheTypeNestedDeepAreEachHandledOnce)
+{
+    constexpr int Levels = 300;
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    for (const bool subfolders : {true, false}) {
+        SCOPED_TRACE(subfolders);
+        TempFolder tree;
+        QString folder;  // below the tree
+        QString deepest;
+        for (int level = 0; level < Levels; ++level, folder += QStringLiteral("d.txt/"))
+            deepest = tree.write(folder + QStringLiteral("a.txt"), "abc");
+        auto engine = engineFor(tree.path(), {{QStringLiteral("abc"), QStringLiteral("abcabc")}});
+        engine->setSubFolder(subfolders);
+        rlimit few = saved;
+        few.rlim_cur = 64;
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+        engine->TralexGo();
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+        EXPECT_EQ(engine->CountSkipped(), 0) << engine->ItemSkipped()->items().join('\n').toStdString();
+        EXPECT_EQ(engine->CountResult(), Levels);
+        EXPECT_EQ(readBytes(deepest), "abcabc");
+        EXPECT_EQ(readBytes(tree.file(QStringLiteral("d.txt/a.txt"))), "abcabc");
+    }
+}
+
+// A folder whose subfolders cannot be listed for want of memory is reported; its own files and
+// every other folder are still handled.
+TEST_F(TextTralexTest, RunningOutOfMemoryInTheWalkSkipsThatFolderOnly)
+{
+    for (const char* name : {"a.txt", "x/a.txt", "x/y/a.txt", "z/a.txt"})
+        data.write(QString::fromLatin1(name), "abc");
+    struct stat x {};
+    ASSERT_EQ(::stat(QFile::encodeName(data.file(QStringLiteral("x"))).constData(), &x), 0);
+    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    engine->setSubFolder(true);
+    engine->setSubfolderLister([&x](int fd) -> std::optional<QList<FolderEntry>> {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_ino == x.st_ino && st.st_dev == x.st_dev)
+            throw std::bad_alloc();
+        return ListSubfoldersAt(fd);
+    });
+    engine->TralexGo();
+    EXPECT_EQ(engine->ItemResult()->items(),
+              QStringList({data.file("a.txt"), data.file("x/a.txt"), data.file("z/a.txt")}));
+    EXPECT_EQ(engine->ItemSkipped()->items(),
+              QStringList({data.file("x/") + "\tメモリが足りないためサブフォルダを調べられません"}));
+    EXPECT_EQ(readBytes(data.file("x/y/a.txt")), "abc");
+}
+
 // A file too large for the memory left is skipped with its reason, and the run goes on.
 TEST_F(TextTralexTest, FileTooLargeForTheMemoryLeftIsSkipped)
 {

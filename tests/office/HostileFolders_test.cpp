@@ -262,6 +262,23 @@ TEST_P(HostileFolders, FileChangedBetweenTheReadAndTheExchangeKeepsTheOtherChang
     EXPECT_TRUE(backUpsBelow(dir.path()).isEmpty());
 }
 
+// A folder entered for its name (named like the type) that is moved away while it is searched:
+// the folder around it is found again, and its other files are still handled.
+TEST_P(HostileFolders, FolderMovedAwayWhileSearchedLeavesTheFolderAroundItWhole)
+{
+    const QString outer = name(QStringLiteral("outer"));
+    const QString inner = outer + QLatin1Char('/') + name(QStringLiteral("inner"));
+    const QString first = make(dir, inner + QStringLiteral("/c"));
+    const QString last = make(dir, outer + QStringLiteral("/z"));
+    auto renewal = std::make_unique<Meddling>();
+    renewal->afterOpen = [&](const QByteArray&) { move(dir.file(inner), dir.file(QStringLiteral("moved"))); };
+    auto run = engine(dir.path(), std::move(renewal));
+    run->TralexGo();
+    EXPECT_EQ(run->ItemResult()->items(), QStringList({first, last}));
+    EXPECT_EQ(run->CountSkipped(), 0) << run->ItemSkipped()->items().join(u'\n').toStdString();
+    EXPECT_TRUE(text(last).contains(Replace));
+}
+
 // A name swapped for a link to someone's private file once the file is open: the run works on the
 // inode it opened, never on what the name leads to, so the private file goes nowhere.
 TEST_P(HostileFolders, NameSwappedForALinkAfterOpeningNeverExposesTheLinkedFile)
