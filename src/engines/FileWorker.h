@@ -18,6 +18,7 @@ struct FileAtHand {
     QByteArray rawName;         // its name in the folder, as the file system has it
     const FileSnapshot* snapshot = nullptr;  // the inode that was opened; the only one to use
     QByteArray bytes;           // its whole content, when the worker reads bytes
+    qsizetype listed = -1;      // in a run over given files, its index among them
 };
 
 // What the worker made of a file.

@@ -10,6 +10,7 @@
 #include "services/basPathControl.h"
 #include "services/clsFindFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tralex {
@@ -153,12 +155,18 @@ void RunLoop::Run()
 
     const QString start = WithFinalSlash(mEngine.TargetPath());
     mStartBytes = QFile::encodeName(QDir::cleanPath(QFileInfo(start).absoluteFilePath())) + '/';
+    beginJournal();
+    struct JournalAtEnd {
+        RunLoop& loop;
+        ~JournalAtEnd() { loop.endJournal(); }
+    } journalAtEnd{*this};
     // Every folder of the run is known before the first file changes; each is opened again from
     // its parent when its turn comes, and one that is no longer the folder listed is not entered.
     std::optional<FolderWalk> walk;
     try {
         walk.emplace(QStringList{start},
-                     FolderWalk::Options{mEngine.SubFolder(), true, mEngine.mSubfolderLister});
+                     FolderWalk::Options{mEngine.SubFolder(), true, mEngine.mSubfolderLister,
+                                         mEngine.mExcluded});
     } catch (const std::bad_alloc&) {
         mEngine.skip(start, ReasonSubfoldersOutOfMemory);
         return;
@@ -322,6 +330,8 @@ void RunLoop::handleEntry(Searching& s, const FileNameText& name)
     } else if (search.IsSymLink()) {
         mEngine.skip(entry, SkipReason::SymbolicLink);
     } else if (search.IsDir()) {
+        if (mEngine.mExcluded.Excludes(name.text))
+            return;  // left out with everything below it
         FolderHandle child = s.current().OpenChild(rawName);
         if (!child.valid())
             skipFolder(WithFinalSlash(entry), child.error());
@@ -357,6 +367,7 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
     file.folder = folder.fd();
     file.rawName = rawName;
     file.snapshot = &snapshot;
+    file.listed = mListed;
     const QString mark = name.form == NameForm::ShiftJis ? ShiftJisNameMark : QString();
     const QString shown = file.path + mark;
     ReadOutcome opened = mRenewal.OpenForRun(folder.fd(), rawName, snapshot);
@@ -399,7 +410,7 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
 void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
                     const QString& mark, const QByteArray& content)
 {
-    const QString stamp = BackUpStamp();
+    const QDateTime now = QDateTime::currentDateTime();
     const QString backUpPath = mEngine.BackUpPath();
     FolderHandle backUpFolder;
     if (!backUpPath.isEmpty()) {
@@ -415,16 +426,159 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     RenewalTarget target;
     target.folder = folder.fd();
     target.name = file.rawName;
-    target.temporary = RenewalFileName(file.rawName, stamp);
     target.backUpFolder = backUpFolder.valid() ? backUpFolder.fd() : folder.fd();
-    target.backUp = BackUpFileName(file.rawName, stamp);
-    // A copied backup's own temporary name, never the new content's, even in the same folder.
-    target.backUpCopy = RenewalFileName(target.backUp, stamp);
+    // A backup name taken refuses the file, unless the engine may take the next free second (an
+    // undo right after its run).
+    const int seconds = mEngine.mLaterBackUpStamps ? 60 : 1;
+    for (int k = 0; k < seconds; ++k) {
+        const QString stamp = BackUpStamp(now.addSecs(k));
+        target.temporary = RenewalFileName(file.rawName, stamp);
+        target.backUp = BackUpFileName(file.rawName, stamp);
+        // A copied backup's own temporary name, never the new content's, even in the same folder.
+        target.backUpCopy = RenewalFileName(target.backUp, stamp);
+        struct stat taken {};
+        if (::fstatat(target.backUpFolder, target.backUp.constData(), &taken, AT_SYMLINK_NOFOLLOW) != 0)
+            break;
+    }
 
-    if (mEngine.reportRenewal(file.path, mRenewal.RenewAt(target, content, *file.snapshot), mark)) {
+    // The journal has the file before its new content takes its name: a run killed at any
+    // point has every file it changed in its journal.
+    std::optional<JournalFile> line;
+    bool recorded = false;
+    if (mJournal) {
+        line = journalLine(trail, file, target, content);
+        target.beforeTakingName = [&](qint64 modifiedNs) {
+            line->modifiedNs = modifiedNs;
+            recorded = mJournal->Record(*line);
+            if (recorded)
+                mFlush.Note(mJournal->fd());
+            return recorded;
+        };
+    }
+    const RenewOutcome outcome = mRenewal.RenewAt(target, content, *file.snapshot);
+    if (recorded && outcome != RenewOutcome::Renewed)
+        mJournal->Drop(line->target);
+    if (mEngine.reportRenewal(file.path, outcome, mark)) {
         mFlush.Note(target.folder);
         mFlush.Note(target.backUpFolder);
     }
+}
+
+JournalFile RunLoop::journalLine(const Trail& trail, const FileAtHand& file, const RenewalTarget& target,
+                                 const QByteArray& content) const
+{
+    const QByteArray folder = mStartBytes + trail.Raw();
+    QByteArray backUpFolder = folder;
+    if (!mEngine.BackUpPath().isEmpty())
+        backUpFolder = QFile::encodeName(WithFinalSlash(mEngine.BackUpPath())) + folder.mid(1);
+    return JournalFile{folder + file.rawName, backUpFolder + target.backUp, content.size(), 0,
+                       RunJournal::ContentHash(content)};
+}
+
+void RunLoop::beginJournal()
+{
+    mEngine.mJournalId.clear();
+    if (!mWorker || mEngine.mJournalFolder.isEmpty())
+        return;
+    JournalRun run;
+    run.started = QDateTime::currentDateTime();
+    run.folder = QFile::decodeName(mStartBytes);
+    run.type = mEngine.TargetType();
+    run.subFolders = mEngine.SubFolder();
+    run.backUpFolder = mEngine.BackUpPath();
+    for (const QString& entry : mEngine.ItemTarget()->items()) {
+        const PairTexts texts = SplitPairEntry(entry, mEngine.SepChar());
+        run.pairs.append({texts.find, texts.replace});
+    }
+    mEngine.describeRun(run);
+    QString error;
+    mJournal = RunJournal::Begin(mEngine.mJournalFolder, run, &error);
+    if (!mJournal)
+        mEngine.raise(QStringLiteral("元に戻すための記録を作成できません: ") + error);
+    mEngine.mJournalId = mJournal->id();
+}
+
+void RunLoop::endJournal()
+{
+    if (!mJournal)
+        return;
+    if (!mJournal->Finish())
+        mEngine.mJournalId.clear();  // nothing changed: no journal kept
+    mJournal.reset();
+}
+
+void RunLoop::RunListed(const QList<QByteArray>& files)
+{
+    struct FlushAtEnd {
+        RunLoop& loop;
+        ~FlushAtEnd()
+        {
+            loop.mEngine.finishWrites(loop.mFlush);
+            loop.mEngine.flushProgress();
+        }
+    } flushAtEnd{*this};
+
+    const QString start = WithFinalSlash(mEngine.TargetPath());
+    mStartBytes = QFile::encodeName(QDir::cleanPath(QFileInfo(start).absoluteFilePath())) + '/';
+    const FolderHandle startFolder = FolderHandle::Open(start);
+    if (!startFolder.valid()) {
+        skipFolder(start, startFolder.error());
+        return;
+    }
+    beginJournal();
+    struct JournalAtEnd {
+        RunLoop& loop;
+        ~JournalAtEnd() { loop.endJournal(); }
+    } journalAtEnd{*this};
+
+    QByteArray openFolder;
+    FolderHandle folder;
+    for (mListed = 0; mListed < files.size(); ++mListed) {
+        const QByteArray& file = files.at(mListed);
+        const qsizetype cut = file.lastIndexOf('/') + 1;
+        const QByteArray folderBytes = file.first(cut);
+        const FileNameText name = DecodeFileName(file.mid(cut));
+        QString shownFolder = start;
+        for (const QByteArray& piece : folderBytes.split('/'))
+            if (!piece.isEmpty())
+                shownFolder += ShownFileName(DecodeFileName(piece)) + QLatin1Char('/');
+        const Trail trail(shownFolder, folderBytes);
+        const QString shown = trail.Shown() + ShownFileName(name);
+        mEngine.progress(mWorker->ProgressText(shown, ShownFileName(name)));
+        if (mEngine.StopFlag())
+            break;
+        if (name.form == NameForm::NotText || file.mid(cut).isEmpty()) {
+            mEngine.skip(shown, ReasonNameNotText);
+            continue;
+        }
+        if (!folder.valid() || folderBytes != openFolder) {
+            folder = openListedFolder(startFolder, folderBytes);
+            openFolder = folderBytes;
+        }
+        if (!folder.valid()) {
+            skipFolder(trail.Shown(), folder.error());
+            continue;
+        }
+        handleFile(folder, trail, name, file.mid(cut));
+    }
+    mListed = -1;
+}
+
+FolderHandle RunLoop::openListedFolder(const FolderHandle& start, const QByteArray& folder) const
+{
+    FolderHandle handle;
+    const FolderHandle* at = &start;
+    for (const QByteArray& piece : folder.split('/')) {
+        if (piece.isEmpty())
+            continue;
+        if (piece == "." || piece == "..")
+            return FolderHandle::Failed(ENOENT);
+        handle = at->OpenChild(piece);
+        if (!handle.valid())
+            return handle;
+        at = &handle;
+    }
+    return handle.valid() ? std::move(handle) : FolderHandle::Open(mEngine.TargetPath());
 }
 
 void RunLoop::deleteBackUp(const FolderHandle& folder, const QString& path, const QByteArray& rawName)

@@ -30,6 +30,7 @@
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
 #include "platform/FolderHandle.h"
+#include "services/RunJournal.h"
 
 #include <QSet>
 #include <QString>
@@ -49,6 +50,10 @@ public:
     // Runs over the engine's target folder (and subfolders) for its type. Returns normally after
     // STOP; an exception of the worker, or a backup that cannot be deleted, ends it.
     void Run();
+    // Runs over given files only (paths below the target folder as the file system has their
+    // names), each checked, opened and renewed as in Run; their folders are opened name by name
+    // from the target folder without following links.
+    void RunListed(const QList<QByteArray>& files);
 
 private:
     class Trail;
@@ -77,6 +82,14 @@ private:
                const QString& mark, const QByteArray& content);
     void deleteBackUp(const FolderHandle& folder, const QString& path, const QByteArray& rawName);
     void skipFolder(const QString& path, int error);
+    // Starts the run's journal when it keeps one; refuses the run when it cannot.
+    void beginJournal();
+    void endJournal();
+    // The journal line of a file about to be renewed.
+    JournalFile journalLine(const Trail& trail, const FileAtHand& file, const RenewalTarget& target,
+                            const QByteArray& content) const;
+    // Opens the folder of a given file (a path below the target folder, its name cut off).
+    FolderHandle openListedFolder(const FolderHandle& start, const QByteArray& folder) const;
     bool isCandidate(const QString& name) const;
 
     TralexEngine& mEngine;
@@ -84,6 +97,8 @@ private:
     FileRenewal& mRenewal;
     FileSystemFlush& mFlush;
     QSet<FileIdentity> mVisited;  // folders handled in this run
+    std::unique_ptr<RunJournal> mJournal;
+    qsizetype mListed = -1;       // the index of the given file in hand, in RunListed
     QByteArray mStartBytes;       // the target folder's absolute path, for the backup mirror
 };
 

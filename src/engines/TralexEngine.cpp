@@ -59,6 +59,11 @@ void TralexEngine::runFiles(FileWorker* worker)
     RunLoop(*this, worker, *mRenewal, *mFlush).Run();
 }
 
+void TralexEngine::runListed(FileWorker* worker, const QList<QByteArray>& files)
+{
+    RunLoop(*this, worker, *mRenewal, *mFlush).RunListed(files);
+}
+
 void TralexEngine::KillBackUpFile()
 {
     checkRunPreconditions(false);

@@ -11,7 +11,9 @@
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
 #include "services/FolderWalk.h"
+#include "services/ExcludedFolders.h"
 #include "services/OrderedList.h"
+#include "services/RunJournal.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -102,6 +104,16 @@ public:
     // tests use it to make a listing fail for want of memory.
     void setSubfolderLister(FolderWalk::SubfolderLister lister) { mSubfolderLister = std::move(lister); }
 
+    // The folders every run of this engine leaves out (not entered, nothing below them listed).
+    void setExcludedFolders(ExcludedFolders folders) { mExcluded = std::move(folders); }
+    const ExcludedFolders& Excluded() const { return mExcluded; }
+    // The folder of the run journals; empty (the default) for runs that keep none. A run that
+    // should keep one and cannot is refused before it changes anything.
+    void setJournalFolder(const QString& folder) { mJournalFolder = folder; }
+    QString JournalFolder() const { return mJournalFolder; }
+    // The journal of the last run that changed files; empty when it kept none.
+    QString JournalId() const { return mJournalId; }
+
     // The class name that errors carry as their source.
     virtual QString ClassName() const = 0;
 
@@ -138,6 +150,14 @@ protected:
     // Runs the loop over the files of the type: with a worker to replace, without to delete
     // backups.
     void runFiles(FileWorker* worker);
+    // Runs the loop over given files only: paths below the target folder, as the file system
+    // has their names; the worker sees each one's index in FileAtHand::listed.
+    void runListed(FileWorker* worker, const QList<QByteArray>& files);
+    // Fills in what a run's journal says of it beyond the folder, the type and the pairs.
+    virtual void describeRun(JournalRun& run) const { Q_UNUSED(run); }
+    // Lets a backup whose name (the current second's) is taken have the next free second's name
+    // instead of refusing the file.
+    void setLaterBackUpStamps(bool value) { mLaterBackUpStamps = value; }
     // Flushes what the runs wrote; made by setFileSystemFlush.
     FileSystemFlush& fileSystemFlush() { return *mFlush; }
 
@@ -176,6 +196,10 @@ private:
     std::unique_ptr<FileRenewal> mRenewal;
     std::unique_ptr<FileSystemFlush> mFlush;  // file systems written to in this run
     FolderWalk::SubfolderLister mSubfolderLister;
+    ExcludedFolders mExcluded;
+    bool mLaterBackUpStamps = false;  // a taken backup name moves on to the next free second
+    QString mJournalFolder;
+    QString mJournalId;
     qint64 mProgressInterval = 40;
     QElapsedTimer mProgressClock;             // since the last progress report was raised
     QString mProgressHeld;                    // a report not raised yet

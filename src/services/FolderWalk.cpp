@@ -47,7 +47,9 @@ void FolderWalk::addChildren(qsizetype index, const FolderHandle& handle, QSet<F
     std::optional<QList<FolderEntry>> children = mOptions.listSubfolders(handle.fd());
     if (!children)
         return;
-    children->removeIf([](const FolderEntry& e) { return e.name.startsWith(QLatin1Char('.')); });
+    children->removeIf([this](const FolderEntry& e) {
+        return e.name.startsWith(QLatin1Char('.')) || mOptions.excluded.Excludes(e.name);
+    });
     std::sort(children->begin(), children->end(), [](const FolderEntry& a, const FolderEntry& b) {
         return clsFindFile::NameLess(a.name, b.name);
     });

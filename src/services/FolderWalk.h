@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/FolderHandle.h"
+#include "services/ExcludedFolders.h"
 
 #include <QList>
 #include <QString>
@@ -36,6 +37,7 @@ public:
         // text, for callers that name folders by their paths.
         bool shiftJisNames = false;
         SubfolderLister listSubfolders;  // empty: ListSubfoldersAt
+        ExcludedFolders excluded;        // folders left out, with everything below them
     };
 
     struct Folder {

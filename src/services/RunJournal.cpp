@@ -224,15 +224,17 @@ void RunJournal::Drop(const QByteArray& target)
         --mFiles;
 }
 
-void RunJournal::Finish()
+bool RunJournal::Finish()
 {
     if (mFd >= 0) {
         ::close(mFd);
         mFd = -1;
     }
-    if (mFiles == 0)
+    const bool kept = mFiles > 0;
+    if (!kept)
         QFile::remove(pathOf(mFolder, mId));
     Prune(mFolder);
+    return kept;
 }
 
 QByteArray RunJournal::ContentHash(const QByteArray& content)

@@ -79,9 +79,9 @@ public:
     bool Record(const JournalFile& file);
     // Takes back the last Record of a target, whose renewal then failed.
     void Drop(const QByteArray& target);
-    // Ends the journal: one that names no file is removed; then the oldest journals beyond
-    // MaxJournals are removed.
-    void Finish();
+    // Ends the journal: one that names no file is removed (false); then the oldest journals
+    // beyond MaxJournals are removed.
+    bool Finish();
 
     // The hash that a file's new content is recorded with (BLAKE2b-256, hex).
     static QByteArray ContentHash(const QByteArray& content);

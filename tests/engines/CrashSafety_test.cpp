@@ -3,6 +3,7 @@
 // holds its old or its new content, each file with new content has a backup with exactly its old
 // content, and a later run never takes a leftover temporary file (or a backup) for a target.
 #include "engines/BackUpFile.h"
+#include "engines/RunUndo.h"
 #include "engines/clsTextTralex.h"
 #include "platform/CodePage.h"
 #include "platform/SettingsFolder.h"
@@ -309,5 +310,42 @@ TEST(CrashSafety, TwoRunsAtOnceNeverBothChangeAFile)
             }
             EXPECT_EQ(backUps, (byA || byB) ? 1 : 0) << path.toStdString();
         }
+    }
+}
+
+// A run killed at any moment is taken back whole from its journal: every file it changed is in
+// the journal, so after the undo every target holds its old content again.
+TEST(CrashSafety, AKilledRunIsTakenBackFromItsJournal)
+{
+    const QString child = QCoreApplication::applicationDirPath() + "/tralex_crash_child";
+    TempFolder settings;
+    OverrideSettingsFolder(settings.path());
+    const QString journals = settings.path() + QStringLiteral("Journal/");
+    std::mt19937 rng(77);
+    qint64 wholeRun = 0;
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        TempFolder root;
+        const QList<Target> targets = makeCorpus(root, rng);
+        QProcess process;
+        QElapsedTimer timer;
+        timer.start();
+        process.start(child, {settings.path(), root.path()});
+        ASSERT_TRUE(process.waitForStarted(10000));
+        if (round > 0) {  // the first run goes to the end and times the others' kills
+            std::this_thread::sleep_for(std::chrono::microseconds(rng() % quint64(std::max<qint64>(wholeRun, 1000))));
+            process.kill();
+        }
+        ASSERT_TRUE(process.waitForFinished(60000));
+        wholeRun = std::max(wholeRun, timer.nsecsElapsed() / 1000);
+        const QList<JournalRun> history = RunJournal::History(journals);
+        if (!history.isEmpty() && history.first().folder == root.path() && !history.first().undone) {
+            RunUndo undo(journals, history.first().id);
+            undo.TralexGo();
+            EXPECT_EQ(undo.CountSkipped(), 0) << undo.ItemSkipped()->items().join('\n').toStdString();
+        }
+        for (const Target& t : targets)
+            EXPECT_EQ(readBytes(t.folder + t.name), t.before) << t.name.toStdString();
+        checkNoStrangers(root.path(), targets);
     }
 }

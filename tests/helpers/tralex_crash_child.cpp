@@ -1,5 +1,6 @@
 // Child program of the crash test: runs the text engine over a folder and its subfolders with
-// the test's two pairs, so that the test can kill it at any moment. With --pair it runs one
+// the test's two pairs, keeping a journal in SETTINGS_FOLDER/Journal/, so that the test can kill
+// it at any moment. With --pair it runs one
 // given pair instead and prints the files it changed, one per line, so that the test can run two
 // of them at once on one folder.
 //
@@ -26,6 +27,8 @@ int main(int argc, char** argv)
         const bool givenPair = args.size() == 6 && args[3] == QStringLiteral("--pair");
         if (args.size() > 3 && !givenPair)
             engine.setBackUpPath(args[3]);
+        // Every run keeps a journal, so that a killed one can be taken back.
+        engine.setJournalFolder(args[1] + QStringLiteral("Journal/"));
         engine.setTargetPath(args[2]);
         engine.setTargetType(QStringLiteral("txt"));
         engine.setSubFolder(true);

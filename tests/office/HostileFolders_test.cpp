@@ -2,9 +2,11 @@
 // type and an office type alike: each case below runs against "txt" and, with the real
 // LibreOffice, "xls".
 #include "engines/BackUpFile.h"
+#include "engines/RunUndo.h"
 #include "engines/clsTextTralex.h"
 #include "engines/office/clsExcelControl.h"
 #include "office/support/OfficeFixtures.h"
+#include "platform/ProgramError.h"
 #include "platform/SettingsFolder.h"
 #include "support/TestFiles.h"
 
@@ -377,6 +379,86 @@ TEST_P(HostileFolders, BackUpCopiedWhereNoSecondNameIsAllowedHoldsTheOldContent)
     ASSERT_EQ(backUps.size(), 1);
     EXPECT_EQ(readBytes(backUps.first()), old);
     EXPECT_EQ(NamesIn(dir.path()).size(), 2) << NamesIn(dir.path()).join(u' ').toStdString();
+}
+
+// Folders on the list of folders to leave out are not entered, whether met as subfolders or
+// as folders named like the type: nothing in them is changed, listed or reported.
+TEST_P(HostileFolders, ExcludedFoldersAreNeverEntered)
+{
+    const QString kept = make(dir, QStringLiteral("a"));
+    const QString inKept = make(dir, QStringLiteral("keep/b"));
+    const QStringList left = {make(dir, QStringLiteral("node_modules/c")),
+                              make(dir, QStringLiteral("Backup2024/d")),
+                              make(dir, QStringLiteral("old.") + type() + QStringLiteral("/e"))};
+    QList<QByteArray> before;
+    for (const QString& path : left)
+        before << readBytes(path);
+    for (const bool subFolders : {true, false}) {
+        auto run = engine(dir.path(), {}, subFolders);
+        run->setExcludedFolders(ExcludedFolders({QStringLiteral("node_modules"), QStringLiteral("backup*"),
+                                                 QStringLiteral("old.*")}));
+        run->TralexGo();
+        EXPECT_EQ(run->CountSkipped(), 0) << run->ItemSkipped()->items().join('\n').toStdString();
+        EXPECT_EQ(run->ItemResult()->items(), subFolders ? QStringList({kept, inKept}) : QStringList())
+            << run->ItemResult()->items().join('\n').toStdString();
+        for (qsizetype i = 0; i < left.size(); ++i)
+            EXPECT_EQ(readBytes(left[i]), before[i]) << left[i].toStdString();
+    }
+}
+
+// A run is taken back from its journal, with the backups beside the files or in a backup
+// folder: the old bytes come back exactly, the content undo replaced is kept as a backup in its
+// turn, a file changed since the run is left as it is with its reason, and a second undo of the
+// same run is refused.
+TEST_P(HostileFolders, UndoTakesARunBack)
+{
+    const QString journals = settings.file(QStringLiteral("Journal/"));
+    for (const QString& backUps : {QString(), outside.path()}) {
+        SCOPED_TRACE(backUps.toStdString());
+        const TempFolder folder;
+        const QStringList paths = {make(folder, QStringLiteral("a")), make(folder, QStringLiteral("sub/b")),
+                                   make(folder, QStringLiteral("sub/c"))};
+        QList<QByteArray> old;
+        for (const QString& path : paths)
+            old << readBytes(path);
+        auto run = engine(folder.path(), {}, true);
+        run->setBackUpPath(backUps);
+        run->setJournalFolder(journals);
+        run->TralexGo();
+        ASSERT_EQ(run->CountResult(), 3) << run->ItemSkipped()->items().join('\n').toStdString();
+        ASSERT_FALSE(run->JournalId().isEmpty());
+        const QByteArray replaced = readBytes(paths[0]);
+        // Changed since the run: left alone.
+        if (office())
+            Retried(excel->Application(), [&] { MakeWorkbook(excel->Application(), paths[2]); });
+        else
+            folder.write(QStringLiteral("sub/c.txt"), "edited by hand");
+        const QByteArray edited = readBytes(paths[2]);
+
+        RunUndo undo(journals, run->JournalId());
+        undo.TralexGo();
+        EXPECT_EQ(readBytes(paths[0]), old[0]);
+        EXPECT_EQ(readBytes(paths[1]), old[1]);
+        EXPECT_EQ(readBytes(paths[2]), edited);
+        EXPECT_EQ(undo.ItemResult()->items(), QStringList({paths[0], paths[1]}));
+        EXPECT_EQ(undo.ItemSkipped()->items(),
+                  QStringList({paths[2] + QStringLiteral("\t実行の後でファイルが変更されています")}));
+        // The run's backup and the undo's, which holds what the run had written.
+        const QStringList aBackUps = backUpsBelow((backUps.isEmpty() ? folder.path() : outside.path()).chopped(1))
+                                         .filter(QStringLiteral("_a.") + type());
+        ASSERT_EQ(aBackUps.size(), 2) << aBackUps.join('\n').toStdString();
+        QList<QByteArray> kept = {readBytes(aBackUps[0]), readBytes(aBackUps[1])};
+        EXPECT_TRUE(kept.contains(old[0]) && kept.contains(replaced));
+
+        RunUndo again(journals, run->JournalId());
+        try {
+            again.TralexGo();
+            ADD_FAILURE() << "a second undo of the same run went on";
+        } catch (const ProgramError& e) {
+            EXPECT_EQ(e.description(), QStringLiteral("この実行はすでに元に戻しています"));
+        }
+        EXPECT_EQ(readBytes(paths[0]), old[0]);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(TextAndOffice, HostileFolders, ::testing::Values("txt", "xls"),
