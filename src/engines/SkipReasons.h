@@ -18,5 +18,8 @@ inline const QString WriteFailed = QStringLiteral("ファイルを書き込め�
 inline const QString NotOnDisk = QStringLiteral("変更がディスクに書き込まれたことを確認できません");
 inline const QString NotAFile = QStringLiteral("通常のファイルではありません");
 inline const QString Changed = QStringLiteral("読み込んだ後にファイルが変更されました");
+inline const QString CellTooLong = QStringLiteral("セルの文字数が形式の上限を超えます");
+inline const QString SheetNameTooLong = QStringLiteral("シート名が形式の上限を超えます");
+inline const QString SheetNameInvalid = QStringLiteral("シート名に使えない文字が含まれます");
 
 }  // namespace tralex::SkipReason

@@ -221,7 +221,9 @@ FileWork OfficeEngine::workOnCopy(const QString& copy)
         return FileWork::skipped(ReasonReadOnly);
     if (!mPairError.isEmpty())
         raise(mPairError);
-    applyPairs(*document);
+    const QString refused = applyPairs(*document);
+    if (!refused.isEmpty())
+        return FileWork::skipped(refused);
     if (!document->IsModified())
         return FileWork::unchanged();
     // LibreOffice writes into the private folder; the loop then puts the content in place with

@@ -55,8 +55,9 @@ protected:
     };
     virtual FormatCheck checkFormat(const QString& type, const QString& filter) const = 0;
 
-    // Applies the pairs of the run to an open document.
-    virtual void applyPairs(OfficeDocument& document) = 0;
+    // Applies the pairs of the run to an open document. Returns why the result cannot be stored
+    // without losing text (the file is then left as it was), or an empty text.
+    virtual QString applyPairs(OfficeDocument& document) = 0;
 
     // The pairs of the run, in list order: blank find texts left out.
     const TextPairs& pairs() const { return mPairs; }

@@ -1,10 +1,33 @@
 #include "engines/office/clsExcelControl.h"
 
+#include "engines/SkipReasons.h"
 #include "platform/office/OfficeWorkbook.h"
 
 namespace tralex {
 
 namespace {
+
+// The most characters a cell and a sheet name may hold in Excel's formats (none in the
+// OpenDocument format): LibreOffice would store longer ones cut short.
+constexpr int ExcelCellLimit = 32767;
+constexpr int ExcelSheetNameLimit = 31;
+
+bool excelFormat(const QString& type)
+{
+    return type == QLatin1String("xls") || type == QLatin1String("xlsx");
+}
+
+// Why a sheet name cannot be stored in a format, or an empty text.
+QString sheetNameRefusal(const QString& name, const QString& type)
+{
+    for (const QChar c : QStringLiteral(":\\/?*[]")) {
+        if (name.contains(c))
+            return SkipReason::SheetNameInvalid;
+    }
+    if (excelFormat(type) && name.size() > ExcelSheetNameLimit)
+        return SkipReason::SheetNameTooLong;
+    return QString();
+}
 
 // The filters LibreOffice reports for each type, which are also the ones it stores with.
 QStringList filtersFor(const QString& type)
@@ -31,20 +54,28 @@ OfficeEngine::FormatCheck clsExcelControl::checkFormat(const QString& type, cons
     return checkFilter(filter, filtersFor(type), {QStringLiteral("MS Excel 95"), QStringLiteral("MS Excel 5.0/95"), QStringLiteral("MS Excel 4.0")});
 }
 
-void clsExcelControl::applyPairs(OfficeDocument& document)
+QString clsExcelControl::applyPairs(OfficeDocument& document)
 {
     OfficeWorkbook book(document);
     const int sheets = book.SheetCount();
     const bool matchCase = !mUcaseOption;
-    for (int sheet = 0; sheet < sheets; ++sheet)
-        book.ReplaceInCells(sheet, pairs(), matchCase);
+    for (int sheet = 0; sheet < sheets; ++sheet) {
+        if (book.ReplaceInCells(sheet, pairs(), matchCase) > 0 && excelFormat(mTargetType)
+            && book.HasCellLongerThan(sheet, ExcelCellLimit))
+            return SkipReason::CellTooLong;
+    }
     book.EditPageTexts([this](const QString& text) { return applyAllPairs(text); });
     for (int sheet = 0; sheet < sheets; ++sheet) {
         const QString name = book.SheetName(sheet);
         const QString renamed = applyAllPairs(name);
-        if (renamed != name)
-            book.SetSheetName(sheet, renamed);
+        if (renamed == name)
+            continue;
+        const QString refused = sheetNameRefusal(renamed, mTargetType);
+        if (!refused.isEmpty())
+            return refused;
+        book.SetSheetName(sheet, renamed);
     }
+    return QString();
 }
 
 }  // namespace tralex

@@ -84,7 +84,7 @@ signals:
 protected:
     bool acceptsType(const QString& type) const override;
     FormatCheck checkFormat(const QString& type, const QString& filter) const override;
-    void applyPairs(OfficeDocument& document) override;
+    QString applyPairs(OfficeDocument& document) override;
 
 private:
     using SheetEvent = void (clsExcelControl::*)(OfficeWorksheet*, bool&);

@@ -37,7 +37,7 @@ OfficeEngine::FormatCheck clsWordControl::checkFormat(const QString& type, const
     return checkFilter(filter, filtersFor(type), {QStringLiteral("MS Word 95"), QStringLiteral("MS WinWord 6.0"), QStringLiteral("MS WinWord 5")});
 }
 
-void clsWordControl::applyPairs(OfficeDocument& document)
+QString clsWordControl::applyPairs(OfficeDocument& document)
 {
     OfficeTextDocument text(document);
     // Replace-all reaches some header copies (first and left pages) by itself; a header it has
@@ -50,6 +50,7 @@ void clsWordControl::applyPairs(OfficeDocument& document)
         if (before.at(i) == after.at(i))
             text.EditHeaderFooter(i, [this](const QString& t) { return applyAllPairs(t); });
     }
+    return QString();
 }
 
 }  // namespace tralex

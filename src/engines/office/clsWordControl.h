@@ -18,7 +18,7 @@ public:
 protected:
     bool acceptsType(const QString& type) const override;
     FormatCheck checkFormat(const QString& type, const QString& filter) const override;
-    void applyPairs(OfficeDocument& document) override;
+    QString applyPairs(OfficeDocument& document) override;
 };
 
 }  // namespace tralex

@@ -19,6 +19,7 @@
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/util/XReplaceable.hpp>
+#include <com/sun/star/util/XSearchable.hpp>
 
 #include <vector>
 
@@ -33,6 +34,8 @@ using lo::ToQ;
 namespace {
 
 const QString ReasonSheet = QStringLiteral("シートを処理できません");
+// A repetition count the search's regular expressions take in one step.
+constexpr int RegexRepeat = 256;
 const QString ReasonSheetName = QStringLiteral("シート名を変更できません");
 
 // The page style properties that hold header and footer texts, with the flag that tells whether
@@ -182,6 +185,22 @@ qint64 OfficeWorkbook::ReplaceInCells(int sheet, const TextPairs& pairs, bool ma
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
         uno::Reference<util::XReplaceable> cells(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW);
         return lo::ReplaceAllIn(cells, pairs, matchCase);
+    });
+}
+
+bool OfficeWorkbook::HasCellLongerThan(int sheet, int limit)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        // One search of the whole sheet instead of a call for each cell: any character, line
+        // breaks included, limit + 1 times.
+        uno::Reference<util::XSearchable> cells(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW);
+        const auto descriptor = cells->createSearchDescriptor();
+        uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
+        options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(true));
+        descriptor->setSearchString(ToOU(QStringLiteral("(?:[\\s\\S]{%1}){%2}[\\s\\S]{%3}")
+                                             .arg(RegexRepeat).arg((limit + 1) / RegexRepeat)
+                                             .arg((limit + 1) % RegexRepeat)));
+        return cells->findFirst(descriptor).is();
     });
 }
 

@@ -27,6 +27,8 @@ public:
     // Replaces every occurrence of each pair's find text in the sheet's cells, pair after pair (a
     // match may be part of a cell; formula texts included). Returns the number of replacements.
     qint64 ReplaceInCells(int sheet, const TextPairs& pairs, bool matchCase);
+    // Whether a cell of the sheet holds more than `limit` characters (its text or formula).
+    bool HasCellLongerThan(int sheet, int limit);
 
     // Gives each header and footer text (left, center and right part of the header, then of the
     // footer; also those of left pages where they differ) of every page style that a sheet uses
