@@ -20,13 +20,16 @@ const QString Alpha = QStringLiteral("アルファ");
 
 }  // namespace
 
-// Each workbook holds A1 and a sheet name that the pair lengthens; what the format can hold
-// decides whether the file is stored.
+// Each workbook holds A1, a sheet name and a header that a pair lengthens; what the format can
+// hold decides whether the file is stored. Excel's formats hold 255 characters in a header, codes
+// for fields included: a header whose text fits but whose page-number field does not is stored
+// cut short in .xls, and the stored copy does not read back as written.
 TEST(ExcelEngineLimits, TextTheFormatCannotHoldLeavesTheFileAsItWas)
 {
     struct Case {
         const char* type;
         QString cellA1;
+        QString find;
         QString replace;
         QString reason;  // empty: stored
     };
@@ -35,14 +38,22 @@ TEST(ExcelEngineLimits, TextTheFormatCannotHoldLeavesTheFileAsItWas)
     const QString longName = QStringLiteral("シート名が形式の上限を超えます");
     const QString longReplace = QString(30, QLatin1Char('y'));  // a sheet name of 32
     const QString longerCell = QString(20, QLatin1Char('z'));  // a cell of 32,780
+    const QString estimate = QStringLiteral("見積");
+    const QString longHeader = QString(300, QLatin1Char('h'));
+    const QString fullHeader = QString(249, QLatin1Char('f'));  // "アルファ ", 249 and the page number: 255
+    const QString longPageText = QStringLiteral("ヘッダーまたはフッターの文字数が形式の上限を超えます");
+    const QString notReadBack = QStringLiteral("保存した内容を読み返すと置換結果と一致しません");
     const QList<Case> cases = {
-        {"xlsx", longCell, longerCell, cutCell},
-        {"xls", longCell, longerCell, cutCell},
-        {"ods", longCell, longerCell, QString()},
-        {"xlsx", Alpha, longReplace, longName},
-        {"xls", Alpha, longReplace, longName},
-        {"ods", Alpha, longReplace, QString()},
-        {"xlsx", Alpha, QStringLiteral("a/b"), QStringLiteral("シート名に使えない文字が含まれます")},
+        {"xlsx", longCell, Alpha, longerCell, cutCell},
+        {"xls", longCell, Alpha, longerCell, cutCell},
+        {"ods", longCell, Alpha, longerCell, QString()},
+        {"xlsx", Alpha, Alpha, longReplace, longName},
+        {"xls", Alpha, Alpha, longReplace, longName},
+        {"ods", Alpha, Alpha, longReplace, QString()},
+        {"xlsx", Alpha, Alpha, QStringLiteral("a/b"), QStringLiteral("シート名に使えない文字が含まれます")},
+        {"xlsx", Alpha, estimate, longHeader, longPageText},
+        {"xls", Alpha, estimate, longHeader, longPageText},
+        {"xls", Alpha, estimate, fullHeader, notReadBack},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.type) + " " + c.replace.left(5).toStdString());
@@ -51,7 +62,7 @@ TEST(ExcelEngineLimits, TextTheFormatCannotHoldLeavesTheFileAsItWas)
         clsExcelControl engine;
         MakeWorkbook(engine.Application(), path, QStringLiteral("フッタ"), c.cellA1);
         const QByteArray old = readBytes(path);
-        Configure(engine, dir.path(), QLatin1String(c.type), {{Alpha, c.replace}});
+        Configure(engine, dir.path(), QLatin1String(c.type), {{c.find, c.replace}});
 
         engine.TralexGo();
 

@@ -11,6 +11,8 @@ namespace {
 // OpenDocument format): LibreOffice would store longer ones cut short.
 constexpr int ExcelCellLimit = 32767;
 constexpr int ExcelSheetNameLimit = 31;
+// The characters of a header or footer, its three parts together.
+constexpr int ExcelPageTextLimit = 255;
 
 bool excelFormat(const QString& type)
 {
@@ -54,6 +56,22 @@ OfficeEngine::FormatCheck clsExcelControl::checkFormat(const QString& type, cons
     return checkFilter(filter, filtersFor(type), {QStringLiteral("MS Excel 95"), QStringLiteral("MS Excel 5.0/95"), QStringLiteral("MS Excel 4.0")});
 }
 
+QStringList clsExcelControl::changeableTexts(OfficeDocument& document, Reading reading)
+{
+    OfficeWorkbook book(document);
+    const int sheets = book.SheetCount();
+    // The cells in use are those of the file as it was read; the same cells are read afterwards.
+    if (reading == Reading::Before) {
+        mAreas.clear();
+        for (int sheet = 0; sheet < sheets; ++sheet)
+            mAreas.append(book.UsedArea(sheet));
+    }
+    QStringList texts;
+    for (int sheet = 0; sheet < sheets && sheet < mAreas.size(); ++sheet)
+        texts += QStringList{book.SheetName(sheet)} + book.CellTexts(sheet, mAreas.at(sheet)) + book.PageTexts(sheet);
+    return texts;
+}
+
 QString clsExcelControl::applyPairs(OfficeDocument& document)
 {
     OfficeWorkbook book(document);
@@ -65,6 +83,15 @@ QString clsExcelControl::applyPairs(OfficeDocument& document)
             return SkipReason::CellTooLong;
     }
     book.EditPageTexts([this](const QString& text) { return applyAllPairs(text); });
+    if (excelFormat(mTargetType)) {
+        for (int sheet = 0; sheet < sheets; ++sheet) {
+            const QStringList parts = book.PageTexts(sheet);
+            for (qsizetype i = 0; i + 2 < parts.size(); i += 3) {
+                if (parts.at(i).size() + parts.at(i + 1).size() + parts.at(i + 2).size() > ExcelPageTextLimit)
+                    return SkipReason::PageTextTooLong;
+            }
+        }
+    }
     for (int sheet = 0; sheet < sheets; ++sheet) {
         const QString name = book.SheetName(sheet);
         const QString renamed = applyAllPairs(name);

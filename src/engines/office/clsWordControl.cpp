@@ -37,6 +37,14 @@ OfficeEngine::FormatCheck clsWordControl::checkFormat(const QString& type, const
     return checkFilter(filter, filtersFor(type), {QStringLiteral("MS Word 95"), QStringLiteral("MS WinWord 6.0"), QStringLiteral("MS WinWord 5")});
 }
 
+QStringList clsWordControl::changeableTexts(OfficeDocument& document, Reading)
+{
+    // Paragraph by paragraph: fields elsewhere in the document may show other texts once it is
+    // read again, and only what changed is compared.
+    OfficeTextDocument text(document);
+    return text.BodyText().split(QLatin1Char('\n')) + text.HeaderFooterTexts();
+}
+
 QString clsWordControl::applyPairs(OfficeDocument& document)
 {
     OfficeTextDocument text(document);
