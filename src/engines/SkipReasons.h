@@ -19,5 +19,10 @@ inline const QString NotOnDisk = QStringLiteral("変更がディスクに書き�
 inline const QString NotAFile = QStringLiteral("通常のファイルではありません");
 inline const QString Changed = QStringLiteral("読み込んだ後にファイルが変更されました");
 inline const QString NotRecorded = QStringLiteral("元に戻すための記録を書き込めません");
+inline const QString CellTooLong = QStringLiteral("セルの文字数が形式の上限を超えます");
+inline const QString SheetNameTooLong = QStringLiteral("シート名が形式の上限を超えます");
+inline const QString PageTextTooLong = QStringLiteral("ヘッダーまたはフッターの文字数が形式の上限を超えます");
+inline const QString NotReadBack = QStringLiteral("保存した内容を読み返すと置換結果と一致しません");
+inline const QString SheetNameInvalid = QStringLiteral("シート名に使えない文字が含まれます");
 
 }  // namespace tralex::SkipReason

@@ -1,5 +1,5 @@
-// What the office engines never do to a file they open: run its macros, update its links, or
-// rewrite a format that LibreOffice reads but cannot store as itself.
+// What the office engines never do to a file they open: run its macros, update its links, load
+// what it links to, or rewrite a format that LibreOffice reads but cannot store as itself.
 #include "engines/office/clsExcelControl.h"
 #include "engines/office/clsWordControl.h"
 #include "office/support/OfficeFixtures.h"
@@ -8,9 +8,18 @@
 #include "support/TestFiles.h"
 
 #include <QFile>
+#include <QUrl>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <memory>
+#include <thread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tralex;
 using namespace tralex::test;
@@ -24,7 +33,126 @@ std::unique_ptr<OfficeEngine> EngineFor(const QString& type)
     return std::make_unique<clsExcelControl>();
 }
 
+// A red picture of 1 x 1 pixel.
+const QByteArray Png = QByteArray::fromBase64(
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGP4z8AAAAMBAQDJ/pLvAAAAAElFTkSuQmCC");
+
+// A web server on 127.0.0.1 that counts the requests made to it and answers each with the picture.
+class ConnectionCounter {
+public:
+    ConnectionCounter()
+    {
+        mSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        EXPECT_EQ(::bind(mSocket, reinterpret_cast<sockaddr*>(&address), size), 0);
+        EXPECT_EQ(::listen(mSocket, 16), 0);
+        ::getsockname(mSocket, reinterpret_cast<sockaddr*>(&address), &size);
+        mPort = ntohs(address.sin_port);
+        mThread = std::thread([this] {
+            for (;;) {
+                const int connection = ::accept(mSocket, nullptr, nullptr);
+                if (connection < 0 && errno == EINTR)
+                    continue;
+                if (connection < 0)
+                    return;  // shut down
+                ++mCount;
+                char request[4096];
+                [[maybe_unused]] const ssize_t n = ::read(connection, request, sizeof request);
+                const QByteArray answer = "HTTP/1.0 200 OK\r\nContent-Type: image/png\r\nContent-Length: "
+                                          + QByteArray::number(Png.size()) + "\r\n\r\n" + Png;
+                [[maybe_unused]] const ssize_t w = ::write(connection, answer.constData(), size_t(answer.size()));
+                ::close(connection);
+            }
+        });
+    }
+    ~ConnectionCounter()
+    {
+        ::shutdown(mSocket, SHUT_RDWR);
+        mThread.join();
+        ::close(mSocket);
+    }
+    QString url(const QString& name) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(mPort).arg(name); }
+    int takeCount() { return mCount.exchange(0); }
+
+private:
+    int mSocket = -1;
+    int mPort = 0;
+    std::atomic<int> mCount{0};
+    std::thread mThread;
+};
+
+// Counts the times a file is opened from now on.
+class OpenCounter {
+public:
+    explicit OpenCounter(const QString& path) : mNotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        EXPECT_GE(::inotify_add_watch(mNotify, QFile::encodeName(path).constData(), IN_OPEN), 0);
+    }
+    ~OpenCounter() { ::close(mNotify); }
+    int count() const
+    {
+        int opens = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = ::read(mNotify, buffer, sizeof buffer)) > 0;) {
+            for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+                opens += (reinterpret_cast<inotify_event*>(p)->mask & IN_OPEN) != 0;
+        }
+        return opens;
+    }
+
+private:
+    int mNotify;
+};
+
 }  // namespace
+
+// A file that shows images linked from the web and from a file only root may read. The run (as
+// root) sends no request, stores nothing it could have loaded (no image, no preview picture),
+// and keeps the links. Documents never open the linked file; workbooks read it while they are
+// loaded, which no setting of LibreOffice prevents.
+TEST(OfficeEngineLinks, LinkedImagesAreNeverFetchedNorStoredWhileAFileIsChanged)
+{
+    ConnectionCounter web;
+    for (const char* type : {"odt", "ods"}) {
+        SCOPED_TRACE(type);
+        TempFolder dir;
+        TempFolder elsewhere;
+        const QString image = elsewhere.write(QStringLiteral("secret.png"), Png);
+        ASSERT_EQ(::chmod(QFile::encodeName(image).constData(), 0600), 0);
+        const auto engine = EngineFor(QLatin1String(type));
+        OfficeApplication& office = engine->Application();
+        // A link to a file is stored relative to the file's folder. The run works on a copy in a
+        // private folder as deep below the temporary folder as this one, where it reaches the
+        // same image.
+        const QString folder = dir.mkdir(QStringLiteral("sub"));
+        const QString byFile = folder + QStringLiteral("file.") + QLatin1String(type);
+        const QString byWeb = folder + QStringLiteral("web.") + QLatin1String(type);
+        MakeFileWithLinkedImage(office, byFile, QUrl::fromLocalFile(image).toString());
+        MakeFileWithLinkedImage(office, byWeb, web.url(QStringLiteral("picture.png")));
+        ASSERT_TRUE(ReadBack(byWeb).contains(QStringLiteral("127.0.0.1"))) << "the fixture holds no link";
+        office.Quit();  // the run starts afresh, with nothing loaded yet
+        web.takeCount();
+        const OpenCounter opens(image);
+        Configure(*engine, folder, QLatin1String(type), {{QStringLiteral("アルファ"), QStringLiteral("ベータ")}});
+
+        engine->TralexGo();
+
+        ASSERT_EQ(engine->CountResult(), 2) << engine->ItemSkipped()->items().join(u'\n').toStdString();
+        EXPECT_EQ(web.takeCount(), 0);
+        if (QLatin1String(type) == QLatin1String("odt"))
+            EXPECT_EQ(opens.count(), 0);
+        for (const QString& path : {byFile, byWeb}) {
+            const QString parts = CommandOutput(QStringLiteral("unzip"), {QStringLiteral("-l"), path});
+            EXPECT_FALSE(parts.contains(QStringLiteral("Thumbnails/")) || parts.contains(QStringLiteral("Pictures/")))
+                << parts.toStdString();
+        }
+        EXPECT_TRUE(ReadBack(byFile).contains(QStringLiteral("secret.png"))) << "the link is lost";
+        EXPECT_TRUE(ReadBack(byWeb).contains(QStringLiteral("127.0.0.1"))) << "the link is lost";
+    }
+}
 
 // The process runs with the most permissive settings, so that only the way the engines open
 // files keeps macros from running and links from being updated.

@@ -160,6 +160,18 @@ void OfficeEngine::TralexGo()
     runFiles(this);
 }
 
+bool OfficeEngine::readsBackAsWritten(const QStringList& before, const QStringList& after,
+                                      const QStringList& stored)
+{
+    if (before.size() != after.size() || after.size() != stored.size())
+        return after == stored;
+    for (qsizetype i = 0; i < after.size(); ++i) {
+        if (before.at(i) != after.at(i) && stored.at(i) != after.at(i))
+            return false;
+    }
+    return true;
+}
+
 QString OfficeEngine::ProgressText(const QString& path, const QString&) const
 {
     return path;
@@ -221,9 +233,13 @@ FileWork OfficeEngine::workOnCopy(const QString& copy)
         return FileWork::skipped(ReasonReadOnly);
     if (!mPairError.isEmpty())
         raise(mPairError);
-    applyPairs(*document);
+    const QStringList before = changeableTexts(*document, Reading::Before);
+    const QString refused = applyPairs(*document);
+    if (!refused.isEmpty())
+        return FileWork::skipped(refused);
     if (!document->IsModified())
         return FileWork::unchanged();
+    const QStringList after = changeableTexts(*document, Reading::After);
     // LibreOffice writes into the private folder; the loop then puts the content in place with
     // the same no-loss steps as for text files.
     const QString stored = JoinPath(application.WorkFolder(QStringLiteral("out")),
@@ -231,6 +247,10 @@ FileWork OfficeEngine::workOnCopy(const QString& copy)
     QFile::remove(stored);
     document->StoreTo(stored, document->FilterName());
     document->Close();
+    // A format may hold less than the document did (a text cut short, a character dropped): the
+    // stored copy is read again, and a file that would lose what was written is left as it was.
+    if (!readsBackAsWritten(before, after, changeableTexts(*application.Open(stored), Reading::Stored)))
+        return FileWork::skipped(SkipReason::NotReadBack);
     QFile storedFile(stored);
     if (!storedFile.open(QIODevice::ReadOnly))
         return FileWork::skipped(SkipReason::WriteFailed);

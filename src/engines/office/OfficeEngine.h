@@ -55,8 +55,15 @@ protected:
     };
     virtual FormatCheck checkFormat(const QString& type, const QString& filter) const = 0;
 
-    // Applies the pairs of the run to an open document.
-    virtual void applyPairs(OfficeDocument& document) = 0;
+    // Applies the pairs of the run to an open document. Returns why the result cannot be stored
+    // without losing text (the file is then left as it was), or an empty text.
+    virtual QString applyPairs(OfficeDocument& document) = 0;
+
+    // The texts of a document the pairs may change, always in the same order for the same
+    // document: read before and after the pairs are applied and again from the stored copy, to
+    // check that every text that changed reads back as it was written.
+    enum class Reading { Before, After, Stored };
+    virtual QStringList changeableTexts(OfficeDocument& document, Reading reading) = 0;
 
     // The pairs of the run, in list order: blank find texts left out.
     const TextPairs& pairs() const { return mPairs; }
@@ -79,6 +86,8 @@ private:
     FileWork Work(FileAtHand& file) override;
     // One attempt at the private copy of a file; OfficeError when LibreOffice failed.
     FileWork workOnCopy(const QString& copy);
+    // Whether each text that differs between `before` and `after` reads `stored` as in `after`.
+    static bool readsBackAsWritten(const QStringList& before, const QStringList& after, const QStringList& stored);
     // After a crash or hang: a fresh process, or the run ends.
     void restartOffice();
 

@@ -1,10 +1,35 @@
 #include "engines/office/clsExcelControl.h"
 
+#include "engines/SkipReasons.h"
 #include "platform/office/OfficeWorkbook.h"
 
 namespace tralex {
 
 namespace {
+
+// The most characters a cell and a sheet name may hold in Excel's formats (none in the
+// OpenDocument format): LibreOffice would store longer ones cut short.
+constexpr int ExcelCellLimit = 32767;
+constexpr int ExcelSheetNameLimit = 31;
+// The characters of a header or footer, its three parts together.
+constexpr int ExcelPageTextLimit = 255;
+
+bool excelFormat(const QString& type)
+{
+    return type == QLatin1String("xls") || type == QLatin1String("xlsx");
+}
+
+// Why a sheet name cannot be stored in a format, or an empty text.
+QString sheetNameRefusal(const QString& name, const QString& type)
+{
+    for (const QChar c : QStringLiteral(":\\/?*[]")) {
+        if (name.contains(c))
+            return SkipReason::SheetNameInvalid;
+    }
+    if (excelFormat(type) && name.size() > ExcelSheetNameLimit)
+        return SkipReason::SheetNameTooLong;
+    return QString();
+}
 
 // The filters LibreOffice reports for each type, which are also the ones it stores with.
 QStringList filtersFor(const QString& type)
@@ -31,20 +56,53 @@ OfficeEngine::FormatCheck clsExcelControl::checkFormat(const QString& type, cons
     return checkFilter(filter, filtersFor(type), {QStringLiteral("MS Excel 95"), QStringLiteral("MS Excel 5.0/95"), QStringLiteral("MS Excel 4.0")});
 }
 
-void clsExcelControl::applyPairs(OfficeDocument& document)
+QStringList clsExcelControl::changeableTexts(OfficeDocument& document, Reading reading)
+{
+    OfficeWorkbook book(document);
+    const int sheets = book.SheetCount();
+    // The cells in use are those of the file as it was read; the same cells are read afterwards.
+    if (reading == Reading::Before) {
+        mAreas.clear();
+        for (int sheet = 0; sheet < sheets; ++sheet)
+            mAreas.append(book.UsedArea(sheet));
+    }
+    QStringList texts;
+    for (int sheet = 0; sheet < sheets && sheet < mAreas.size(); ++sheet)
+        texts += QStringList{book.SheetName(sheet)} + book.CellTexts(sheet, mAreas.at(sheet)) + book.PageTexts(sheet);
+    return texts;
+}
+
+QString clsExcelControl::applyPairs(OfficeDocument& document)
 {
     OfficeWorkbook book(document);
     const int sheets = book.SheetCount();
     const bool matchCase = !mUcaseOption;
-    for (int sheet = 0; sheet < sheets; ++sheet)
-        book.ReplaceInCells(sheet, pairs(), matchCase);
+    for (int sheet = 0; sheet < sheets; ++sheet) {
+        if (book.ReplaceInCells(sheet, pairs(), matchCase) > 0 && excelFormat(mTargetType)
+            && book.HasCellLongerThan(sheet, ExcelCellLimit))
+            return SkipReason::CellTooLong;
+    }
     book.EditPageTexts([this](const QString& text) { return applyAllPairs(text); });
+    if (excelFormat(mTargetType)) {
+        for (int sheet = 0; sheet < sheets; ++sheet) {
+            const QStringList parts = book.PageTexts(sheet);
+            for (qsizetype i = 0; i + 2 < parts.size(); i += 3) {
+                if (parts.at(i).size() + parts.at(i + 1).size() + parts.at(i + 2).size() > ExcelPageTextLimit)
+                    return SkipReason::PageTextTooLong;
+            }
+        }
+    }
     for (int sheet = 0; sheet < sheets; ++sheet) {
         const QString name = book.SheetName(sheet);
         const QString renamed = applyAllPairs(name);
-        if (renamed != name)
-            book.SetSheetName(sheet, renamed);
+        if (renamed == name)
+            continue;
+        const QString refused = sheetNameRefusal(renamed, mTargetType);
+        if (!refused.isEmpty())
+            return refused;
+        book.SetSheetName(sheet, renamed);
     }
+    return QString();
 }
 
 }  // namespace tralex

@@ -84,7 +84,8 @@ signals:
 protected:
     bool acceptsType(const QString& type) const override;
     FormatCheck checkFormat(const QString& type, const QString& filter) const override;
-    void applyPairs(OfficeDocument& document) override;
+    QString applyPairs(OfficeDocument& document) override;
+    QStringList changeableTexts(OfficeDocument& document, Reading reading) override;
 
 private:
     using SheetEvent = void (clsExcelControl::*)(OfficeWorksheet*, bool&);
@@ -99,6 +100,8 @@ private:
     void officeCall(const std::function<void()>& work);
     void requireSheet(const OfficeWorksheet* sheet, const QString& message) const;
 
+    // The cell areas the texts of the file at hand are read from, the same before and after.
+    QList<OfficeWorkbook::Area> mAreas;
     QString mBasePath;
     qint32 mSheetCount = 0;
     double mMagnification = 1.0;

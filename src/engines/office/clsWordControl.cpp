@@ -37,7 +37,15 @@ OfficeEngine::FormatCheck clsWordControl::checkFormat(const QString& type, const
     return checkFilter(filter, filtersFor(type), {QStringLiteral("MS Word 95"), QStringLiteral("MS WinWord 6.0"), QStringLiteral("MS WinWord 5")});
 }
 
-void clsWordControl::applyPairs(OfficeDocument& document)
+QStringList clsWordControl::changeableTexts(OfficeDocument& document, Reading)
+{
+    // Paragraph by paragraph: fields elsewhere in the document may show other texts once it is
+    // read again, and only what changed is compared.
+    OfficeTextDocument text(document);
+    return text.BodyText().split(QLatin1Char('\n')) + text.HeaderFooterTexts();
+}
+
+QString clsWordControl::applyPairs(OfficeDocument& document)
 {
     OfficeTextDocument text(document);
     // Replace-all reaches some header copies (first and left pages) by itself; a header it has
@@ -50,6 +58,7 @@ void clsWordControl::applyPairs(OfficeDocument& document)
         if (before.at(i) == after.at(i))
             text.EditHeaderFooter(i, [this](const QString& t) { return applyAllPairs(t); });
     }
+    return QString();
 }
 
 }  // namespace tralex

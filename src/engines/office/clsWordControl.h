@@ -18,7 +18,8 @@ public:
 protected:
     bool acceptsType(const QString& type) const override;
     FormatCheck checkFormat(const QString& type, const QString& filter) const override;
-    void applyPairs(OfficeDocument& document) override;
+    QString applyPairs(OfficeDocument& document) override;
+    QStringList changeableTexts(OfficeDocument& document, Reading reading) override;
 };
 
 }  // namespace tralex

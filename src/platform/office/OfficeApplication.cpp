@@ -4,6 +4,7 @@
 #include "platform/office/OfficeInteraction.h"
 #include "platform/office/OfficeLocks.h"
 #include "platform/office/OfficeProcess.h"
+#include "platform/office/OfficeProfileSettings.h"
 #include "platform/office/OfficeUno.h"
 #include "platform/office/OfficeWatchdog.h"
 
@@ -125,8 +126,12 @@ void OfficeApplication::startProcess()
     if (!d->profile.isValid())
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
     const QString profile = d->profile.filePath(QStringLiteral("profile"));
-    if (!QDir(profile).exists() && !d->process.PrepareProfile(profile, StartTimeoutMs))
+    if (!QDir(profile).exists()
+        && !(d->process.PrepareProfile(profile, StartTimeoutMs) && WriteProfileSettings(profile))) {
+        // A profile without our settings is never started on.
+        QDir(profile).removeRecursively();
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
+    }
     // A soffice that ends or drops the connection while it is being connected to (a crash at
     // start-up, or a restart of its own) gets another start; one that never accepts does not.
     for (int start = 1;; ++start) {

@@ -97,6 +97,9 @@ void OfficeDocument::StoreTo(const QString& path, const QString& filterName)
         const uno::Sequence<beans::PropertyValue> arguments = lo::Properties({
             lo::Property("FilterName", uno::Any(ToOU(filterName))),
             lo::Property("Overwrite", uno::Any(true)),
+            // A preview picture would be drawn from the document, and drawing it loads what the
+            // document links to.
+            lo::Property("NoThumbnail", uno::Any(true)),
         });
         const rtl::OUString url = ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
         uno::Reference<frame::XStorable>(d->component, uno::UNO_QUERY_THROW)->storeToURL(url, arguments);

@@ -31,7 +31,8 @@ public:
     bool IsReadOnly();
     // Whether it holds changes not stored yet (the opposite of Excel's and Word's Saved).
     bool IsModified();
-    // Writes the document to a path with an export filter; the document itself stays as it is.
+    // Writes the document to a path with an export filter, without a preview picture; the
+    // document itself stays as it is.
     void StoreTo(const QString& path, const QString& filterName);
     // Closes without storing. Never raises: a process that is gone has closed it already.
     void Close();

@@ -101,8 +101,19 @@ OfficeTextDocument::Texts& OfficeTextDocument::texts()
 qint64 OfficeTextDocument::ReplaceAll(const TextPairs& pairs, bool matchCase)
 {
     return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
-        uno::Reference<util::XReplaceable> document(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW);
-        return lo::ReplaceAllIn(document, pairs, matchCase);
+        const auto component = lo::ComponentOf(mDocument);
+        // The setting is stored with the document: it is put back as it was before storing.
+        const uno::Reference<beans::XPropertySet> settings(
+            uno::Reference<lang::XMultiServiceFactory>(component, uno::UNO_QUERY_THROW)
+                ->createInstance(rtl::OUString("com.sun.star.text.DocumentSettings")),
+            uno::UNO_QUERY_THROW);
+        const rtl::OUString autoUpdate("FieldAutoUpdate");
+        const uno::Any wasOn = settings->getPropertyValue(autoUpdate);
+        settings->setPropertyValue(autoUpdate, uno::Any(false));
+        const qint64 count =
+            lo::ReplaceAllIn(uno::Reference<util::XReplaceable>(component, uno::UNO_QUERY_THROW), pairs, matchCase);
+        settings->setPropertyValue(autoUpdate, wasOn);
+        return count;
     });
 }
 

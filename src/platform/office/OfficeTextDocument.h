@@ -19,8 +19,9 @@ public:
     explicit OfficeTextDocument(OfficeDocument& document);
     ~OfficeTextDocument();
 
-    // Replaces every occurrence of each pair's find text in the body, pair after pair. Returns the
-    // number of replacements.
+    // Replaces every occurrence of each pair's find text in the body, pair after pair, and nothing
+    // else: fields, references and indexes keep the text they showed, since LibreOffice would
+    // otherwise update them all with each change. Returns the number of replacements.
     qint64 ReplaceAll(const TextPairs& pairs, bool matchCase);
 
     // The whole text of every header and footer in use (header, left-page and first-page header

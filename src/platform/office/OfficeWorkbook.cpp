@@ -9,7 +9,11 @@
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XHeaderFooterContent.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
@@ -19,6 +23,7 @@
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/util/XReplaceable.hpp>
+#include <com/sun/star/util/XSearchable.hpp>
 
 #include <vector>
 
@@ -33,6 +38,8 @@ using lo::ToQ;
 namespace {
 
 const QString ReasonSheet = QStringLiteral("シートを処理できません");
+// A repetition count the search's regular expressions take in one step.
+constexpr int RegexRepeat = 256;
 const QString ReasonSheetName = QStringLiteral("シート名を変更できません");
 
 // The page style properties that hold header and footer texts, with the flag that tells whether
@@ -182,6 +189,66 @@ qint64 OfficeWorkbook::ReplaceInCells(int sheet, const TextPairs& pairs, bool ma
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
         uno::Reference<util::XReplaceable> cells(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW);
         return lo::ReplaceAllIn(cells, pairs, matchCase);
+    });
+}
+
+OfficeWorkbook::Area OfficeWorkbook::UsedArea(int sheet)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        const auto cursor = sheetAt(sheets().list, sheet)->createCursor();
+        uno::Reference<sheet::XUsedAreaCursor> used(cursor, uno::UNO_QUERY_THROW);
+        used->gotoStartOfUsedArea(false);
+        used->gotoEndOfUsedArea(true);
+        const table::CellRangeAddress address =
+            uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)->getRangeAddress();
+        return Area{address.StartColumn, address.StartRow, address.EndColumn, address.EndRow};
+    });
+}
+
+QStringList OfficeWorkbook::CellTexts(int sheet, const Area& area)
+{
+    if (area.lastColumn < area.firstColumn || area.lastRow < area.firstRow)
+        return {};
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        // One call for the whole area: each call into LibreOffice is a round trip.
+        const auto range = sheetAt(sheets().list, sheet)->getCellRangeByPosition(
+            area.firstColumn, area.firstRow, area.lastColumn, area.lastRow);
+        const auto rows = uno::Reference<sheet::XCellRangeFormula>(range, uno::UNO_QUERY_THROW)->getFormulaArray();
+        QStringList texts;
+        for (const auto& row : rows) {
+            for (const rtl::OUString& cell : row)
+                texts.append(ToQ(cell));
+        }
+        return texts;
+    });
+}
+
+QStringList OfficeWorkbook::PageTexts(int sheet)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        QStringList texts;
+        const auto style = pageStyle(mDocument, pageStyleName(sheetAt(sheets().list, sheet)));
+        for (const PageContent& used : usedContents(style)) {
+            for (int part = 0; part < 3; ++part)
+                texts.append(ToQ(partText(used.content, part)->getString()));
+        }
+        return texts;
+    });
+}
+
+bool OfficeWorkbook::HasCellLongerThan(int sheet, int limit)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        // One search of the whole sheet instead of a call for each cell: any character, line
+        // breaks included, limit + 1 times.
+        uno::Reference<util::XSearchable> cells(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW);
+        const auto descriptor = cells->createSearchDescriptor();
+        uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
+        options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(true));
+        descriptor->setSearchString(ToOU(QStringLiteral("(?:[\\s\\S]{%1}){%2}[\\s\\S]{%3}")
+                                             .arg(RegexRepeat).arg((limit + 1) / RegexRepeat)
+                                             .arg((limit + 1) % RegexRepeat)));
+        return cells->findFirst(descriptor).is();
     });
 }
 

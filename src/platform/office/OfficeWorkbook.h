@@ -6,6 +6,7 @@
 #include "platform/office/OfficeWorksheet.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -27,6 +28,20 @@ public:
     // Replaces every occurrence of each pair's find text in the sheet's cells, pair after pair (a
     // match may be part of a cell; formula texts included). Returns the number of replacements.
     qint64 ReplaceInCells(int sheet, const TextPairs& pairs, bool matchCase);
+    // A rectangle of cells, from 0.
+    struct Area {
+        int firstColumn = 0, firstRow = 0, lastColumn = -1, lastRow = -1;
+    };
+    // The cells of the sheet that hold something (none: an empty area).
+    Area UsedArea(int sheet);
+    // The contents of an area's cells row by row: a formula as written, anything else as typed.
+    QStringList CellTexts(int sheet, const Area& area);
+    // The header and footer texts of the sheet's page style: the left, center and right part of
+    // each header and footer it uses, in a fixed order.
+    QStringList PageTexts(int sheet);
+
+    // Whether a cell of the sheet holds more than `limit` characters (its text or formula).
+    bool HasCellLongerThan(int sheet, int limit);
 
     // Gives each header and footer text (left, center and right part of the header, then of the
     // footer; also those of left pages where they differ) of every page style that a sheet uses

@@ -29,6 +29,13 @@
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/text/XDocumentIndex.hpp>
+#include <com/sun/star/text/XTextFieldsSupplier.hpp>
+#include <com/sun/star/util/XRefreshable.hpp>
 
 #include <QFile>
 #include <QFileInfo>
@@ -318,6 +325,123 @@ void MakeLinkedFile(OfficeApplication& office, const QString& path, const QStrin
             else
                 linkSection(lo::ComponentOf(*document), source);
         });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
+
+namespace {
+
+uno::Reference<uno::XInterface> make(const uno::Reference<lang::XComponent>& component, const char* service)
+{
+    return uno::Reference<lang::XMultiServiceFactory>(component, uno::UNO_QUERY_THROW)
+        ->createInstance(rtl::OUString::createFromAscii(service));
+}
+
+void setProperty(const uno::Reference<uno::XInterface>& object, const char* name, const uno::Any& value)
+{
+    uno::Reference<beans::XPropertySet>(object, uno::UNO_QUERY_THROW)
+        ->setPropertyValue(rtl::OUString::createFromAscii(name), value);
+}
+
+// A flat (single XML file) OpenDocument of a workbook or document with "アルファ" and an image
+// linked from `imageUrl`: the UNO API embeds every image it is given, only a file keeps a link.
+QByteArray flatFileWithLinkedImage(bool spreadsheet, const QString& imageUrl)
+{
+    const QByteArray frame = "<draw:frame draw:name=\"picture\" text:anchor-type=\"as-char\" svg:x=\"1cm\" svg:y=\"1cm\" "
+                             "svg:width=\"2cm\" svg:height=\"2cm\"><draw:image xlink:href=\""
+                             + imageUrl.toUtf8().toPercentEncoding(":/") + "\" xlink:type=\"simple\" xlink:show=\"embed\" "
+                             "xlink:actuate=\"onLoad\"/></draw:frame>";
+    const QByteArray body = spreadsheet
+        ? "<office:spreadsheet><table:table table:name=\"Sheet1\"><table:shapes>" + frame
+              + "</table:shapes><table:table-row><table:table-cell office:value-type=\"string\"><text:p>アルファ</text:p>"
+                "</table:table-cell></table:table-row></table:table></office:spreadsheet>"
+        : "<office:text><text:p>アルファ本文" + frame + "</text:p></office:text>";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document "
+           "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+           "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+           "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+           "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
+           "xmlns:xlink=\"http://www.w3.org/1999/xlink\" office:version=\"1.3\" office:mimetype=\""
+           + QByteArray(spreadsheet ? "application/vnd.oasis.opendocument.spreadsheet" : "application/vnd.oasis.opendocument.text")
+           + "\"><office:body>" + body + "</office:body></office:document>\n";
+}
+
+}  // namespace
+
+void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl)
+{
+    const QString flat = path + (isSpreadsheet(path) ? QLatin1String(".fods") : QLatin1String(".fodt"));
+    QFile file(flat);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(flatFileWithLinkedImage(isSpreadsheet(path), imageUrl));
+    file.close();
+    Retried(office, [&] { office.Open(flat)->StoreTo(path, FilterOf(QFileInfo(path).suffix())); });
+    QFile::remove(flat);
+}
+
+namespace {
+
+// Appends a paragraph of a paragraph style holding `before`, then `named` wrapped in a bookmark
+// or reference mark of that name (created from `service`), then `after`.
+void appendMarked(const uno::Reference<lang::XComponent>& component, const QString& before, const char* service,
+                  const QString& name, const QString& named, const QString& after)
+{
+    const auto text = uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
+    auto cursor = text->createTextCursorByRange(text->getEnd());
+    text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
+    setProperty(cursor, "ParaStyleName", uno::Any(rtl::OUString("Standard")));
+    text->insertString(cursor.get(), lo::ToOU(before), false);
+    text->insertString(cursor.get(), lo::ToOU(named), false);
+    const auto start = text->createTextCursorByRange(cursor->getEnd());
+    start->goLeft(sal_Int16(named.size()), true);
+    const auto mark = make(component, service);
+    uno::Reference<container::XNamed>(mark, uno::UNO_QUERY_THROW)->setName(lo::ToOU(name));
+    text->insertTextContent(start.get(), uno::Reference<text::XTextContent>(mark, uno::UNO_QUERY_THROW), true);
+    cursor->gotoEnd(false);
+    text->insertString(cursor.get(), lo::ToOU(after), false);
+}
+
+// Appends a heading that shows the text of a bookmark or reference mark.
+void appendReferenceHeading(const uno::Reference<lang::XComponent>& component, sal_Int16 source, const QString& name)
+{
+    const auto text = uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
+    auto cursor = text->createTextCursorByRange(text->getEnd());
+    text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
+    setProperty(cursor, "ParaStyleName", uno::Any(rtl::OUString("Heading 1")));
+    const auto field = make(component, "com.sun.star.text.TextField.GetReference");
+    setProperty(field, "ReferenceFieldSource", uno::Any(source));
+    setProperty(field, "ReferenceFieldPart", uno::Any(sal_Int16(2)));  // the text referred to
+    setProperty(field, "SourceName", uno::Any(lo::ToOU(name)));
+    text->insertTextContent(cursor.get(), uno::Reference<text::XTextContent>(field, uno::UNO_QUERY_THROW), false);
+}
+
+void writeReferences(const uno::Reference<lang::XComponent>& component)
+{
+    const auto text = uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
+    const auto index = make(component, "com.sun.star.text.ContentIndex");
+    setProperty(index, "CreateFromOutline", uno::Any(true));
+    text->insertTextContent(text->getStart(), uno::Reference<text::XTextContent>(index, uno::UNO_QUERY_THROW), false);
+    appendReferenceHeading(component, 2, QStringLiteral("target"));  // a bookmark
+    appendMarked(component, QStringLiteral("アルファの "), "com.sun.star.text.Bookmark", QStringLiteral("target"),
+                 QStringLiteral("draw.Page"), QStringLiteral(" を見る"));
+    appendReferenceHeading(component, 0, QStringLiteral("mark"));  // a reference mark
+    appendMarked(component, QString(), "com.sun.star.text.ReferenceMark", QStringLiteral("mark"),
+                 QStringLiteral("アルファ章"), QStringLiteral(" の説明"));
+    uno::Reference<util::XRefreshable>(component, uno::UNO_QUERY_THROW)->refresh();
+    uno::Reference<util::XRefreshable>(
+        uno::Reference<text::XTextFieldsSupplier>(component, uno::UNO_QUERY_THROW)->getTextFields(), uno::UNO_QUERY_THROW)
+        ->refresh();
+    uno::Reference<text::XDocumentIndex>(index, uno::UNO_QUERY_THROW)->update();
+}
+
+}  // namespace
+
+void MakeDocumentWithReferences(OfficeApplication& office, const QString& path)
+{
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Text);
+        lo::Guarded(office, QStringLiteral("参照を作れません"), [&] { writeReferences(lo::ComponentOf(*document)); });
         document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
     });
 }

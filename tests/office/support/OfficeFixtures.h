@@ -47,6 +47,16 @@ void MakeLinkedFile(OfficeApplication& office, const QString& path, const QStrin
 // What our own automation shows of such a file: B1 of a workbook, the body of a document.
 QString ShownText(OfficeApplication& office, const QString& path);
 
+// A workbook (.ods, .xlsx: A1 "アルファ") or a document (.odt, .docx: the text "アルファ本文") that
+// shows an image linked from `imageUrl` (a file or a web address) instead of holding it.
+void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl);
+
+// A document whose headings are reference fields: a table of contents, then a heading that
+// refers to the bookmark "target" around "draw.Page" in "アルファの draw.Page を見る", and a
+// heading that refers to the reference mark "mark" around "アルファ章" in "アルファ章 の説明".
+// Every field and the contents show their current text.
+void MakeDocumentWithReferences(OfficeApplication& office, const QString& path);
+
 // Gives the process the most permissive settings a user or an administrator could choose: every
 // document's macros trusted, links of workbooks always and of documents automatically updated on
 // load. They are written into the profile of the process, which is ended, to start again with them.

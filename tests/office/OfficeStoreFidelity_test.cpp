@@ -1,0 +1,108 @@
+// What a stored workbook or document holds after a run: the pairs' matches replaced and nothing
+// else changed, and no text cut short by a format that cannot hold it. A file that would lose
+// text is left as it was and reported.
+#include "engines/office/clsExcelControl.h"
+#include "engines/office/clsWordControl.h"
+#include "office/support/OfficeFixtures.h"
+#include "platform/office/OfficeDocument.h"
+#include "platform/office/OfficeTextDocument.h"
+#include "platform/office/OfficeWorkbook.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+using namespace tralex;
+using namespace tralex::test;
+
+namespace {
+
+const QString Alpha = QStringLiteral("アルファ");
+
+}  // namespace
+
+// Each workbook holds A1, a sheet name and a header that a pair lengthens; what the format can
+// hold decides whether the file is stored. Excel's formats hold 255 characters in a header, codes
+// for fields included: a header whose text fits but whose page-number field does not is stored
+// cut short in .xls, and the stored copy does not read back as written.
+TEST(ExcelEngineLimits, TextTheFormatCannotHoldLeavesTheFileAsItWas)
+{
+    struct Case {
+        const char* type;
+        QString cellA1;
+        QString find;
+        QString replace;
+        QString reason;  // empty: stored
+    };
+    const QString longCell = QString(32760, QLatin1Char('x')) + Alpha;
+    const QString cutCell = QStringLiteral("セルの文字数が形式の上限を超えます");
+    const QString longName = QStringLiteral("シート名が形式の上限を超えます");
+    const QString longReplace = QString(30, QLatin1Char('y'));  // a sheet name of 32
+    const QString longerCell = QString(20, QLatin1Char('z'));  // a cell of 32,780
+    const QString estimate = QStringLiteral("見積");
+    const QString longHeader = QString(300, QLatin1Char('h'));
+    const QString fullHeader = QString(249, QLatin1Char('f'));  // "アルファ ", 249 and the page number: 255
+    const QString longPageText = QStringLiteral("ヘッダーまたはフッターの文字数が形式の上限を超えます");
+    const QString notReadBack = QStringLiteral("保存した内容を読み返すと置換結果と一致しません");
+    const QList<Case> cases = {
+        {"xlsx", longCell, Alpha, longerCell, cutCell},
+        {"xls", longCell, Alpha, longerCell, cutCell},
+        {"ods", longCell, Alpha, longerCell, QString()},
+        {"xlsx", Alpha, Alpha, longReplace, longName},
+        {"xls", Alpha, Alpha, longReplace, longName},
+        {"ods", Alpha, Alpha, longReplace, QString()},
+        {"xlsx", Alpha, Alpha, QStringLiteral("a/b"), QStringLiteral("シート名に使えない文字が含まれます")},
+        {"xlsx", Alpha, estimate, longHeader, longPageText},
+        {"xls", Alpha, estimate, longHeader, longPageText},
+        {"xls", Alpha, estimate, fullHeader, notReadBack},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.replace.left(5).toStdString());
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(c.type));
+        clsExcelControl engine;
+        MakeWorkbook(engine.Application(), path, QStringLiteral("フッタ"), c.cellA1);
+        const QByteArray old = readBytes(path);
+        Configure(engine, dir.path(), QLatin1String(c.type), {{c.find, c.replace}});
+
+        engine.TralexGo();
+
+        if (c.reason.isEmpty()) {
+            ASSERT_EQ(engine.CountResult(), 1) << engine.ItemSkipped()->items().join(u'\n').toStdString();
+            auto document = Retried(engine.Application(), [&] { return engine.Application().Open(path); });
+            OfficeWorkbook book(*document);
+            EXPECT_EQ(book.CellText(0, 0, 0), QString(c.cellA1).replace(Alpha, c.replace));
+            EXPECT_EQ(book.SheetName(1), c.replace + QStringLiteral("集計"));
+        } else {
+            EXPECT_EQ(engine.CountResult(), 0);
+            EXPECT_EQ(SkipReason(engine, QStringLiteral("a.") + QLatin1String(c.type)).toStdString(), c.reason.toStdString());
+            EXPECT_TRUE(readBytes(path) == old) << "the file changed";
+            EXPECT_EQ(NamesIn(dir.path()).size(), 1);
+        }
+    }
+}
+
+// The headings are reference fields and the document has a table of contents. The stored file
+// keeps the text the reference fields showed (another program shows what the file holds), while
+// the words in the body are replaced.
+TEST(WordEngineFields, ReferenceFieldsKeepTheTextTheyShowed)
+{
+    for (const char* type : {"odt", "docx", "doc"}) {
+        SCOPED_TRACE(type);
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(type));
+        clsWordControl engine;
+        MakeDocumentWithReferences(engine.Application(), path);
+        Configure(engine, dir.path(), QLatin1String(type),
+                  {{QStringLiteral("Page"), QStringLiteral("Pg")}, {Alpha, QStringLiteral("ベータ")}});
+
+        engine.TralexGo();
+
+        ASSERT_EQ(engine.CountResult(), 1) << engine.ItemSkipped()->items().join(u'\n').toStdString();
+        const QString stored = ReadBack(path);
+        EXPECT_TRUE(stored.contains(QStringLiteral("ベータの "))) << stored.toStdString();
+        EXPECT_FALSE(stored.contains(QStringLiteral("アルファの ")));
+        // The body's own words read "draw.Pg" now: only the heading shows "draw.Page".
+        EXPECT_TRUE(stored.contains(QStringLiteral("draw.Page"))) << stored.toStdString();
+        EXPECT_TRUE(stored.contains(QStringLiteral("アルファ章"))) << stored.toStdString();
+    }
+}
