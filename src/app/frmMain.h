@@ -116,9 +116,18 @@ private:
     RunRequest runRequest() const;
     void configureEngine(TralexEngine& engine);
     void ExecutionMessage(const QString& vstrMsg);
-    void ReportOutcome(const RunResult& result);
+    void ReportOutcome(const RunResult& result, const QString& journal = QString());
     void ReportFailure(const QString& description, const RunResult& result);
-    void ShowResultList(const RunResult& result);
+    void ShowResultList(const RunResult& result, const QString& journal = QString());
+    // Shows the progress window, runs a set-up engine on its thread and reports its outcome.
+    void runShown(TralexEngine& engine, const QString& busyText, bool deleteMode);
+
+    // Taking runs back, the history and the folders left out (frmMain_undo.cpp).
+    void mnuUndo_Click();
+    void mnuHistory_Click();
+    void mnuExcluded_Click();
+    // Asks, then takes back the run of a journal; says so when it was taken back before.
+    void UndoRun(const QString& journal);
     void ReleaseEngines();
     bool deleting() const;
 
@@ -159,6 +168,9 @@ private:
     QMenu* mnuEditFile = nullptr;
     QAction* mnuSS_Go = nullptr;
     QAction* mnuEditEnd = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuHistory = nullptr;
+    QAction* mnuExcluded = nullptr;
     QMenu* mnuAsciiCodeMenu = nullptr;
     QAction* mnuAsciiCode[3] = {};
     QMenu* mnuEditHelp = nullptr;

@@ -220,6 +220,16 @@ void frmMain::createMenus()
         connect(mnuAsciiCode[i], &QAction::triggered, this, [this, i] { mnuAsciiCode_Click(i); });
     }
     mnuAsciiCode[mAsciiCode]->setChecked(true);
+    mnuExcluded = mnuEditFile->addAction(QStringLiteral("対象外のフォルダ..."));
+    mnuExcluded->setObjectName(QStringLiteral("mnuExcluded"));
+    mnuEditFile->addSeparator();
+    mnuUndo = mnuEditFile->addAction(QStringLiteral("元に戻す"));
+    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
+    mnuHistory = mnuEditFile->addAction(QStringLiteral("履歴..."));
+    mnuHistory->setObjectName(QStringLiteral("mnuHistory"));
+    connect(mnuUndo, &QAction::triggered, this, [this] { mnuUndo_Click(); });
+    connect(mnuHistory, &QAction::triggered, this, [this] { mnuHistory_Click(); });
+    connect(mnuExcluded, &QAction::triggered, this, [this] { mnuExcluded_Click(); });
     QAction* line = mnuEditFile->addSeparator();
     line->setObjectName(QStringLiteral("mnuEditLine3"));
     mnuEditEnd = mnuEditFile->addAction(QStringLiteral("終了"));

@@ -84,6 +84,8 @@ RunRequest frmMain::runRequest() const
     request.subFolders = chkSubFolder->isChecked();
     request.pairs = mPairList;
     request.asciiEncoding = clsTextTralex::AsciiFileEncoding(mAsciiCode);
+    request.excluded = RunRequest::StoredExclusions(IniFilePath());
+    request.journalFolder = RunJournal::DefaultFolder();
     return request;
 }
 
@@ -109,20 +111,25 @@ void frmMain::RunWord()
 void frmMain::RunEngine(std::shared_ptr<TralexEngine>& slot,
                         const std::function<std::shared_ptr<TralexEngine>()>& make)
 {
-    Msg_Waiting& waiting = Msg_Waiting::instance();
     const bool deleteMode = deleting();
+    slot = make();
+    configureEngine(*slot);
+    runShown(*slot, deleteMode ? QStringLiteral("ただいま、検索削除中です") : QStringLiteral("ただいま、検索置換中です"),
+             deleteMode);
+}
+
+void frmMain::runShown(TralexEngine& engineRef, const QString& busyText, bool deleteMode)
+{
+    Msg_Waiting& waiting = Msg_Waiting::instance();
     waiting.setPreForm(this);
-    waiting.setMessage1(deleteMode ? QStringLiteral("ただいま、検索削除中です")
-                                   : QStringLiteral("ただいま、検索置換中です"));
+    waiting.setMessage1(busyText);
     waiting.setMessage2(QStringLiteral("しばらくお待ちください..."));
     waiting.Show();
     EnableForm(this, false);
     mblnRunning = true;
     mstrProgress.clear();
 
-    slot = make();
-    TralexEngine* engine = slot.get();
-    configureEngine(*engine);
+    TralexEngine* engine = &engineRef;
     // Progress comes from the run's thread and is shown here, in order, before the run's end.
     connect(engine, &TralexEngine::ExecutionMessage, this,
             [this](const QString& vstrMsg) { ExecutionMessage(vstrMsg); }, Qt::QueuedConnection);
@@ -133,12 +140,13 @@ void frmMain::RunEngine(std::shared_ptr<TralexEngine>& slot,
 
     disconnect(stop);
     const RunResult result = engine->Result();
+    const QString journal = engine->JournalId();
     ReleaseEngines();
     mblnRunning = false;
     EnableForm(this, true);
     waiting.Unload();
     if (failure.isEmpty())
-        ReportOutcome(result);
+        ReportOutcome(result, journal);
     else
         ReportFailure(failure, result);
     if (mblnCloseAfterRun)
@@ -192,7 +200,7 @@ void frmMain::ExecutionMessage(const QString& vstrMsg)
 // The outcome in the warning window, then the result list when there is something in it. Files
 // the engine left unchanged for a reason are counted in the message and listed apart in the
 // result list.
-void frmMain::ReportOutcome(const RunResult& result)
+void frmMain::ReportOutcome(const RunResult& result, const QString& journal)
 {
     const Outcome outcome = outcomeOf(result);
     Msg_Warning& warning = Msg_Warning::instance();
@@ -202,7 +210,7 @@ void frmMain::ReportOutcome(const RunResult& result)
     warning.setMessage2(outcome.line2);
     warning.Show();
     lblTarget->clear();
-    ShowResultList(result);
+    ShowResultList(result, journal);
 }
 
 // The error that ended a run, then the files it had changed and skipped before.
@@ -212,13 +220,20 @@ void frmMain::ReportFailure(const QString& description, const RunResult& result)
     ShowResultList(result);
 }
 
-void frmMain::ShowResultList(const RunResult& result)
+void frmMain::ShowResultList(const RunResult& result, const QString& journal)
 {
     if (result.isEmpty())
         return;
     frmResultList& list = frmResultList::instance();
     list.setResult(result);
+    bool undoAsked = false;
+    // The run just listed can be taken back from the list: after it closes, so that one modal
+    // window follows another.
+    list.setUndo(journal.isEmpty() ? std::function<void()>() : [&undoAsked] { undoAsked = true; });
     list.Show();
+    list.setUndo({});
+    if (undoAsked)
+        runGuarded([this, journal] { UndoRun(journal); });
 }
 
 void frmMain::ReleaseEngines()

@@ -1,6 +1,7 @@
 #include "app/frmResultList.h"
 
 #include <QListWidget>
+#include <QPushButton>
 #include <QPointer>
 #include <QStringList>
 
@@ -47,8 +48,16 @@ frmResultList& frmResultList::instance()
 frmResultList::frmResultList()
     : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                            | Qt::CustomizeWindowHint),
-      mlstTarget(new QListWidget(this))
+      mlstTarget(new QListWidget(this)), mcmdUndo(new QPushButton(QStringLiteral("元に戻す"), this))
 {
+    mcmdUndo->setObjectName(QStringLiteral("cmdUndo"));
+    mcmdUndo->hide();
+    connect(mcmdUndo, &QPushButton::clicked, this, [this] {
+        const std::function<void()> undo = mUndo;
+        close();
+        if (undo)
+            undo();
+    });
     setObjectName(QStringLiteral("frmResultList"));
     setWindowTitle(Caption);
     setModal(true);
@@ -81,6 +90,8 @@ void frmResultList::load()
 {
     mblnLoaded = true;
     fillList();
+    mcmdUndo->setVisible(bool(mUndo));
+    layOut();
     CenterWindow(this);
     AnimateOpen(this);
 }
@@ -117,7 +128,21 @@ void frmResultList::done(int result)
 void frmResultList::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    mlstTarget->setGeometry(rect());
+    layOut();
+}
+
+// The list fills the window; the undo button, when shown, sits in a row of its own below it.
+void frmResultList::layOut()
+{
+    QRect list = rect();
+    if (mcmdUndo->isVisibleTo(this)) {
+        const QSize button = mcmdUndo->sizeHint();
+        constexpr int Margin = 6;
+        list.setBottom(list.bottom() - button.height() - 2 * Margin);
+        mcmdUndo->setGeometry(width() - button.width() - Margin, height() - button.height() - Margin,
+                              button.width(), button.height());
+    }
+    mlstTarget->setGeometry(list);
 }
 
 }  // namespace tralex

@@ -7,7 +7,10 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QListWidget;
+class QPushButton;
 
 namespace tralex {
 
@@ -20,6 +23,10 @@ public:
     // The lists shown, kept until the next set.
     void setResult(RunResult result) { mResult = std::move(result); }
     const RunResult& Result() const { return mResult; }
+
+    // What "元に戻す" does: the window closes, then this runs. Without it (empty) the button is
+    // not shown.
+    void setUndo(std::function<void()> undo) { mUndo = std::move(undo); }
 
     // Fills the list from Result, shows the window modal and returns when the user closed it.
     void Show();
@@ -37,8 +44,12 @@ private:
     void load();
     void fillList();
 
+    void layOut();
+
     RunResult mResult;
+    std::function<void()> mUndo;
     QListWidget* mlstTarget;
+    QPushButton* mcmdUndo;
     bool mblnLoaded = false;
 };
 

@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "services/RunJournal.h"
+
 #include "platform/SettingsFolder.h"
 #include "services/PairEntry.h"
 #include "services/basIniControl.h"
@@ -16,8 +18,7 @@ namespace {
 const QString Slash = QStringLiteral("/");
 
 // Actions of other front ends that this command line does not offer yet.
-const QStringList NotYetOffered = {QStringLiteral("--preview"), QStringLiteral("--undo"),
-                                   QStringLiteral("--history")};
+const QStringList NotYetOffered = {QStringLiteral("--preview")};
 
 // A folder as the run checks it: absolute, and ending with "/", which marks a folder for the
 // checks. A name typed in a shell rarely has it; the empty text stays empty so that the check
@@ -66,6 +67,7 @@ public:
     explicit ArgumentReader(const QStringList& arguments) : mArguments(arguments) {}
     bool atEnd() const { return mNext >= mArguments.size(); }
     QString next() { return mArguments.at(mNext++); }
+    const QString& peek() const { return mArguments.at(mNext); }
     // The value of an option; a missing one is a usage error naming the option.
     QString value(const QString& option)
     {
@@ -112,6 +114,13 @@ CliOptions CliOptions::Parse(const QStringList& arguments)
             request.retry = false;
         } else if (argument == QStringLiteral("--delete-backups")) {
             request.action = RunRequest::Action::DeleteBackUps;
+        } else if (argument == QStringLiteral("--undo")) {
+            options.mode = Mode::Undo;
+            // An id is a journal's name, never an option.
+            if (!reader.atEnd() && !reader.peek().startsWith(QLatin1Char('-')))
+                options.undoId = reader.next();
+        } else if (argument == QStringLiteral("--history")) {
+            options.mode = Mode::History;
         } else if (argument == QStringLiteral("--json")) {
             options.json = true;
         } else if (argument == QStringLiteral("--backup-folder")) {
@@ -129,6 +138,11 @@ CliOptions CliOptions::Parse(const QStringList& arguments)
             throw UsageError(QStringLiteral("知らないオプションです: %1").arg(argument));
         }
     }
+    if (options.mode == Mode::Undo || options.mode == Mode::History) {
+        if (!operands.isEmpty())
+            throw UsageError(QStringLiteral("--undo と --history にフォルダと種類は要りません"));
+        return options;
+    }
     if (options.mode != Mode::Run)
         return options;
     if (operands.size() != 2)
@@ -136,6 +150,8 @@ CliOptions CliOptions::Parse(const QStringList& arguments)
     request.targetPath = folderArgument(operands.at(0));
     request.type = operands.at(1);
     request.asciiEncoding = storedAsciiEncoding();
+    request.excluded = RunRequest::StoredExclusions(SettingsFolder() + QStringLiteral("Tralex.ini"));
+    request.journalFolder = RunJournal::DefaultFolder();
     return options;
 }
 
@@ -169,13 +185,17 @@ QString CliOptions::HelpText(bool english)
             "  --backup-folder DIR   put backups under DIR instead of beside each file\n"
             "  --delete-backups      delete the backups of TYPE in FOLDER instead of replacing\n"
             "  --json                print one JSON object per line instead of text\n"
+            "  --undo [ID]           take back the last run (or run ID of --history): each file\n"
+            "                        changed since that run, or without its backup, is left as it is\n"
+            "  --history             list the last runs that changed files, newest first\n"
             "  -h, --help            show this help;  --version  show the version\n"
             "\n"
             "Output: one line per changed or skipped file and a summary line; progress goes to\n"
             "standard error. Ctrl-C stops after the file in hand and reports what was done.\n"
             "Exit status: 0 all went well, 1 files were skipped, 2 usage or run error,\n"
             "130 stopped by Ctrl-C (143 by SIGTERM).\n"
-            "--preview, --undo and --history are not available in this version.\n");
+            "Folders on the list of folders to leave out (edited in the main window) are not entered.\n"
+            "--preview is not available in this version.\n");
     }
     return QStringLiteral(
         "使い方: tralex-cli [オプション]... フォルダ 種類\n"
@@ -193,6 +213,9 @@ QString CliOptions::HelpText(bool english)
         "  --backup-folder DIR   バックアップをファイルの横ではなく DIR の下に作る\n"
         "  --delete-backups      置換せず、フォルダの中の種類のバックアップファイルを削除する\n"
         "  --json                テキストの代わりに 1 行に一つの JSON で出力する\n"
+        "  --undo [ID]           最後の実行（または --history の ID の実行）を元に戻す。実行の後で\n"
+        "                        変更されたファイル、バックアップのないファイルはそのままにする\n"
+        "  --history             ファイルを変更した最近の実行を、新しい順に表示する\n"
         "  -h, --help            この説明を表示する。 --version  版を表示する\n"
         "\n"
         "出力: 変更したファイルと処理できなかったファイルを 1 行ずつ、最後に集計を 1 行。\n"
@@ -200,7 +223,8 @@ QString CliOptions::HelpText(bool english)
         "そこまでの結果を出します。\n"
         "終了コード: 0 すべて処理した、1 処理できなかったファイルがある、2 指定または実行の\n"
         "誤り、130 Ctrl-C で中止した（SIGTERM では 143）。\n"
-        "--preview、--undo、--history はこの版ではまだ使えません。\n");
+        "対象外のフォルダ（メインウィンドウで設定）の中は調べません。\n"
+        "--preview はこの版ではまだ使えません。\n");
 }
 
 }  // namespace tralex

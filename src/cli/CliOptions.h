@@ -24,11 +24,12 @@ private:
 };
 
 struct CliOptions {
-    enum class Mode { Run, Help, Version };
+    enum class Mode { Run, Help, Version, Undo, History };
 
     Mode mode = Mode::Run;
     RunRequest request;
     bool json = false;
+    QString undoId;  // with --undo: the run to take back; empty for the last one
 
     // Reads the arguments (without the program's name). List files are read here, so that one
     // that cannot be read is a usage error. Raises UsageError, or ProgramError for a list file.

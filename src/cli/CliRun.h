@@ -4,7 +4,12 @@
 // its results on standard output as they come, and Ctrl-C taken as STOP.
 #include "cli/CliOptions.h"
 
+#include <functional>
+#include <memory>
+
 namespace tralex {
+
+class TralexEngine;
 
 class CliRun {
 public:
@@ -18,6 +23,11 @@ public:
     int Run();
 
 private:
+    // Runs an engine made by `make` (set up already); the same output and exit status for all.
+    int runEngine(const std::function<std::shared_ptr<TralexEngine>()>& make);
+    // The runs of the journals, newest first.
+    int printHistory();
+
     const CliOptions& mOptions;
 };
 

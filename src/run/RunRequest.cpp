@@ -4,6 +4,7 @@
 #include "engines/office/clsExcelControl.h"
 #include "engines/office/clsWordControl.h"
 #include "platform/ProgramError.h"
+#include "services/basIniControl.h"
 #include "services/basPathControl.h"
 
 #include <QFileInfo>
@@ -83,6 +84,29 @@ void RunRequest::Configure(TralexEngine& engine) const
     engine.setSubFolder(subFolders);
     if (auto* text = dynamic_cast<clsTextTralex*>(&engine))
         text->setAsciiFileEncoding(asciiEncoding);
+    engine.setExcludedFolders(excluded);
+    if (action == Action::Replace)
+        engine.setJournalFolder(journalFolder);
+}
+
+namespace {
+
+const QString IniSection = QStringLiteral("COMMON");
+const QString IniKeyExcluded = QStringLiteral("EXCLUDEFOLDERS");
+
+}  // namespace
+
+ExcludedFolders RunRequest::StoredExclusions(const QString& iniFile)
+{
+    // No value is a list never edited; a list the user emptied is stored as a lone separator.
+    const QString stored = ReadIniValue(iniFile, IniSection, IniKeyExcluded);
+    return stored.isEmpty() ? ExcludedFolders::Default() : ExcludedFolders::FromSetting(stored);
+}
+
+bool RunRequest::StoreExclusions(const QString& iniFile, const ExcludedFolders& folders)
+{
+    const QString value = folders.Patterns().isEmpty() ? QStringLiteral("/") : folders.ToSetting();
+    return WriteIniValue(iniFile, IniSection, IniKeyExcluded, value);
 }
 
 }  // namespace tralex

@@ -4,6 +4,7 @@
 // the engine's set-up live here, so that every front end runs the engines the same way and
 // refuses the same things with the same messages.
 #include "engines/clsTextTralex.h"
+#include "services/ExcludedFolders.h"
 #include "services/OrderedList.h"
 
 #include <QString>
@@ -27,6 +28,8 @@ struct RunRequest {
     bool subFolders = false;
     OrderedListRef pairs;        // handed to the engine as it is, not copied
     clsTextTralex::AsciiFileEncoding asciiEncoding = clsTextTralex::AsciiFileEncoding::Utf8;
+    ExcludedFolders excluded = ExcludedFolders::Default();  // folders every run leaves out
+    QString journalFolder;       // where replacing runs keep their journals; empty: none
 
     // The field checks, in their fixed order; the first that fails raises a ProgramError with
     // `source` and its message. Folders are written with their final "/". Last, a replacement
@@ -39,6 +42,11 @@ struct RunRequest {
     // Sets the engine's members in the order the engines expect: the backup folder first, then
     // the pairs, the folder and type, and the options.
     void Configure(TralexEngine& engine) const;
+
+    // The folders to leave out as the settings file keeps them (the first list when it has none),
+    // and how they are written there.
+    static ExcludedFolders StoredExclusions(const QString& iniFile);
+    static bool StoreExclusions(const QString& iniFile, const ExcludedFolders& folders);
 };
 
 }  // namespace tralex

@@ -176,8 +176,10 @@ TEST_F(TralexCli, WrongArgumentsAreRefusedWithTheirReason)
                                              QStringLiteral("abc")}, "--pair の後に値がありません"},
         {"preview is not offered", QStringList{QStringLiteral("--preview"), QStringLiteral("d"), QStringLiteral("txt")} + pair,
          "まだ使えません"},
-        {"undo is not offered", {QStringLiteral("--undo"), QStringLiteral("d"), QStringLiteral("txt")}, "まだ使えません"},
-        {"history is not offered", {QStringLiteral("--history")}, "まだ使えません"},
+        {"undo with a folder", {QStringLiteral("--undo"), QStringLiteral("d"), QStringLiteral("txt")}, "要りません"},
+        {"undo with nothing to take back", {QStringLiteral("--undo")}, "元に戻せる実行はありません"},
+        {"undo of an unknown run", {QStringLiteral("--undo"), QStringLiteral("20260101-000000-000-1")},
+         "元に戻す実行の記録が見つかりません"},
         {"a missing folder", QStringList{QStringLiteral("nowhere"), QStringLiteral("txt")} + pair,
          "検索するフォルダが正しくありません"},
         {"an empty folder name", QStringList{QString(), QStringLiteral("txt")} + pair, "検索するフォルダを指定してください"},
@@ -334,4 +336,33 @@ TEST_F(TralexCli, CtrlCStopsAfterTheFileInHandAndReportsWhatWasDone)
     EXPECT_EQ(backUpsIn(t.file(QStringLiteral("d"))).size(), reported.size());
     EXPECT_GT(reported.size(), 0);
     EXPECT_LT(reported.size(), Files / 2);
+}
+
+// A run is taken back by --undo, by default the last one and by its id from --history, with the
+// window's rules: a file edited since stays as it is (exit 1), and a second undo is refused.
+TEST_F(TralexCli, UndoAndHistoryTakeRunsBack)
+{
+    const QString a = t.write(QStringLiteral("d/a.txt"), "abc\n");
+    const QString b = t.write(QStringLiteral("d/b.txt"), "abc\n");
+    ASSERT_EQ(run({t.file(QStringLiteral("d")), QStringLiteral("txt"), QStringLiteral("--pair"), QStringLiteral("abc"),
+                   QStringLiteral("X")}).status, 0);
+    const QList<QJsonObject> history = jsonLines(run({QStringLiteral("--history"), QStringLiteral("--json")}).out);
+    ASSERT_EQ(history.size(), 1);
+    EXPECT_EQ(history[0].value(QStringLiteral("files")).toInt(), 2);
+    const QString id = history[0].value(QStringLiteral("id")).toString();
+    t.write(QStringLiteral("d/b.txt"), "edited\n");
+
+    const Outcome undo = run({QStringLiteral("--undo")});
+    EXPECT_EQ(undo.status, 1) << undo.err.toStdString();
+    EXPECT_EQ(readBytes(a), "abc\n");
+    EXPECT_EQ(readBytes(b), "edited\n");
+    EXPECT_TRUE(undo.out.contains(QStringLiteral("実行の後でファイルが変更されています"))) << undo.out.toStdString();
+
+    const Outcome again = run({QStringLiteral("--undo"), id});
+    EXPECT_EQ(again.status, 2);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("この実行はすでに元に戻しています"))) << again.err.toStdString();
+    const QStringList states = run({QStringLiteral("--history")}).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(states.size(), 2);
+    EXPECT_TRUE(states[0].endsWith(QStringLiteral("\tundo")));
+    EXPECT_TRUE(states[1].startsWith(id) && states[1].endsWith(QStringLiteral("\tundone")));
 }
