@@ -18,11 +18,12 @@ frmExcludedFolders::frmExcludedFolders(const ExcludedFolders& folders, QWidget* 
     setWindowTitle(QStringLiteral("対象外のフォルダ"));
     setModal(true);
     setFont(GothicFont(9));
-    auto* note = new QLabel(QStringLiteral("実行でも BackUpファイル削除でも、次の名前のフォルダの中は調べません。\n"
-                                           "1 行に 1 つ、名前か「*」「?」を使ったパターンを書いてください"
-                                           "（大文字・小文字は区別しません）。"),
+    // Broken after phrases: left to the label, the lines would break inside words.
+    auto* note = new QLabel(QStringLiteral("実行でも BackUpファイル削除でも、\n"
+                                           "次の名前のフォルダの中は調べません。\n"
+                                           "1 行に 1 つ、名前か「*」「?」を使ったパターンを\n"
+                                           "書いてください（大文字・小文字は区別しません）。"),
                             this);
-    note->setWordWrap(true);
     mtxtPatterns->setObjectName(QStringLiteral("txtPatterns"));
     mtxtPatterns->setPlainText(folders.Patterns().join(QLatin1Char('\n')));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

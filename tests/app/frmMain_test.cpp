@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include "dialogs/Msg_Waiting.h"
@@ -524,6 +525,67 @@ TEST_F(MainWindowTest, OutcomeSaysWhatTheRunChangedAndSkippedInTheRightColour)
         EXPECT_EQ(colour, row.colour) << row.message.toStdString();
         EXPECT_EQ(results.join(QLatin1Char('\n')).count(QStringLiteral("binary")), row.binaries);
     }
+}
+
+// A run is taken back from its result list, after one question with the number of files; the
+// history then shows it taken back and the undo itself, and 元に戻す finds nothing left to undo.
+// Folders on the list of folders to leave out, edited from the menu, are not entered.
+TEST_F(MainWindowTest, UndoTakesTheRunBackAndTheHistoryShowsIt)
+{
+    const QString folder = openOnThreeFiles();
+    files.write(QStringLiteral("target/node_modules/d.txt"), "abc");
+    control<QCheckBox>(QStringLiteral("chkSubFolder"))->setChecked(true);
+    {
+        ModalAnswerer answer;
+        answer.then(QStringLiteral("frmExcludedFolders"), [](QWidget* w) {
+            auto* patterns = child<QPlainTextEdit>(w, QStringLiteral("txtPatterns"));
+            patterns->setPlainText(patterns->toPlainText() + QStringLiteral("\nnode_modules"));
+            click(w, QStringLiteral("cmdOK"));
+        });
+        window->findChild<QAction*>(QStringLiteral("mnuExcluded"))->trigger();
+        EXPECT_TRUE(answer.allAnswered());
+    }
+    QString question;
+    QStringList undone;
+    ModalAnswerer answer;
+    answer.then(QStringLiteral("Msg_Warning"), [](QWidget* w) { click(w, QStringLiteral("cmdOK")); });
+    answer.then(QStringLiteral("frmResultList"), [](QWidget* w) { click(w, QStringLiteral("cmdUndo")); });
+    answer.then(QStringLiteral("Msg_YesNo"), [&](QWidget* w) {
+        question = messageOf(w);
+        click(w, QStringLiteral("cmdOK"));
+    });
+    answer.then(QStringLiteral("Msg_Warning"), [](QWidget* w) { click(w, QStringLiteral("cmdOK")); });
+    answer.then(QStringLiteral("frmResultList"), [&](QWidget* w) {
+        undone = linesOf(child<QListWidget>(w, QStringLiteral("lstTarget")));
+        w->close();
+    });
+    click(window, QStringLiteral("cmdAction(0)"));
+    waitFor([&] { return answer.allAnswered(); });
+    EXPECT_TRUE(question.contains(QStringLiteral("3件"))) << question.toStdString();
+    EXPECT_EQ(undone.size(), 3);
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "node_modules/d.txt"})
+        EXPECT_EQ(readBytes(folder + QLatin1String(name)), "abc") << name;
+
+    ModalAnswerer history;
+    QStringList states;
+    history.then(QStringLiteral("frmHistory"), [&](QWidget* w) {
+        auto* runs = child<QTreeWidget>(w, QStringLiteral("lstRuns"));
+        for (int i = 0; i < runs->topLevelItemCount(); ++i)
+            states << runs->topLevelItem(i)->text(5);
+        w->close();
+    });
+    window->findChild<QAction*>(QStringLiteral("mnuHistory"))->trigger();
+    ASSERT_EQ(states.size(), 2);
+    EXPECT_EQ(states[0], QStringLiteral("元に戻した実行"));
+    EXPECT_TRUE(states[1].startsWith(QStringLiteral("元に戻しました")));
+    QString nothing;
+    ModalAnswerer last;
+    last.then(QStringLiteral("Msg_Warning"), [&](QWidget* w) {
+        nothing = messageOf(w);
+        click(w, QStringLiteral("cmdOK"));
+    });
+    window->findChild<QAction*>(QStringLiteral("mnuUndo"))->trigger();
+    EXPECT_EQ(nothing, QStringLiteral("|元に戻せる実行はありません"));
 }
 
 TEST_F(MainWindowTest, StopEndsALargeRunEarlyAndTheWindowRunsAgain)
