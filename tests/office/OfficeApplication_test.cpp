@@ -42,6 +42,10 @@ TEST(OfficeApplication, OpensEveryFormatItStoresAsThatFormatAndEndsItsProcess)
         EXPECT_GT(pid, 0);
         // One process serves every format, unless it crashed.
         EXPECT_EQ(office.StartCount(), 1 + CrashesRetried - crashesBefore);
+        // A write to the socket of a process that died fails; it never ends this program.
+        struct sigaction pipe {};
+        ASSERT_EQ(::sigaction(SIGPIPE, nullptr, &pipe), 0);
+        EXPECT_EQ(pipe.sa_handler, SIG_IGN);
     }
     EXPECT_TRUE(ProcessGone(pid));
 }

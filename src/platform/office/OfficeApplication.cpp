@@ -29,6 +29,9 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <csignal>
+#include <mutex>
+
 namespace tralex {
 
 using namespace com::sun::star;
@@ -121,8 +124,27 @@ void OfficeApplication::Start()
     startProcess();
 }
 
+namespace {
+
+// The connection to LibreOffice is a socket: a write after soffice died (a crash, or the
+// watchdog's kill) would end this whole program with SIGPIPE. Ignored, the write fails instead,
+// and the file in hand is skipped as for any lost connection.
+void IgnoreBrokenPipes()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGPIPE, &ignore, nullptr);
+    });
+}
+
+}  // namespace
+
 void OfficeApplication::startProcess()
 {
+    IgnoreBrokenPipes();
     if (!d->profile.isValid())
         throw OfficeError(OfficeError::Kind::NotStarted, ReasonNotStarted);
     const QString profile = d->profile.filePath(QStringLiteral("profile"));
