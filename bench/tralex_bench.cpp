@@ -2,7 +2,7 @@
 // from a shell.
 //
 //   tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR] [--sync]
-//                [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]
+//                [--journal DIR] [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]
 //       Replaces in every FOLDER/*.TYPE (with --subfolders, in all subfolders too) with the pairs
 //       given as arguments and/or in FILE (one pair per line: find, a tab, replace), in that order.
 //       Prints the number of changed and skipped files, the skipped files with their reasons on
@@ -35,7 +35,7 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR]\n"
-                 "                    [--sync] [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]\n"
+                 "                    [--sync] [--journal DIR] [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]\n"
                  "       tralex_bench --replace-text [MB] [MATCHES]\n");
     return 2;
 }
@@ -83,7 +83,7 @@ int main(int argc, char** argv)
         return replaceTextBench(args.mid(1));
 
     bool subFolders = false, ignoreCase = false, retry = false, sync = false;
-    QString backUp, pairsFile;
+    QString backUp, pairsFile, journal;
     while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
         const QString option = args.takeFirst();
         if (option == QStringLiteral("--subfolders"))
@@ -98,6 +98,8 @@ int main(int argc, char** argv)
             backUp = args.takeFirst();
         else if (option == QStringLiteral("--pairs") && !args.isEmpty())
             pairsFile = args.takeFirst();
+        else if (option == QStringLiteral("--journal") && !args.isEmpty())
+            journal = args.takeFirst();  // keep a run journal there, as the window does
         else
             return usage();
     }
@@ -117,6 +119,7 @@ int main(int argc, char** argv)
         engine.setFileRenewal(std::move(renewal));
         if (!backUp.isEmpty())
             engine.setBackUpPath(backUp);
+        engine.setJournalFolder(journal);
         engine.setTargetPath(folder);
         engine.setTargetType(type);
         engine.setRetryOption(retry);

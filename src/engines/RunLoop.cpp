@@ -437,7 +437,8 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
         // A copied backup's own temporary name, never the new content's, even in the same folder.
         target.backUpCopy = RenewalFileName(target.backUp, stamp);
         struct stat taken {};
-        if (::fstatat(target.backUpFolder, target.backUp.constData(), &taken, AT_SYMLINK_NOFOLLOW) != 0)
+        if (seconds == 1
+            || ::fstatat(target.backUpFolder, target.backUp.constData(), &taken, AT_SYMLINK_NOFOLLOW) != 0)
             break;
     }
 
@@ -450,7 +451,7 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
         target.beforeTakingName = [&](qint64 modifiedNs) {
             line->modifiedNs = modifiedNs;
             recorded = mJournal->Record(*line);
-            if (recorded)
+            if (recorded && !std::exchange(mJournalNoted, true))
                 mFlush.Note(mJournal->fd());
             return recorded;
         };
@@ -492,6 +493,7 @@ void RunLoop::beginJournal()
     }
     mEngine.describeRun(run);
     QString error;
+    mJournalNoted = false;
     mJournal = RunJournal::Begin(mEngine.mJournalFolder, run, &error);
     if (!mJournal)
         mEngine.raise(QStringLiteral("元に戻すための記録を作成できません: ") + error);

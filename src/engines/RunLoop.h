@@ -98,6 +98,7 @@ private:
     FileSystemFlush& mFlush;
     QSet<FileIdentity> mVisited;  // folders handled in this run
     std::unique_ptr<RunJournal> mJournal;
+    bool mJournalNoted = false;   // the journal's file system is noted for the flush at the end
     qsizetype mListed = -1;       // the index of the given file in hand, in RunListed
     QByteArray mStartBytes;       // the target folder's absolute path, for the backup mirror
 };

@@ -3,7 +3,7 @@
 #include "platform/SettingsFolder.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
+#include <QtEndian>
 #include <QDir>
 #include <QFile>
 
@@ -237,9 +237,83 @@ bool RunJournal::Finish()
     return kept;
 }
 
+namespace {
+
+// A fast 64-bit hash of the xxHash64 kind (four lanes over 32-byte stripes, then the tail and a
+// final mix): it tells a file changed since the run from one that was not, together with its
+// size, at memory speed; nobody is expected to forge a file against it.
+constexpr quint64 P1 = 11400714785074694791ULL;
+constexpr quint64 P2 = 14029467366897019727ULL;
+constexpr quint64 P3 = 1609587929392839161ULL;
+constexpr quint64 P4 = 9650029242287828579ULL;
+constexpr quint64 P5 = 2870177450012600261ULL;
+
+quint64 rotl(quint64 x, int r)
+{
+    return (x << r) | (x >> (64 - r));
+}
+
+quint64 word64(const char* p)
+{
+    quint64 v;
+    std::memcpy(&v, p, 8);
+    return qFromLittleEndian(v);
+}
+
+quint32 word32(const char* p)
+{
+    quint32 v;
+    std::memcpy(&v, p, 4);
+    return qFromLittleEndian(v);
+}
+
+quint64 round64(quint64 acc, quint64 input)
+{
+    return rotl(acc + input * P2, 31) * P1;
+}
+
+quint64 merge64(quint64 acc, quint64 lane)
+{
+    return (acc ^ round64(0, lane)) * P1 + P4;
+}
+
+quint64 hash64(const char* p, qsizetype size)
+{
+    const char* const end = p + size;
+    quint64 h;
+    if (size >= 32) {
+        quint64 v[4] = {P1 + P2, P2, 0, 0 - P1};
+        for (; end - p >= 32; p += 32)
+            for (int i = 0; i < 4; ++i)
+                v[i] = round64(v[i], word64(p + 8 * i));
+        h = rotl(v[0], 1) + rotl(v[1], 7) + rotl(v[2], 12) + rotl(v[3], 18);
+        for (const quint64 lane : v)
+            h = merge64(h, lane);
+    } else {
+        h = P5;
+    }
+    h += quint64(size);
+    for (; end - p >= 8; p += 8)
+        h = rotl(h ^ round64(0, word64(p)), 27) * P1 + P4;
+    if (end - p >= 4) {
+        h = rotl(h ^ (quint64(word32(p)) * P1), 23) * P2 + P3;
+        p += 4;
+    }
+    for (; p < end; ++p)
+        h = rotl(h ^ (quint64(uchar(*p)) * P5), 11) * P1;
+    h ^= h >> 33;
+    h *= P2;
+    h ^= h >> 29;
+    h *= P3;
+    h ^= h >> 32;
+    return h;
+}
+
+}  // namespace
+
 QByteArray RunJournal::ContentHash(const QByteArray& content)
 {
-    return QCryptographicHash::hash(content, QCryptographicHash::Blake2b_256).toHex();
+    return QByteArray::number(hash64(content.constData(), content.size()), 16).rightJustified(16, '0');
 }
 
 std::optional<JournalRun> RunJournal::Load(const QString& folder, const QString& id)

@@ -83,7 +83,7 @@ public:
     // beyond MaxJournals are removed.
     bool Finish();
 
-    // The hash that a file's new content is recorded with (BLAKE2b-256, hex).
+    // The hash that a file's new content is recorded with (64 bits, hex).
     static QByteArray ContentHash(const QByteArray& content);
 
     // The runs of the journals in `folder`, newest first; unreadable journals are left out.
