@@ -140,26 +140,31 @@ RunLoop::RunLoop(TralexEngine& engine, FileWorker* worker, FileRenewal& renewal,
 {
 }
 
-void RunLoop::Run()
-{
-    // What the run wrote is on the disk when it reports its outcome, whichever way it ends; a
-    // disk that cannot say so is reported.
-    struct FlushAtEnd {
-        RunLoop& loop;
-        ~FlushAtEnd()
-        {
-            loop.mEngine.finishWrites(loop.mFlush);
-            loop.mEngine.flushProgress();
-        }
-    } flushAtEnd{*this};
+// What every run does at its end, whichever way it ends: its journal is closed, what it wrote is
+// put on the disk before it reports its outcome (a disk that cannot say so is reported), and its
+// last progress is shown.
+struct RunLoop::EndOfRun {
+    RunLoop& loop;
+    ~EndOfRun()
+    {
+        loop.endJournal();
+        loop.mEngine.finishWrites(loop.mFlush);
+        loop.mEngine.flushProgress();
+    }
+};
 
+QString RunLoop::startFolder()
+{
     const QString start = WithFinalSlash(mEngine.TargetPath());
     mStartBytes = QFile::encodeName(QDir::cleanPath(QFileInfo(start).absoluteFilePath())) + '/';
+    return start;
+}
+
+void RunLoop::Run()
+{
+    const EndOfRun end{*this};
+    const QString start = startFolder();
     beginJournal();
-    struct JournalAtEnd {
-        RunLoop& loop;
-        ~JournalAtEnd() { loop.endJournal(); }
-    } journalAtEnd{*this};
     // Every folder of the run is known before the first file changes; each is opened again from
     // its parent when its turn comes, and one that is no longer the folder listed is not entered.
     std::optional<FolderWalk> walk;
@@ -511,27 +516,14 @@ void RunLoop::endJournal()
 
 void RunLoop::RunListed(const QList<QByteArray>& files)
 {
-    struct FlushAtEnd {
-        RunLoop& loop;
-        ~FlushAtEnd()
-        {
-            loop.mEngine.finishWrites(loop.mFlush);
-            loop.mEngine.flushProgress();
-        }
-    } flushAtEnd{*this};
-
-    const QString start = WithFinalSlash(mEngine.TargetPath());
-    mStartBytes = QFile::encodeName(QDir::cleanPath(QFileInfo(start).absoluteFilePath())) + '/';
-    const FolderHandle startFolder = FolderHandle::Open(start);
-    if (!startFolder.valid()) {
-        skipFolder(start, startFolder.error());
+    const EndOfRun end{*this};
+    const QString start = startFolder();
+    const FolderHandle startHandle = FolderHandle::Open(start);
+    if (!startHandle.valid()) {
+        skipFolder(start, startHandle.error());
         return;
     }
     beginJournal();
-    struct JournalAtEnd {
-        RunLoop& loop;
-        ~JournalAtEnd() { loop.endJournal(); }
-    } journalAtEnd{*this};
 
     QByteArray openFolder;
     FolderHandle folder;
@@ -554,7 +546,7 @@ void RunLoop::RunListed(const QList<QByteArray>& files)
             continue;
         }
         if (!folder.valid() || folderBytes != openFolder) {
-            folder = openListedFolder(startFolder, folderBytes);
+            folder = openListedFolder(startHandle, folderBytes);
             openFolder = folderBytes;
         }
         if (!folder.valid()) {

@@ -59,6 +59,10 @@ private:
     class Trail;
     struct Frame;
     struct Searching;
+    struct EndOfRun;
+
+    // The target folder with its final "/"; notes its absolute path's bytes for the mirror.
+    QString startFolder();
 
     // Handles an opened folder and the folders inside it whose names match the type; false when
     // the run was stopped.

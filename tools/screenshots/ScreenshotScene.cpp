@@ -1,5 +1,8 @@
 #include "ScreenshotScene.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <algorithm>
 
 namespace tralex::screenshots {
@@ -27,6 +30,14 @@ std::vector<Scene> allScenes()
     std::sort(scenes.begin(), scenes.end(),
               [](const Scene& a, const Scene& b) { return a.name < b.name; });
     return scenes;
+}
+
+void WriteSceneFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
 }
 
 }  // namespace tralex::screenshots

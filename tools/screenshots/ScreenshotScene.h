@@ -33,4 +33,7 @@ bool registerScenes(std::vector<Scene> scenes);
 // Every registered scene, in the order of their names.
 std::vector<Scene> allScenes();
 
+// Writes a file of a scene's sample folder, making the folders on the way.
+void WriteSceneFile(const QString& path, const QByteArray& bytes);
+
 }  // namespace tralex::screenshots

@@ -13,25 +13,17 @@ namespace {
 
 using tralex::frmResultList;
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
-
 void showResultOfRun()
 {
     static QTemporaryDir settings;
     static QTemporaryDir target;
     tralex::OverrideSettingsFolder(settings.path());
     const QString top = target.path() + QStringLiteral("/見積書/");
-    writeFile(top + QStringLiteral("第一四半期.txt"), "株式会社サンプル 御中\n");
-    writeFile(top + QStringLiteral("第二四半期.txt"), "株式会社サンプル 御中\n");
-    writeFile(top + QStringLiteral("2024年度/案内.txt"), "株式会社サンプル からのお知らせ\n");
-    writeFile(top + QStringLiteral("2024年度/集計.txt"), QByteArray("株式会社サンプル") + QByteArray("\0\x01\x02", 3));
-    writeFile(top + QStringLiteral("2024年度/旧形式.txt"), "\x81\x7f\xff 株式会社サンプル");
+    tralex::screenshots::WriteSceneFile(top + QStringLiteral("第一四半期.txt"), "株式会社サンプル 御中\n");
+    tralex::screenshots::WriteSceneFile(top + QStringLiteral("第二四半期.txt"), "株式会社サンプル 御中\n");
+    tralex::screenshots::WriteSceneFile(top + QStringLiteral("2024年度/案内.txt"), "株式会社サンプル からのお知らせ\n");
+    tralex::screenshots::WriteSceneFile(top + QStringLiteral("2024年度/集計.txt"), QByteArray("株式会社サンプル") + QByteArray("\0\x01\x02", 3));
+    tralex::screenshots::WriteSceneFile(top + QStringLiteral("2024年度/旧形式.txt"), "\x81\x7f\xff 株式会社サンプル");
 
     auto engine = std::make_shared<tralex::clsTextTralex>();
     engine->setTargetPath(top);

@@ -16,14 +16,6 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
-
 // Two runs over a folder of estimates, the first taken back; returns the journal folder.
 QString journalsOfTwoRuns()
 {
@@ -37,7 +29,7 @@ QString journalsOfTwoRuns()
     made = true;
     const QString top = target.path() + QStringLiteral("/見積書/");
     for (const char* name : {"第一四半期.txt", "第二四半期.txt", "2024年度/案内.txt"})
-        writeFile(top + QString::fromUtf8(name), "株式会社サンプル 御中 担当：山田\n");
+        tralex::screenshots::WriteSceneFile(top + QString::fromUtf8(name), "株式会社サンプル 御中 担当：山田\n");
     const auto run = [&](const QString& find, const QString& replace) {
         tralex::clsTextTralex engine;
         engine.setJournalFolder(journals);
