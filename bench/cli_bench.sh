@@ -14,16 +14,8 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 files=2000 mb=100 runs=5 settle=2
 work="$top/build/cli-bench-work"
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --files) files=$2; shift 2 ;;
-    --mb) mb=$2; shift 2 ;;
-    --runs) runs=$2; shift 2 ;;
-    --settle) settle=$2; shift 2 ;;
-    --work) work=$2; shift 2 ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-done
+# shellcheck source=bench/corpus_options.sh
+source "$top/bench/corpus_options.sh"
 
 build="${TRALEX_BUILD_DIR:-$top/build}"
 cmake --build "$build" --target tralex-cli tralex_bench make_corpus >/dev/null
@@ -38,7 +30,6 @@ cp "$build/bin/tralex-cli" "$work/cli/"
 echo "corpus: $files files, $(du -sh "$work/corpus" | cut -f1) in $work"
 
 now() { date +%s.%N; }
-median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 cli_times="" bench_times="" engine_times=""
 for ((r = 1; r <= runs; r++)); do
   for tool in bench cli; do

@@ -11,23 +11,14 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 files=2000 mb=100 runs=7 settle=1
 work="$top/build/journal-bench-work"
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --files) files=$2; shift 2 ;;
-    --mb) mb=$2; shift 2 ;;
-    --runs) runs=$2; shift 2 ;;
-    --settle) settle=$2; shift 2 ;;
-    --work) work=$2; shift 2 ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-done
+# shellcheck source=bench/corpus_options.sh
+source "$top/bench/corpus_options.sh"
 build="${TRALEX_BUILD_DIR:-$top/build}"
 cmake --build "$build" --target tralex_bench make_corpus >/dev/null
 rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 "$build/bench/make_corpus" tree "$work/corpus" "$files" "$mb" 1 >/dev/null
-median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 with="" without=""
 for ((r = 1; r <= runs; r++)); do
   # The two take turns going first, so that neither always follows the other's writes.

@@ -12,16 +12,8 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 files=2000 mb=100 runs=5 settle=2
 work="$top/build/bench-window"
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --files) files=$2; shift 2 ;;
-    --mb) mb=$2; shift 2 ;;
-    --runs) runs=$2; shift 2 ;;
-    --settle) settle=$2; shift 2 ;;
-    --work) work=$2; shift 2 ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-done
+# shellcheck source=bench/corpus_options.sh
+source "$top/bench/corpus_options.sh"
 
 "$top/scripts/build.sh" >/dev/null
 bin="${TRALEX_BUILD_DIR:-$top/build}/bench"
@@ -41,7 +33,6 @@ run_tool() {
   esac
 }
 
-median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 
 declare -A times result
 for ((r = 1; r <= runs; r++)); do
