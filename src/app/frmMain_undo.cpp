@@ -75,7 +75,6 @@ void frmMain::UndoRun(const QString& journal)
     question.Show();
     if (!question.YesNo())
         return;
-    undo->setExcludedFolders(ExcludedFolders());
     if (mEngineSetUp)
         mEngineSetUp(*undo);
     runShown(*undo, QStringLiteral("ただいま、元に戻しています"), false);

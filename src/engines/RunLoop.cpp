@@ -474,9 +474,8 @@ JournalFile RunLoop::journalLine(const Trail& trail, const FileAtHand& file, con
                                  const QByteArray& content) const
 {
     const QByteArray folder = mStartBytes + trail.Raw();
-    QByteArray backUpFolder = folder;
-    if (!mEngine.BackUpPath().isEmpty())
-        backUpFolder = QFile::encodeName(WithFinalSlash(mEngine.BackUpPath())) + folder.mid(1);
+    const QByteArray backUpFolder =
+        mEngine.BackUpPath().isEmpty() ? folder : MirrorFolderPath(mEngine.BackUpPath(), folder);
     return JournalFile{folder + file.rawName, backUpFolder + target.backUp, content.size(), 0,
                        RunJournal::ContentHash(content)};
 }
@@ -525,18 +524,22 @@ void RunLoop::RunListed(const QList<QByteArray>& files)
     }
     beginJournal();
 
-    QByteArray openFolder;
     FolderHandle folder;
+    Trail trail(start, QByteArray());
     for (mListed = 0; mListed < files.size(); ++mListed) {
         const QByteArray& file = files.at(mListed);
         const qsizetype cut = file.lastIndexOf('/') + 1;
         const QByteArray folderBytes = file.first(cut);
         const FileNameText name = DecodeFileName(file.mid(cut));
-        QString shownFolder = start;
-        for (const QByteArray& piece : folderBytes.split('/'))
-            if (!piece.isEmpty())
-                shownFolder += ShownFileName(DecodeFileName(piece)) + QLatin1Char('/');
-        const Trail trail(shownFolder, folderBytes);
+        if (mListed == 0 || folderBytes != trail.Raw()) {
+            // Files of one folder follow one another: its path and handle are made once.
+            QString shownFolder = start;
+            for (const QByteArray& piece : folderBytes.split('/'))
+                if (!piece.isEmpty())
+                    shownFolder += ShownFileName(DecodeFileName(piece)) + QLatin1Char('/');
+            trail = Trail(shownFolder, folderBytes);
+            folder = openListedFolder(startHandle, folderBytes);
+        }
         const QString shown = trail.Shown() + ShownFileName(name);
         mEngine.progress(mWorker->ProgressText(shown, ShownFileName(name)));
         if (mEngine.StopFlag())
@@ -544,10 +547,6 @@ void RunLoop::RunListed(const QList<QByteArray>& files)
         if (name.form == NameForm::NotText || file.mid(cut).isEmpty()) {
             mEngine.skip(shown, ReasonNameNotText);
             continue;
-        }
-        if (!folder.valid() || folderBytes != openFolder) {
-            folder = openListedFolder(startHandle, folderBytes);
-            openFolder = folderBytes;
         }
         if (!folder.valid()) {
             skipFolder(trail.Shown(), folder.error());

@@ -52,8 +52,9 @@ void RunUndo::TralexGo()
     for (const JournalFile& file : std::as_const(mRun->files))
         files.append(relativeTo(folder, file.target));
     runListed(this, files);
-    if (!StopFlag())
-        RunJournal::MarkUndone(mJournals, mRun->id, QDateTime::currentDateTime());
+    // A run whose undo cannot be noted could be taken back twice: the user is told.
+    if (!StopFlag() && !RunJournal::MarkUndone(mJournals, mRun->id, QDateTime::currentDateTime()))
+        skip(mJournals + mRun->id, QStringLiteral("元に戻したことを記録できません"));
 }
 
 void RunUndo::describeRun(JournalRun& run) const

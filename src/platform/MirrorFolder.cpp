@@ -37,6 +37,14 @@ FolderHandle OpenMirrorFolder(const QString& backUpRoot, const QString& folder)
     return OpenMirrorFolder(backUpRoot, QFile::encodeName(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())));
 }
 
+QByteArray MirrorFolderPath(const QString& backUpRoot, const QByteArray& folder)
+{
+    QByteArray root = QFile::encodeName(QDir::cleanPath(QFileInfo(backUpRoot).absoluteFilePath()));
+    if (root.endsWith('/'))
+        root.chop(1);  // the root folder itself
+    return root + (folder.startsWith('/') ? folder : '/' + folder);
+}
+
 FolderHandle OpenMirrorFolder(const QString& backUpRoot, const QByteArray& folder)
 {
     // The backup folder itself is the user's choice, found as he named it.

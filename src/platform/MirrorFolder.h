@@ -22,5 +22,7 @@ FolderHandle OpenMirrorFolder(const QString& backUpRoot, const QString& folder);
 // The same for a folder given as the bytes of its absolute path without "." or ".." parts, as
 // the file system has its names (a folder whose names are not UTF-8 is mirrored byte for byte).
 FolderHandle OpenMirrorFolder(const QString& backUpRoot, const QByteArray& folder);
+// The path of that mirror, as bytes: the backup folder's absolute path followed by `folder`.
+QByteArray MirrorFolderPath(const QString& backUpRoot, const QByteArray& folder);
 
 }  // namespace tralex
