@@ -4,6 +4,7 @@
 // formats (the walk, the filters, the checks, the snapshot, the renewal and the reports); the
 // worker only turns the file's old content into its new content.
 #include "platform/FileRenewal.h"
+#include "services/TextDiff.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,11 +31,22 @@ struct FileWork {
     };
     Kind kind = Kind::Unchanged;
     QString reason;
-    QByteArray content;
+    QByteArray content;         // empty from a preview of a format the worker does not keep
+    qint64 replacements = 0;    // of a changed file: how many
+    QString encoding;           // of a changed text file: the encoding it is written in
+    // Of a changed file in a preview: the lines (or texts) that change, the first few unless all
+    // were asked for, and how many in all.
+    QList<ChangedLine> lines;
+    qint64 changedLines = 0;
 
     static FileWork unchanged() { return {}; }
     static FileWork skipped(const QString& why) { return {Kind::Skipped, why, {}}; }
-    static FileWork changed(QByteArray bytes) { return {Kind::Changed, {}, std::move(bytes)}; }
+    static FileWork changed(QByteArray bytes, qint64 replacements)
+    {
+        FileWork work{Kind::Changed, {}, std::move(bytes)};
+        work.replacements = replacements;
+        return work;
+    }
 };
 
 class FileWorker {

@@ -27,6 +27,8 @@ namespace {
 
 // How much of a file the worker sees before the loop reads it whole.
 constexpr qsizetype HeadSize = 64 * 1024;
+// How much new content a preview keeps for the files chosen from it, all files together.
+constexpr qint64 PreviewKeepsBytes = qint64(256) << 20;
 
 const QString ReasonNameNotText = QStringLiteral("名前を文字に変換できません");
 const QString ReasonOutOfMemory = QStringLiteral("メモリが足りません");
@@ -147,6 +149,8 @@ struct RunLoop::EndOfRun {
     RunLoop& loop;
     ~EndOfRun()
     {
+        if (!loop.mEngine.StopFlag())
+            loop.mEngine.mFound = loop.mEngine.mDone;
         loop.endJournal();
         loop.mEngine.finishWrites(loop.mFlush);
         loop.mEngine.flushProgress();
@@ -165,13 +169,18 @@ void RunLoop::Run()
     const EndOfRun end{*this};
     const QString start = startFolder();
     beginJournal();
+    mEngine.mDone = 0;
+    mEngine.mFound = 0;
     // Every folder of the run is known before the first file changes; each is opened again from
     // its parent when its turn comes, and one that is no longer the folder listed is not entered.
     std::optional<FolderWalk> walk;
     try {
+        // The walk lists every folder's entries: it counts the files on the way, so that the
+        // progress can say how many there are before the first one is handled.
         walk.emplace(QStringList{start},
                      FolderWalk::Options{mEngine.SubFolder(), true, mEngine.mSubfolderLister,
-                                         mEngine.mExcluded});
+                                         mEngine.mExcluded,
+                                         [this](const char* name) { return countsAsFile(name); }});
     } catch (const std::bad_alloc&) {
         mEngine.skip(start, ReasonSubfoldersOutOfMemory);
         return;
@@ -180,6 +189,7 @@ void RunLoop::Run()
         mEngine.skip(path, ReasonNameNotText);
     for (const qsizetype index : walk->NotListed())
         mEngine.skip(walk->Path(index), ReasonSubfoldersOutOfMemory);
+    mEngine.mFound = walk->FilesCounted();
     mVisited.clear();
     for (qsizetype i = 0; i < walk->Folders().size(); ++i) {
         FolderHandle folder = walk->Open(i);
@@ -212,6 +222,24 @@ bool RunLoop::isCandidate(const QString& name) const
         return HasBackUpForm(name);
     // Backups and renewal files, also ones an interrupted run left, are never targets.
     return !(HasBackUpForm(name) || HasRenewalForm(name) || isLockFile(name));
+}
+
+bool RunLoop::countsAsFile(const char* name) const
+{
+    const QString text = QString::fromUtf8(name);
+    return clsFindFile::MatchesPattern(text, QStringLiteral("*.") + mEngine.TargetType())
+        && isCandidate(text);
+}
+
+// Without subfolders the walk lists no folder: the files of each folder count when it is entered.
+void RunLoop::countFilesOf(const clsFindFile& search)
+{
+    if (mEngine.SubFolder())
+        return;
+    for (const FolderEntry& entry : search.Entries()) {
+        if (entry.kind != FolderEntry::Kind::Folder && isCandidate(entry.name))
+            ++mEngine.mFound;
+    }
 }
 
 bool RunLoop::searchFolder(FolderHandle folder, const QString& path, const QByteArray& rawBelowStart)
@@ -248,6 +276,7 @@ bool RunLoop::enter(Searching& s, FolderHandle folder, const QString& name, cons
         mEngine.skip(path, ReasonFolderOutOfMemory);
         return false;
     }
+    countFilesOf(frame.search);
     if (first) {
         s.frames.push_back(std::move(frame));
         s.base = std::move(folder);
@@ -318,7 +347,10 @@ bool RunLoop::takeEntry(Searching& s, const QString& name)
                              : shown + QStringLiteral(" を削除中..."));
     if (mEngine.StopFlag())
         return false;
+    const bool file = !search.IsDir();
     handleEntry(s, text);
+    if (file)
+        mEngine.mFound = std::max(mEngine.mFound, ++mEngine.mDone);
     return true;
 }
 
@@ -398,7 +430,8 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
         mEngine.skip(shown, SkipReason::NotWritable);
         return;
     }
-    FileWork work = mWorker->Work(file);
+    std::optional<ReadStamp> read;
+    FileWork work = workOn(file, read);
     file.bytes = QByteArray();  // the file may be large: the old and the new content not at once
     switch (work.kind) {
     case FileWork::Kind::Unchanged: return;
@@ -409,12 +442,90 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
         mEngine.skip(shown, SkipReason::NotWritable);
         return;
     }
-    renew(folder, trail, file, mark, work.content);
+    if (mEngine.Preview())
+        notePreview(trail, file, mark, work, std::move(read));
+    else
+        renew(folder, trail, file, mark, work);
+}
+
+const FileReport* RunLoop::listedReport() const
+{
+    return mListedFiles && mListed >= 0 && mListed < mListedFiles->size() ? &mListedFiles->at(mListed)
+                                                                         : nullptr;
+}
+
+FileWork RunLoop::workOn(FileAtHand& file, std::optional<ReadStamp>& read)
+{
+    const FileReport* listed = listedReport();
+    if (listed && listed->read) {
+        // Chosen from a preview: still the very file, with the very content, the preview read.
+        if (stampOf(*file.snapshot, file.bytes) != *listed->read)
+            return FileWork::skipped(SkipReason::Changed);
+        if (listed->newContent && !mEngine.Preview()) {
+            FileWork kept = FileWork::changed(*listed->newContent, listed->replacements);
+            kept.encoding = listed->encoding;
+            return kept;
+        }
+    }
+    if (!mEngine.Preview())
+        return mWorker->Work(file);
+    // A preview notes what it read; the worker may change the bytes it was given in place.
+    const QByteArray bytes = file.bytes;
+    FileWork work = mWorker->Work(file);
+    if (work.kind == FileWork::Kind::Changed)
+        read = stampOf(*file.snapshot, bytes);
+    return work;
+}
+
+ReadStamp RunLoop::stampOf(const FileSnapshot& snapshot, const QByteArray& bytes) const
+{
+    ReadStamp stamp;
+    stamp.device = snapshot.device;
+    stamp.inode = snapshot.inode;
+    stamp.size = snapshot.size;
+    stamp.modifiedNs = qint64(snapshot.modified.tv_sec) * 1000000000 + snapshot.modified.tv_nsec;
+    if (mWorker->ReadsBytes()) {
+        stamp.hash = RunJournal::ContentHash(bytes);
+    } else {
+        // The worker had the file copied, not read: its content is read again for the check.
+        FileSnapshot again = snapshot;
+        QByteArray content;
+        if (FileRenewal::ReadOpened(again, content) == ReadOutcome::Read)
+            stamp.hash = RunJournal::ContentHash(content);
+    }
+    return stamp;
+}
+
+FileReport RunLoop::reportOf(const Trail& trail, const FileAtHand& file, const FileWork& work) const
+{
+    FileReport report;
+    report.path = file.path;
+    report.rawPath = trail.Raw() + file.rawName;
+    report.absolutePath = mStartBytes + report.rawPath;
+    report.replacements = work.replacements;
+    report.encoding = work.encoding;
+    return report;
+}
+
+void RunLoop::notePreview(const Trail& trail, const FileAtHand& file, const QString& mark,
+                          FileWork& work, std::optional<ReadStamp> read)
+{
+    FileReport report = reportOf(trail, file, work);
+    report.path += mark;
+    report.lines = std::move(work.lines);
+    report.changedLines = work.changedLines;
+    report.read = std::move(read);
+    if (!work.content.isEmpty() && mEngine.mCachedBytes + work.content.size() <= PreviewKeepsBytes) {
+        mEngine.mCachedBytes += work.content.size();
+        report.newContent = std::make_shared<const QByteArray>(std::move(work.content));
+    }
+    mEngine.addResult(file.path + mark + mEngine.resultNote(file.path), std::move(report));
 }
 
 void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
-                    const QString& mark, const QByteArray& content)
+                    const QString& mark, const FileWork& work)
 {
+    const QByteArray& content = work.content;
     const QDateTime now = QDateTime::currentDateTime();
     const QString backUpPath = mEngine.BackUpPath();
     FolderHandle backUpFolder;
@@ -464,7 +575,10 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     const RenewOutcome outcome = mRenewal.RenewAt(target, content, *file.snapshot);
     if (recorded && outcome != RenewOutcome::Renewed)
         mJournal->Drop(line->target);
-    if (mEngine.reportRenewal(file.path, outcome, mark)) {
+    FileReport report = reportOf(trail, file, work);
+    report.rawBackUp = backUpPathOf(trail, target);
+    report.backUp = QFile::decodeName(report.rawBackUp);
+    if (mEngine.reportRenewal(file.path, outcome, mark, std::move(report))) {
         mFlush.Note(target.folder);
         mFlush.Note(target.backUpFolder);
     }
@@ -473,17 +587,22 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
 JournalFile RunLoop::journalLine(const Trail& trail, const FileAtHand& file, const RenewalTarget& target,
                                  const QByteArray& content) const
 {
+    return JournalFile{mStartBytes + trail.Raw() + file.rawName, backUpPathOf(trail, target),
+                       content.size(), 0, RunJournal::ContentHash(content)};
+}
+
+QByteArray RunLoop::backUpPathOf(const Trail& trail, const RenewalTarget& target) const
+{
     const QByteArray folder = mStartBytes + trail.Raw();
     const QByteArray backUpFolder =
         mEngine.BackUpPath().isEmpty() ? folder : MirrorFolderPath(mEngine.BackUpPath(), folder);
-    return JournalFile{folder + file.rawName, backUpFolder + target.backUp, content.size(), 0,
-                       RunJournal::ContentHash(content)};
+    return backUpFolder + target.backUp;
 }
 
 void RunLoop::beginJournal()
 {
     mEngine.mJournalId.clear();
-    if (!mWorker || mEngine.mJournalFolder.isEmpty())
+    if (!mWorker || mEngine.mJournalFolder.isEmpty() || mEngine.Preview())
         return;
     JournalRun run;
     run.started = QDateTime::currentDateTime();
@@ -513,7 +632,7 @@ void RunLoop::endJournal()
     mJournal.reset();
 }
 
-void RunLoop::RunListed(const QList<QByteArray>& files)
+void RunLoop::RunListed(const QList<FileReport>& files)
 {
     const EndOfRun end{*this};
     const QString start = startFolder();
@@ -526,8 +645,11 @@ void RunLoop::RunListed(const QList<QByteArray>& files)
 
     FolderHandle folder;
     Trail trail(start, QByteArray());
-    for (mListed = 0; mListed < files.size(); ++mListed) {
-        const QByteArray& file = files.at(mListed);
+    mListedFiles = &files;
+    mEngine.mDone = 0;
+    mEngine.mFound = files.size();
+    for (mListed = 0; mListed < files.size(); ++mListed, ++mEngine.mDone) {
+        const QByteArray& file = files.at(mListed).rawPath;
         const qsizetype cut = file.lastIndexOf('/') + 1;
         const QByteArray folderBytes = file.first(cut);
         const FileNameText name = DecodeFileName(file.mid(cut));
@@ -555,6 +677,7 @@ void RunLoop::RunListed(const QList<QByteArray>& files)
         handleFile(folder, trail, name, file.mid(cut));
     }
     mListed = -1;
+    mListedFiles = nullptr;
 }
 
 FolderHandle RunLoop::openListedFolder(const FolderHandle& start, const QByteArray& folder) const

@@ -26,6 +26,7 @@
 // only the innermost folder open. Running out of memory in a folder skips that folder, reported,
 // and the run goes on.
 #include "engines/FileWorker.h"
+#include "engines/RunResult.h"
 #include "platform/FileNameText.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
@@ -53,7 +54,9 @@ public:
     // Runs over given files only (paths below the target folder as the file system has their
     // names), each checked, opened and renewed as in Run; their folders are opened name by name
     // from the target folder without following links.
-    void RunListed(const QList<QByteArray>& files);
+    // A file that a preview read must still be what it read; its new content, where the preview
+    // kept it, is put in place without replacing again.
+    void RunListed(const QList<FileReport>& files);
 
 private:
     class Trail;
@@ -82,8 +85,22 @@ private:
                     const QByteArray& rawName);
     void replaceIn(const FolderHandle& folder, const Trail& trail, const FileNameText& name,
                    const QByteArray& rawName);
+    // The work on an opened file: the worker's, or what the preview it was listed from kept.
+    FileWork workOn(FileAtHand& file, std::optional<ReadStamp>& read);
+    // What a file holds now, as a preview notes it and the files chosen from it are checked.
+    ReadStamp stampOf(const FileSnapshot& snapshot, const QByteArray& bytes) const;
     void renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
-               const QString& mark, const QByteArray& content);
+               const QString& mark, const FileWork& work);
+    // Lists a file a preview found to change, with what a run would do to it.
+    void notePreview(const Trail& trail, const FileAtHand& file, const QString& mark,
+                     FileWork& work, std::optional<ReadStamp> read);
+    // The report of a changed file, as far as the worker and the loop know it.
+    FileReport reportOf(const Trail& trail, const FileAtHand& file, const FileWork& work) const;
+    // The backup's path as the file system has it.
+    QByteArray backUpPathOf(const Trail& trail, const RenewalTarget& target) const;
+    // Whether a file's name counts among the files a run finds (the progress it shows).
+    bool countsAsFile(const char* name) const;
+    void countFilesOf(const clsFindFile& search);
     void deleteBackUp(const FolderHandle& folder, const QString& path, const QByteArray& rawName);
     void skipFolder(const QString& path, int error);
     // Starts the run's journal when it keeps one; refuses the run when it cannot.
@@ -92,6 +109,8 @@ private:
     // The journal line of a file about to be renewed.
     JournalFile journalLine(const Trail& trail, const FileAtHand& file, const RenewalTarget& target,
                             const QByteArray& content) const;
+    // The report the file in hand was listed with, in RunListed.
+    const FileReport* listedReport() const;
     // Opens the folder of a given file (a path below the target folder, its name cut off).
     FolderHandle openListedFolder(const FolderHandle& start, const QByteArray& folder) const;
     bool isCandidate(const QString& name) const;
@@ -104,6 +123,7 @@ private:
     std::unique_ptr<RunJournal> mJournal;
     bool mJournalNoted = false;   // the journal's file system is noted for the flush at the end
     qsizetype mListed = -1;       // the index of the given file in hand, in RunListed
+    const QList<FileReport>* mListedFiles = nullptr;  // the given files, in RunListed
     QByteArray mStartBytes;       // the target folder's absolute path, for the backup mirror
 };
 

@@ -78,7 +78,7 @@ FileWork RunUndo::Work(FileAtHand& file)
         return FileWork::skipped(ReasonChangedSinceRun);
     if (!backedUp)
         return FileWork::skipped(ReasonBackUpGone);
-    return FileWork::changed(std::move(old));
+    return FileWork::changed(std::move(old), -1);
 }
 
 }  // namespace tralex

@@ -43,11 +43,13 @@ void TralexEngine::progress(const QString& text)
     }
     mProgressHeld.clear();
     mProgressClock.start();
+    emit ExecutionCount(mDone, mFound);
     emit ExecutionMessage(text);
 }
 
 void TralexEngine::flushProgress()
 {
+    emit ExecutionCount(mDone, mFound);
     if (!mProgressHeld.isEmpty())
         emit ExecutionMessage(mProgressHeld);
     mProgressHeld.clear();
@@ -56,12 +58,29 @@ void TralexEngine::flushProgress()
 
 void TralexEngine::runFiles(FileWorker* worker)
 {
-    RunLoop(*this, worker, *mRenewal, *mFlush).Run();
+    RunLoop loop(*this, worker, *mRenewal, *mFlush);
+    if (worker && !mListedFiles.isEmpty())
+        loop.RunListed(mListedFiles);
+    else
+        loop.Run();
 }
 
 void TralexEngine::runListed(FileWorker* worker, const QList<QByteArray>& files)
 {
-    RunLoop(*this, worker, *mRenewal, *mFlush).RunListed(files);
+    QList<FileReport> listed;
+    listed.reserve(files.size());
+    for (const QByteArray& file : files) {
+        FileReport report;
+        report.rawPath = file;
+        listed.append(std::move(report));
+    }
+    RunLoop(*this, worker, *mRenewal, *mFlush).RunListed(listed);
+}
+
+void TralexEngine::addResult(const QString& line, FileReport report)
+{
+    ItemResult()->Add(line);
+    mReports.append(std::move(report));
 }
 
 void TralexEngine::KillBackUpFile()
@@ -157,6 +176,15 @@ RunResult TralexEngine::Result() const
         result.changed = mResults->items();
     if (mSkipped)
         result.skipped = mSkipped->items();
+    result.files = mReports;
+    // Lines added to the result list from outside a run have a report of their path alone.
+    result.files.resize(std::min(result.files.size(), result.changed.size()));
+    for (qsizetype i = result.files.size(); i < result.changed.size(); ++i) {
+        FileReport report;
+        report.path = result.changed.at(i);
+        result.files.append(std::move(report));
+    }
+    result.preview = mPreview;
     return result;
 }
 
@@ -164,6 +192,8 @@ void TralexEngine::RemoveFileAll()
 {
     ItemResult()->Clear();
     ItemSkipped()->Clear();
+    mReports.clear();
+    mCachedBytes = 0;
 }
 
 void TralexEngine::skip(const QString& path, const QString& reason)
@@ -177,11 +207,15 @@ void TralexEngine::finishWrites(FileSystemFlush& flush)
         skip(mTargetPath, SkipReason::NotOnDisk);
 }
 
-bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome, const QString& mark)
+bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome, const QString& mark,
+                                 FileReport report)
 {
     const QString shown = path + mark;
     switch (outcome) {
-    case RenewOutcome::Renewed: ItemResult()->Add(shown + resultNote(path)); return true;
+    case RenewOutcome::Renewed:
+        report.path = shown;
+        addResult(shown + resultNote(path), std::move(report));
+        return true;
     case RenewOutcome::BackUpNameTaken: skip(shown, SkipReason::BackUpTaken); break;
     case RenewOutcome::BackUpFailed: skip(shown, SkipReason::BackUpFailed); break;
     case RenewOutcome::WriteFailed: skip(shown, SkipReason::WriteFailed); break;

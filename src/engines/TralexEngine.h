@@ -74,8 +74,25 @@ public:
     OrderedListRef ItemSkipped();
     int CountSkipped() const;
 
-    // Copies of the result list and of the list of skipped files.
+    // Copies of the result list and of the list of skipped files, with a report of each file in
+    // the result list.
     RunResult Result() const;
+
+    // Whether TralexGo only shows what it would do: every file is found, checked, read and
+    // replaced in memory exactly as in a run, but nothing is written (no file, backup, temporary
+    // file or journal); the result lists the files a run would change, each report with its
+    // changed lines, and the files a run would leave with their reasons.
+    void setPreview(bool value) { mPreview = value; }
+    bool Preview() const { return mPreview; }
+    // How many changed lines a preview keeps per file (20 unless set; negative: all of them).
+    void setPreviewLineLimit(qsizetype value) { mPreviewLineLimit = value; }
+    qsizetype PreviewLineLimit() const { return mPreviewLineLimit; }
+    // The files TralexGo handles, alone, without searching the folders: reports of a preview of
+    // the same folder, pairs and options. Each file must still be the one the preview read (same
+    // inode, size, time and content); one that is not is refused as changed since it was read.
+    // Empty (the default): every file of the type.
+    void setListedFiles(QList<FileReport> files) { mListedFiles = std::move(files); }
+    const QList<FileReport>& ListedFiles() const { return mListedFiles; }
 
     // Empties the result list and the list of skipped files.
     void RemoveFileAll();
@@ -122,6 +139,9 @@ signals:
     // the text of the last unit is always raised before the run returns. Raised on the thread
     // the run works on.
     void ExecutionMessage(const QString& vstrMsg);
+    // Raised with each progress text: the files handled so far and the files found so far (which
+    // may grow while the run goes on); both equal at the end of a run that was not stopped.
+    void ExecutionCount(qint64 done, qint64 found);
 
 protected:
     explicit TralexEngine(QObject* parent = nullptr);
@@ -153,6 +173,8 @@ protected:
     // Runs the loop over given files only: paths below the target folder, as the file system
     // has their names; the worker sees each one's index in FileAtHand::listed.
     void runListed(FileWorker* worker, const QList<QByteArray>& files);
+    // Adds a line to the result list, with its report.
+    void addResult(const QString& line, FileReport report);
     // Fills in what a run's journal says of it beyond the folder, the type and the pairs.
     virtual void describeRun(JournalRun& run) const { Q_UNUSED(run); }
     // Lets a backup whose name (the current second's) is taken have the next free second's name
@@ -168,7 +190,8 @@ protected:
     // Lists a renewed file as a result, or a file whose renewal was refused as skipped with its
     // reason; true when the file was renewed. `mark` follows the path where the user reads it
     // (the mark of a Windows-31J name); the result note is the one for `path`.
-    bool reportRenewal(const QString& path, RenewOutcome outcome, const QString& mark = QString());
+    bool reportRenewal(const QString& path, RenewOutcome outcome, const QString& mark = QString(),
+                       FileReport report = FileReport());
     // Puts what the run wrote on the disk before it reports its outcome. When a file system
     // says it could not, the run is no clean success: the target folder is listed with the reason.
     void finishWrites(FileSystemFlush& flush);
@@ -200,6 +223,13 @@ private:
     bool mLaterBackUpStamps = false;  // a taken backup name moves on to the next free second
     QString mJournalFolder;
     QString mJournalId;
+    bool mPreview = false;
+    qsizetype mPreviewLineLimit = 20;
+    QList<FileReport> mListedFiles;
+    QList<FileReport> mReports;               // one per result line
+    qint64 mCachedBytes = 0;                  // new content a preview keeps in its reports
+    qint64 mDone = 0;                         // files handled in this run
+    qint64 mFound = 0;                        // files found so far
     qint64 mProgressInterval = 40;
     QElapsedTimer mProgressClock;             // since the last progress report was raised
     QString mProgressHeld;                    // a report not raised yet

@@ -75,8 +75,20 @@ QString encodingName(TextEncoding encoding)
     switch (encoding) {
     case TextEncoding::Windows31J: return QStringLiteral("Shift_JIS");
     case TextEncoding::EucJp: return QStringLiteral("EUC-JP");
-    default: return QStringLiteral("UTF-8");
+    case TextEncoding::Utf8Bom: return QStringLiteral("UTF-8 (BOM)");
+    case TextEncoding::Utf16LeBom: return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16BeBom: return QStringLiteral("UTF-16BE");
+    case TextEncoding::Utf8: break;
     }
+    return QStringLiteral("UTF-8");
+}
+
+// The text of a file's bytes in its encoding, for showing; empty when they do not decode.
+QString shownText(const QByteArray& bytes, TextEncoding encoding)
+{
+    const std::optional<DecodedText> decoded =
+        DecodeAs(bytes.mid(ByteOrderMarkSize(encoding)), encoding);
+    return decoded ? decoded->text : QString();
 }
 
 // The first bytes of a file of the folder, opened without following a link; nothing for what is
@@ -247,13 +259,14 @@ FileWork clsTextTralex::Work(FileAtHand& file)
     // A file of ASCII alone is replaced as UTF-8 first: only when the result holds other
     // characters does its encoding matter, and then it is replaced again in the chosen one.
     const bool asciiOnly = *encoding == TextEncoding::Utf8 && isAscii(bytes);
-    const QByteArray original = asciiOnly ? bytes : QByteArray();  // shared, not copied
+    const QByteArray original = asciiOnly || Preview() ? bytes : QByteArray();  // shared, not copied
     std::optional<qint64> total = replaceIn(bytes, *encoding);
     if (asciiOnly && total && *total > 0 && !isAscii(bytes)) {
         const TextEncoding chosen = encodingForAsciiFile(file);
         if (chosen != TextEncoding::Utf8) {
             bytes = original;
             total = replaceIn(bytes, chosen);
+            encoding = chosen;
         }
         mNotePath = file.path;
         mNote = QStringLiteral(" (%1)").arg(encodingName(chosen));
@@ -262,7 +275,13 @@ FileWork clsTextTralex::Work(FileAtHand& file)
         return FileWork::skipped(ReasonUnencodable);
     if (*total == 0)
         return FileWork::unchanged();  // not touched, not listed
-    return FileWork::changed(std::move(bytes));
+    FileWork work = FileWork::changed(std::move(bytes), *total);
+    work.encoding = encodingName(*encoding);
+    if (Preview()) {
+        work.lines = ChangedLines(shownText(original, *encoding), shownText(work.content, *encoding),
+                                  PreviewLineLimit(), &work.changedLines);
+    }
+    return work;
 }
 
 std::optional<qint64> clsTextTralex::replaceIn(QByteArray& bytes, TextEncoding encoding)

@@ -84,7 +84,8 @@ std::optional<QList<FolderEntry>> ListFolderAt(int folderFd,
     return entries;
 }
 
-std::optional<QList<FolderEntry>> ListSubfoldersAt(int folderFd)
+std::optional<QList<FolderEntry>> ListSubfoldersAt(
+    int folderFd, const std::function<void(const char* name)>& otherEntry)
 {
     QList<FolderEntry> entries;
     const bool read = readEntries(folderFd, [&](int fd, const dirent& d) {
@@ -97,6 +98,8 @@ std::optional<QList<FolderEntry>> ListSubfoldersAt(int folderFd)
             FolderEntry entry = entryNamed(d.d_name);
             entry.kind = FolderEntry::Kind::Folder;
             entries.append(entry);
+        } else if (otherEntry && (d.d_type == DT_REG || d.d_type == DT_LNK || d.d_type == DT_UNKNOWN)) {
+            otherEntry(d.d_name);
         }
     });
     if (!read)

@@ -35,8 +35,9 @@ std::optional<QList<FolderEntry>> ListFolderAt(int folderFd,
 // The folders directly inside an opened folder (not links to folders), in the order the file
 // system gives them; hidden ones included. Entries of other kinds are told apart by the type the
 // folder itself records where the file system keeps one, without looking at each. Nothing when
-// the folder cannot be read.
-std::optional<QList<FolderEntry>> ListSubfoldersAt(int folderFd);
+// the folder cannot be read. `otherEntry`, when given, sees the name of every file and link.
+std::optional<QList<FolderEntry>> ListSubfoldersAt(
+    int folderFd, const std::function<void(const char* name)>& otherEntry = {});
 
 // Device and inode of a file or folder: equal for two paths to one folder.
 struct FileIdentity {

@@ -11,8 +11,6 @@ namespace tralex {
 
 FolderWalk::FolderWalk(const QStringList& starts, const Options& options) : mOptions(options)
 {
-    if (!mOptions.listSubfolders)
-        mOptions.listSubfolders = ListSubfoldersAt;
     QSet<FileIdentity> seen;
     for (const QString& start : starts) {
         Folder folder;
@@ -44,7 +42,13 @@ void FolderWalk::listChildren(qsizetype index, QSet<FileIdentity>& seen)
 
 void FolderWalk::addChildren(qsizetype index, const FolderHandle& handle, QSet<FileIdentity>& seen)
 {
-    std::optional<QList<FolderEntry>> children = mOptions.listSubfolders(handle.fd());
+    // The file system's own listing sees the other entries too, and counts them on the way.
+    std::optional<QList<FolderEntry>> children =
+        mOptions.listSubfolders ? mOptions.listSubfolders(handle.fd())
+                                : ListSubfoldersAt(handle.fd(), [this](const char* name) {
+                                      if (mOptions.countsFile && mOptions.countsFile(name))
+                                          ++mFilesCounted;
+                                  });
     if (!children)
         return;
     children->removeIf([this](const FolderEntry& e) {

@@ -38,6 +38,10 @@ public:
         bool shiftJisNames = false;
         SubfolderLister listSubfolders;  // empty: ListSubfoldersAt
         ExcludedFolders excluded;        // folders left out, with everything below them
+        // Whether an entry of a folder that is not a folder counts in FilesCounted (a name as
+        // the file system has it); empty: none is counted. Only the file system's own listing
+        // counts.
+        std::function<bool(const char* name)> countsFile;
     };
 
     struct Folder {
@@ -62,6 +66,8 @@ public:
     QStringList NamesNotText() const;
     // The folders whose subfolders could not be listed for want of memory.
     const QList<qsizetype>& NotListed() const { return mNotListed; }
+    // How many entries of the listed folders Options::countsFile counted.
+    qint64 FilesCounted() const { return mFilesCounted; }
 
     // Opens a listed folder again, each step relative to its parent without following links.
     // Fails (ESTALE, ELOOP, ENOTDIR, ENOENT ...) when the name no longer leads to the very folder
@@ -82,6 +88,7 @@ private:
     QList<Folder> mFolders;
     QList<Folder> mNotText;  // parent and name of each folder left out for its name
     QList<qsizetype> mNotListed;
+    qint64 mFilesCounted = 0;
     // The folder opened last as a parent: siblings follow one another, so most opens are one step.
     mutable qsizetype mCachedIndex = -1;
     mutable FolderHandle mCached;

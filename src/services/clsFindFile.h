@@ -46,6 +46,9 @@ public:
     QByteArray RawName() const;
     bool NameIsText() const;
 
+    // Every entry of the listing, the ones returned already included.
+    const QList<FolderEntry>& Entries() const { return mEntries; }
+
     // Whether a name matches a wildcard pattern as described above.
     static bool MatchesPattern(const QString& name, const QString& pattern);
     // Sorts names the way the listing returns them.

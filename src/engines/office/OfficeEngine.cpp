@@ -115,11 +115,14 @@ OfficeEngine::FormatCheck OfficeEngine::checkFilter(const QString& filter, const
     return {false, QStringLiteral("拡張子と異なる形式のファイルです")};
 }
 
-QString OfficeEngine::applyAllPairs(const QString& text) const
+QString OfficeEngine::applyAllPairs(const QString& text, qint64* count) const
 {
     QString result = text;
-    for (const auto& [find, replace] : mPairs)
-        ReplaceText(result, find, replace, false, mUcaseOption);
+    for (const auto& [find, replace] : mPairs) {
+        const qint64 replaced = ReplaceText(result, find, replace, false, mUcaseOption);
+        if (count)
+            *count += replaced;
+    }
     return result;
 }
 
@@ -234,12 +237,18 @@ FileWork OfficeEngine::workOnCopy(const QString& copy)
     if (!mPairError.isEmpty())
         raise(mPairError);
     const QStringList before = changeableTexts(*document, Reading::Before);
-    const QString refused = applyPairs(*document);
-    if (!refused.isEmpty())
-        return FileWork::skipped(refused);
+    const PairsApplied applied = applyPairs(*document);
+    if (!applied.refused.isEmpty())
+        return FileWork::skipped(applied.refused);
     if (!document->IsModified())
         return FileWork::unchanged();
     const QStringList after = changeableTexts(*document, Reading::After);
+    if (Preview()) {
+        // Nothing is stored: the document closes unsaved, and the run's copy goes.
+        FileWork work = FileWork::changed(QByteArray(), applied.replacements);
+        work.lines = ChangedTexts(before, after, PreviewLineLimit(), &work.changedLines);
+        return work;
+    }
     // LibreOffice writes into the private folder; the loop then puts the content in place with
     // the same no-loss steps as for text files.
     const QString stored = JoinPath(application.WorkFolder(QStringLiteral("out")),
@@ -254,7 +263,7 @@ FileWork OfficeEngine::workOnCopy(const QString& copy)
     QFile storedFile(stored);
     if (!storedFile.open(QIODevice::ReadOnly))
         return FileWork::skipped(SkipReason::WriteFailed);
-    return FileWork::changed(storedFile.readAll());
+    return FileWork::changed(storedFile.readAll(), applied.replacements);
 }
 
 }  // namespace tralex

@@ -55,9 +55,13 @@ protected:
     };
     virtual FormatCheck checkFormat(const QString& type, const QString& filter) const = 0;
 
-    // Applies the pairs of the run to an open document. Returns why the result cannot be stored
-    // without losing text (the file is then left as it was), or an empty text.
-    virtual QString applyPairs(OfficeDocument& document) = 0;
+    // Applies the pairs of the run to an open document: how many replacements it made, or why the
+    // result cannot be stored without losing text (the file is then left as it was).
+    struct PairsApplied {
+        QString refused;
+        qint64 replacements = 0;
+    };
+    virtual PairsApplied applyPairs(OfficeDocument& document) = 0;
 
     // The texts of a document the pairs may change, always in the same order for the same
     // document: read before and after the pairs are applied and again from the stored copy, to
@@ -69,7 +73,8 @@ protected:
     const TextPairs& pairs() const { return mPairs; }
     // A text with every pair applied in turn, as header, footer and sheet-name texts are
     // replaced: ReplaceText without the retry option, with the upper-case option of the run.
-    QString applyAllPairs(const QString& text) const;
+    // `count`, when given, grows by the number of replacements.
+    QString applyAllPairs(const QString& text, qint64* count = nullptr) const;
 
     // Check for a format table: accepted when the filter is one of `filters`; one of the old
     // binary formats (`oldFilters`, which open but cannot be stored) is refused as such, anything

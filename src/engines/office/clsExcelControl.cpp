@@ -72,37 +72,41 @@ QStringList clsExcelControl::changeableTexts(OfficeDocument& document, Reading r
     return texts;
 }
 
-QString clsExcelControl::applyPairs(OfficeDocument& document)
+OfficeEngine::PairsApplied clsExcelControl::applyPairs(OfficeDocument& document)
 {
     OfficeWorkbook book(document);
     const int sheets = book.SheetCount();
     const bool matchCase = !mUcaseOption;
+    PairsApplied applied;
     for (int sheet = 0; sheet < sheets; ++sheet) {
-        if (book.ReplaceInCells(sheet, pairs(), matchCase) > 0 && excelFormat(mTargetType)
-            && book.HasCellLongerThan(sheet, ExcelCellLimit))
-            return SkipReason::CellTooLong;
+        const qint64 replaced = book.ReplaceInCells(sheet, pairs(), matchCase);
+        applied.replacements += replaced;
+        if (replaced > 0 && excelFormat(mTargetType) && book.HasCellLongerThan(sheet, ExcelCellLimit))
+            return {SkipReason::CellTooLong};
     }
-    book.EditPageTexts([this](const QString& text) { return applyAllPairs(text); });
+    book.EditPageTexts([this, &applied](const QString& text) {
+        return applyAllPairs(text, &applied.replacements);
+    });
     if (excelFormat(mTargetType)) {
         for (int sheet = 0; sheet < sheets; ++sheet) {
             const QStringList parts = book.PageTexts(sheet);
             for (qsizetype i = 0; i + 2 < parts.size(); i += 3) {
                 if (parts.at(i).size() + parts.at(i + 1).size() + parts.at(i + 2).size() > ExcelPageTextLimit)
-                    return SkipReason::PageTextTooLong;
+                    return {SkipReason::PageTextTooLong};
             }
         }
     }
     for (int sheet = 0; sheet < sheets; ++sheet) {
         const QString name = book.SheetName(sheet);
-        const QString renamed = applyAllPairs(name);
+        const QString renamed = applyAllPairs(name, &applied.replacements);
         if (renamed == name)
             continue;
         const QString refused = sheetNameRefusal(renamed, mTargetType);
         if (!refused.isEmpty())
-            return refused;
+            return {refused};
         book.SetSheetName(sheet, renamed);
     }
-    return QString();
+    return applied;
 }
 
 }  // namespace tralex

@@ -84,7 +84,7 @@ signals:
 protected:
     bool acceptsType(const QString& type) const override;
     FormatCheck checkFormat(const QString& type, const QString& filter) const override;
-    QString applyPairs(OfficeDocument& document) override;
+    PairsApplied applyPairs(OfficeDocument& document) override;
     QStringList changeableTexts(OfficeDocument& document, Reading reading) override;
 
 private:

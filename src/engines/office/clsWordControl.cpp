@@ -45,20 +45,23 @@ QStringList clsWordControl::changeableTexts(OfficeDocument& document, Reading)
     return text.BodyText().split(QLatin1Char('\n')) + text.HeaderFooterTexts();
 }
 
-QString clsWordControl::applyPairs(OfficeDocument& document)
+OfficeEngine::PairsApplied clsWordControl::applyPairs(OfficeDocument& document)
 {
     OfficeTextDocument text(document);
     // Replace-all reaches some header copies (first and left pages) by itself; a header it has
     // changed is not given the pairs a second time.
     const QStringList before = text.HeaderFooterTexts();
     const bool matchCase = !mUcaseOption;
-    text.ReplaceAll(pairs(), matchCase);
+    PairsApplied applied;
+    applied.replacements = text.ReplaceAll(pairs(), matchCase);
     const QStringList after = text.HeaderFooterTexts();
     for (int i = 0; i < before.size(); ++i) {
         if (before.at(i) == after.at(i))
-            text.EditHeaderFooter(i, [this](const QString& t) { return applyAllPairs(t); });
+            text.EditHeaderFooter(i, [this, &applied](const QString& t) {
+                return applyAllPairs(t, &applied.replacements);
+            });
     }
-    return QString();
+    return applied;
 }
 
 }  // namespace tralex

@@ -18,7 +18,7 @@ public:
 protected:
     bool acceptsType(const QString& type) const override;
     FormatCheck checkFormat(const QString& type, const QString& filter) const override;
-    QString applyPairs(OfficeDocument& document) override;
+    PairsApplied applyPairs(OfficeDocument& document) override;
     QStringList changeableTexts(OfficeDocument& document, Reading reading) override;
 };
 

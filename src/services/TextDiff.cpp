@@ -1,0 +1,258 @@
+#include "services/TextDiff.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace tralex {
+
+namespace {
+
+// How many differing lines, and characters within a line, the shortest edit script is looked for
+// before the rest counts as one difference: the work grows with the square of that number.
+constexpr qsizetype MaxLineEdits = 2000;
+constexpr qsizetype MaxCharacterEdits = 200;
+
+using Symbols = std::vector<quint32>;
+
+// One edit of a script: where it starts (x old elements and y new ones before it), and whether
+// it inserts the new element y (otherwise it removes the old element x).
+struct Edit {
+    qsizetype x;
+    qsizetype y;
+    bool insert;
+};
+
+// Myers' shortest edit script from a[from, from + n) to b[from, from + m); nothing when it needs
+// more than maxEdits edits.
+std::optional<std::vector<Edit>> shortestScript(const Symbols& a, const Symbols& b, qsizetype from,
+                                                qsizetype n, qsizetype m, qsizetype maxEdits)
+{
+    const qsizetype limit = std::min(n + m, maxEdits);
+    const qsizetype offset = limit + 1;
+    std::vector<qsizetype> v(size_t(2 * limit + 3), 0);
+    // trace[d]: v after round d, over the diagonals -d - 1 .. d + 1.
+    std::vector<std::vector<qsizetype>> trace;
+    qsizetype found = -1;
+    for (qsizetype d = 0; d <= limit && found < 0; ++d) {
+        for (qsizetype k = -d; k <= d; k += 2) {
+            qsizetype x = (k == -d || (k != d && v[size_t(offset + k - 1)] < v[size_t(offset + k + 1)]))
+                              ? v[size_t(offset + k + 1)]
+                              : v[size_t(offset + k - 1)] + 1;
+            qsizetype y = x - k;
+            while (x < n && y < m && a[size_t(from + x)] == b[size_t(from + y)]) {
+                ++x;
+                ++y;
+            }
+            v[size_t(offset + k)] = x;
+            if (x >= n && y >= m) {
+                found = d;
+                break;
+            }
+        }
+        trace.emplace_back(v.begin() + (offset - d - 1), v.begin() + (offset + d + 2));
+    }
+    if (found < 0)
+        return std::nullopt;
+    std::vector<Edit> edits;
+    qsizetype x = n;
+    qsizetype y = m;
+    for (qsizetype d = found; d > 0; --d) {
+        const std::vector<qsizetype>& row = trace[size_t(d - 1)];
+        const auto at = [&row, d](qsizetype k) { return row[size_t(k + d)]; };
+        const qsizetype k = x - y;
+        const bool insert = k == -d || (k != d && at(k - 1) < at(k + 1));
+        const qsizetype prevK = insert ? k + 1 : k - 1;
+        x = at(prevK);
+        y = x - prevK;
+        edits.push_back({x, y, insert});
+    }
+    std::reverse(edits.begin(), edits.end());
+    return edits;
+}
+
+// The blocks of a script: neighbouring edits with no equal element between them make one.
+QList<LineBlock> blocksOf(const std::vector<Edit>& edits, qsizetype from)
+{
+    QList<LineBlock> blocks;
+    qsizetype x = 0;
+    qsizetype y = 0;
+    for (const Edit& edit : edits) {
+        if (blocks.isEmpty() || edit.x != x || edit.y != y)
+            blocks.append({from + edit.x, 0, from + edit.y, 0});
+        LineBlock& block = blocks.last();
+        if (edit.insert) {
+            ++block.newCount;
+            x = edit.x;
+            y = edit.y + 1;
+        } else {
+            ++block.oldCount;
+            x = edit.x + 1;
+            y = edit.y;
+        }
+    }
+    return blocks;
+}
+
+// The blocks that differ between two sequences: the common start and end are passed over, and
+// past maxEdits edits the middle counts as one block.
+QList<LineBlock> diff(const Symbols& a, const Symbols& b, qsizetype maxEdits)
+{
+    const qsizetype sizeA = qsizetype(a.size());
+    const qsizetype sizeB = qsizetype(b.size());
+    qsizetype from = 0;
+    while (from < sizeA && from < sizeB && a[size_t(from)] == b[size_t(from)])
+        ++from;
+    qsizetype tail = 0;
+    while (tail < sizeA - from && tail < sizeB - from
+           && a[size_t(sizeA - 1 - tail)] == b[size_t(sizeB - 1 - tail)])
+        ++tail;
+    const qsizetype n = sizeA - from - tail;
+    const qsizetype m = sizeB - from - tail;
+    if (n == 0 && m == 0)
+        return {};
+    if (const auto edits = shortestScript(a, b, from, n, m, maxEdits))
+        return blocksOf(*edits, from);
+    return {LineBlock{from, n, from, m}};
+}
+
+Symbols charactersOf(QStringView text)
+{
+    Symbols symbols;
+    symbols.reserve(size_t(text.size()));
+    for (const QChar c : text)
+        symbols.push_back(c.unicode());
+    return symbols;
+}
+
+// The marks of the characters that differ, on each side, with each mark widened to whole
+// surrogate pairs.
+QList<TextSpan> widened(QList<TextSpan> marks, QStringView text)
+{
+    for (TextSpan& mark : marks) {
+        if (mark.start > 0 && mark.start < text.size() && text.at(mark.start).isLowSurrogate()) {
+            --mark.start;
+            ++mark.length;
+        }
+        const qsizetype end = mark.start + mark.length;
+        if (end > 0 && end < text.size() && text.at(end - 1).isHighSurrogate())
+            ++mark.length;
+    }
+    return marks;
+}
+
+// The lines of one block paired in order, as changed lines with their marks.
+void appendBlock(QList<ChangedLine>& lines, const LineBlock& block, const QStringList& before,
+                 const QStringList& after, qsizetype limit, qint64& total)
+{
+    const qsizetype rows = std::max(block.oldCount, block.newCount);
+    total += rows;
+    for (qsizetype i = 0; i < rows && (limit < 0 || lines.size() < limit); ++i) {
+        ChangedLine line;
+        if (i < block.oldCount) {
+            line.beforeLine = block.oldFirst + i + 1;
+            line.before = before.at(block.oldFirst + i);
+        }
+        if (i < block.newCount) {
+            line.afterLine = block.newFirst + i + 1;
+            line.after = after.at(block.newFirst + i);
+        }
+        MarkDifferences(line);
+        lines.append(std::move(line));
+    }
+}
+
+}  // namespace
+
+QStringList SplitLines(QStringView text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines.append(text.mid(start, i - start).toString());
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start).toString());
+    return lines;
+}
+
+QList<LineBlock> DiffLines(const QStringList& before, const QStringList& after)
+{
+    // Equal lines get the same number, so that lines compare as numbers.
+    QHash<QString, quint32> numbers;
+    numbers.reserve(before.size() + after.size());
+    const auto number = [&numbers](const QStringList& lines) {
+        Symbols symbols;
+        symbols.reserve(size_t(lines.size()));
+        for (const QString& line : lines) {
+            auto found = numbers.constFind(line);
+            if (found == numbers.cend())
+                found = numbers.insert(line, quint32(numbers.size()));
+            symbols.push_back(*found);
+        }
+        return symbols;
+    };
+    const Symbols a = number(before);
+    const Symbols b = number(after);
+    return diff(a, b, MaxLineEdits);
+}
+
+void MarkDifferences(ChangedLine& line)
+{
+    line.beforeMarks.clear();
+    line.afterMarks.clear();
+    for (const LineBlock& block : diff(charactersOf(line.before), charactersOf(line.after), MaxCharacterEdits)) {
+        if (block.oldCount > 0)
+            line.beforeMarks.append({block.oldFirst, block.oldCount});
+        if (block.newCount > 0)
+            line.afterMarks.append({block.newFirst, block.newCount});
+    }
+    line.beforeMarks = widened(line.beforeMarks, line.before);
+    line.afterMarks = widened(line.afterMarks, line.after);
+}
+
+QList<ChangedLine> ChangedLines(QStringView before, QStringView after, qsizetype limit, qint64* total)
+{
+    const QStringList oldLines = SplitLines(before);
+    const QStringList newLines = SplitLines(after);
+    QList<ChangedLine> lines;
+    qint64 count = 0;
+    for (const LineBlock& block : DiffLines(oldLines, newLines))
+        appendBlock(lines, block, oldLines, newLines, limit, count);
+    if (total)
+        *total = count;
+    return lines;
+}
+
+QList<ChangedLine> ChangedTexts(const QStringList& before, const QStringList& after, qsizetype limit,
+                                qint64* total)
+{
+    QList<ChangedLine> lines;
+    qint64 count = 0;
+    const qsizetype size = std::max(before.size(), after.size());
+    for (qsizetype i = 0; i < size; ++i) {
+        const QString old = before.value(i);
+        const QString now = after.value(i);
+        if (old == now)
+            continue;
+        ++count;
+        if (limit >= 0 && lines.size() >= limit)
+            continue;
+        ChangedLine line{i + 1, i + 1, old, now, {}, {}};
+        MarkDifferences(line);
+        lines.append(std::move(line));
+    }
+    if (total)
+        *total = count;
+    return lines;
+}
+
+}  // namespace tralex

@@ -1,0 +1,121 @@
+#include "services/TextDiff.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+using namespace tralex;
+
+namespace {
+
+// The new lines rebuilt from the old ones and the blocks: equal to the new text only when the
+// blocks say exactly what differs.
+QStringList applied(const QStringList& before, const QStringList& after, const QList<LineBlock>& blocks)
+{
+    QStringList result;
+    qsizetype next = 0;
+    for (const LineBlock& block : blocks) {
+        result += before.mid(next, block.oldFirst - next);
+        result += after.mid(block.newFirst, block.newCount);
+        next = block.oldFirst + block.oldCount;
+    }
+    result += before.mid(next);
+    return result;
+}
+
+// The texts a line's marks cover.
+QStringList marked(const QString& text, const QList<TextSpan>& marks)
+{
+    QStringList parts;
+    for (const TextSpan& mark : marks)
+        parts << text.mid(mark.start, mark.length);
+    return parts;
+}
+
+}  // namespace
+
+TEST(TextDiff, BlocksRebuildTheNewLinesAndAreMinimal)
+{
+    struct Row {
+        QStringList before;
+        QStringList after;
+        qsizetype differing;  // lines removed plus lines inserted, at the least
+    };
+    const QList<Row> rows = {
+        {{}, {}, 0},
+        {{"a", "b", "c"}, {"a", "b", "c"}, 0},
+        {{"a", "b", "c"}, {"a", "x", "c"}, 2},
+        {{"a", "b", "c"}, {"a", "c"}, 1},
+        {{"a", "c"}, {"a", "b", "c"}, 1},
+        {{"a", "b", "c", "a", "b", "b", "a"}, {"c", "b", "a", "b", "a", "c"}, 5},
+        {{}, {"x", "y"}, 2},
+        {{"x", "y"}, {}, 2},
+    };
+    for (const Row& row : rows) {
+        const QList<LineBlock> blocks = DiffLines(row.before, row.after);
+        EXPECT_EQ(applied(row.before, row.after, blocks), row.after) << row.before.join(',').toStdString();
+        qsizetype edits = 0;
+        for (const LineBlock& block : blocks)
+            edits += block.oldCount + block.newCount;
+        EXPECT_EQ(edits, row.differing) << row.before.join(',').toStdString();
+    }
+    // Random texts of few distinct lines: many equal lines in many places.
+    QRandomGenerator random(7);
+    for (int round = 0; round < 300; ++round) {
+        QStringList a;
+        QStringList b;
+        for (int i = int(random.bounded(30)); i > 0; --i)
+            a << QString::number(random.bounded(4));
+        for (int i = int(random.bounded(30)); i > 0; --i)
+            b << QString::number(random.bounded(4));
+        EXPECT_EQ(applied(a, b, DiffLines(a, b)), b) << round;
+    }
+}
+
+TEST(TextDiff, ChangedLinesPairTheLinesAndMarkWhatChanged)
+{
+    const QString before = QStringLiteral("一行目\r\nこれはペンです\r\n三行目\r\n四行目 cat and cat\r\n");
+    const QString after = QStringLiteral("一行目\r\nこれは鉛筆です\r\n三行目\r\n四行目 dog and dog\r\n");
+    qint64 total = 0;
+    const QList<ChangedLine> lines = ChangedLines(before, after, -1, &total);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(total, 2);
+    EXPECT_EQ(lines[0].beforeLine, 2);
+    EXPECT_EQ(lines[0].afterLine, 2);
+    EXPECT_EQ(marked(lines[0].before, lines[0].beforeMarks), QStringList{QStringLiteral("ペン")});
+    EXPECT_EQ(marked(lines[0].after, lines[0].afterMarks), QStringList{QStringLiteral("鉛筆")});
+    EXPECT_EQ(marked(lines[1].before, lines[1].beforeMarks), (QStringList{"cat", "cat"}));
+    EXPECT_EQ(marked(lines[1].after, lines[1].afterMarks), (QStringList{"dog", "dog"}));
+
+    // A limit keeps the first lines and still counts them all.
+    const QList<ChangedLine> first = ChangedLines(before, after, 1, &total);
+    ASSERT_EQ(first.size(), 1);
+    EXPECT_EQ(first[0].beforeLine, 2);
+    EXPECT_EQ(total, 2);
+
+    // A line break replaced: the joined line stands against the two it came from.
+    const QList<ChangedLine> joined = ChangedLines(u"a\nb\nc", u"a b\nc", -1, &total);
+    ASSERT_EQ(joined.size(), 2);
+    EXPECT_EQ(joined[0].after, QStringLiteral("a b"));
+    EXPECT_EQ(joined[1].before, QStringLiteral("b"));
+    EXPECT_EQ(joined[1].afterLine, 0);
+}
+
+TEST(TextDiff, MarksNeverCutASurrogatePair)
+{
+    // 𠮷 and 𠮟 share their first unit: the mark covers the whole character on both sides.
+    ChangedLine line{1, 1, QStringLiteral("a𠮷b"), QStringLiteral("a𠮟b"), {}, {}};
+    MarkDifferences(line);
+    EXPECT_EQ(marked(line.before, line.beforeMarks), QStringList{QStringLiteral("𠮷")});
+    EXPECT_EQ(marked(line.after, line.afterMarks), QStringList{QStringLiteral("𠮟")});
+}
+
+TEST(TextDiff, ChangedTextsCompareByPlace)
+{
+    qint64 total = 0;
+    const QList<ChangedLine> lines = ChangedTexts({"Sheet1", "abc", "same"}, {"Sheet1", "aXc", "same"}, -1, &total);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(total, 1);
+    EXPECT_EQ(lines[0].beforeLine, 2);
+    EXPECT_EQ(marked(lines[0].after, lines[0].afterMarks), QStringList{"X"});
+}
