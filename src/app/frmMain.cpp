@@ -150,6 +150,9 @@ void frmMain::Form_Unload()
 
 void frmMain::optAction_Click(int index)
 {
+    // Deleting backups has no preview.
+    cmdPreview->setEnabled(index != 1);
+    mnuPreview->setEnabled(index != 1);
     fraTralexList->hide();
     fraTralex->hide();
     txtBackUpPath->setEnabled(false);

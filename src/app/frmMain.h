@@ -8,11 +8,13 @@
 //
 // The window is split by concern: frmMain.cpp (load, unload, modes, focus colours, menus, browse
 // buttons and the one failure handler of the buttons), frmMain_layout.cpp (controls and their
-// places), frmMain_list.cpp (the replacement list editor) and frmMain_run.cpp (the run command).
+// places), frmMain_list.cpp (the replacement list editor), frmMain_run.cpp (the run command) and
+// frmMain_preview.cpp (the preview of a run and the replacing of the files chosen from it).
 #include <QMainWindow>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "engines/RunResult.h"
 #include "services/OrderedList.h"
@@ -44,6 +46,9 @@ public:
     // 5 delete, 6 clear list, 7 update, 8 browse for the backup folder. Every action runs under the
     // one failure handler, which leaves the window enabled and shows the error's description.
     void cmdAction_Click(int index);
+    // "プレビュー": the run the fields describe, shown before anything is written (frmPreview);
+    // the files ticked there are then replaced alone. Under the same failure handler.
+    void cmdPreview_Click();
     // The three modes: 0 "置換", 1 "BackUpファイル削除", 2 "BackUpフォルダ指定 置換".
     void optAction_Click(int index);
 
@@ -105,6 +110,15 @@ private:
     void clearFields();
     void checkStorable(const QString& vstrFndStr, const QString& vstrRepStr) const;
 
+    // How a run shown behind the progress window ended: the error that ended it (empty when
+    // none), what it did, its journal, and whether STOP was pressed.
+    struct RunEnd {
+        QString failure;
+        RunResult result;
+        QString journal;
+        bool stopped = false;
+    };
+
     // The run command (frmMain_run.cpp).
     void RunCommand();
     void RunText();
@@ -119,8 +133,23 @@ private:
     void ReportOutcome(const RunResult& result, const QString& journal = QString());
     void ReportFailure(const QString& description, const RunResult& result);
     void ShowResultList(const RunResult& result, const QString& journal = QString());
-    // Shows the progress window, runs a set-up engine on its thread and reports its outcome.
-    void runShown(TralexEngine& engine, const QString& busyText, bool deleteMode);
+    // Shows the progress window in front of `over` (this window when none), runs a set-up engine
+    // on its thread and returns how it ended, the engine released.
+    RunEnd runShown(TralexEngine& engine, const QString& busyText, bool deleteMode, QWidget* over = nullptr);
+    // The outcome of a run in the warning window and the result list (or its error and what it
+    // had done); then the window closes when it was asked to during the run.
+    void ReportRun(const RunEnd& end);
+    // A new engine for the request in its slot, set up as the request says.
+    TralexEngine& makeEngine(const RunRequest& request);
+
+    // The preview (frmMain_preview.cpp).
+    void PreviewCommand();
+    void ShowPreview(const RunRequest& request, const RunEnd& end);
+    // A preview of one file alone with all its changed lines, in front of `over`; nothing when
+    // the file cannot be previewed again (the user is told why).
+    std::optional<FileReport> PreviewAllLines(const RunRequest& request, const FileReport& report, QWidget* over);
+    // Replaces the files chosen from a preview, alone, and reports as after a run.
+    void ReplaceChosen(const RunRequest& request, const QList<FileReport>& chosen);
 
     // Taking runs back, the history and the folders left out (frmMain_undo.cpp).
     void mnuUndo_Click();
@@ -163,10 +192,12 @@ private:
     QLabel* Label2 = nullptr;
     QPlainTextEdit* txtRepStr = nullptr;
     QPushButton* cmdAction[9] = {};
+    QPushButton* cmdPreview = nullptr;
     QLabel* lblTarget = nullptr;
 
     QMenu* mnuEditFile = nullptr;
     QAction* mnuSS_Go = nullptr;
+    QAction* mnuPreview = nullptr;
     QAction* mnuEditEnd = nullptr;
     QAction* mnuUndo = nullptr;
     QAction* mnuHistory = nullptr;

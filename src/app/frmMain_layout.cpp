@@ -172,6 +172,10 @@ void frmMain::createControls()
         connect(cmdAction[i], &QPushButton::clicked, this, [this, i] { cmdAction_Click(i); });
     }
 
+    cmdPreview = make<QPushButton>(client, QStringLiteral("cmdPreview"), QStringLiteral("プレビュー"));
+    cmdPreview->setAutoDefault(false);
+    connect(cmdPreview, &QPushButton::clicked, this, [this] { cmdPreview_Click(); });
+
     lblTarget = make<QLabel>(client, QStringLiteral("lblTarget"));
     lblTarget->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblTarget->setWordWrap(true);
@@ -204,6 +208,10 @@ void frmMain::createMenus()
     mnuSS_Go = mnuEditFile->addAction(QStringLiteral("実行"));
     mnuSS_Go->setObjectName(QStringLiteral("mnuSS_Go"));
     mnuSS_Go->setShortcut(QKeySequence(Qt::Key_F5));
+    mnuPreview = mnuEditFile->addAction(QStringLiteral("プレビュー"));
+    mnuPreview->setObjectName(QStringLiteral("mnuPreview"));
+    mnuPreview->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    connect(mnuPreview, &QAction::triggered, this, [this] { cmdPreview_Click(); });
     // What a file of ASCII alone is written in when a replacement brings Japanese into it and no
     // other file of its folder tells the encoding.
     mnuEditFile->addSeparator();
@@ -254,7 +262,7 @@ void frmMain::setTabOrderOfControls()
         optAction[0],  optAction[1],   chkSubFolder,   cboExtension,  txtFndStr,     txtRepStr,
         cmdAction[4],  cmdAction[7],   cmdAction[5],   lstTralex,     cmdAction[2],  cmdAction[3],
         cmdAction[6],  chkRetryOption, chkUcaseOption, txtPath,       cmdAction[1],  cmdAction[0],
-        optAction[2],  txtBackUpPath,  cmdAction[8]};
+        cmdPreview,    optAction[2],   txtBackUpPath,  cmdAction[8]};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -267,11 +275,12 @@ void frmMain::setOuterHeight(int vlngTwips)
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
 }
 
-// The run button and, below it, the progress label, which moves with the button so that it stays
-// inside the window when the list frames are hidden.
+// The run button with the preview button at its right and, below them, the progress label, which
+// moves with the buttons so that it stays inside the window when the list frames are hidden.
 void frmMain::placeRunButton(int vlngTop)
 {
-    place(cmdAction[0], 135, vlngTop, 10770, 465);
+    place(cmdAction[0], 135, vlngTop, 8610, 465);
+    place(cmdPreview, 8805, vlngTop, 2100, 465);
     place(lblTarget, 135, vlngTop + 660, 10770, 825);
 }
 

@@ -114,14 +114,27 @@ void frmMain::RunEngine(std::shared_ptr<TralexEngine>& slot,
     const bool deleteMode = deleting();
     slot = make();
     configureEngine(*slot);
-    runShown(*slot, deleteMode ? QStringLiteral("ただいま、検索削除中です") : QStringLiteral("ただいま、検索置換中です"),
-             deleteMode);
+    ReportRun(runShown(*slot, deleteMode ? QStringLiteral("ただいま、検索削除中です") : QStringLiteral("ただいま、検索置換中です"),
+                       deleteMode));
 }
 
-void frmMain::runShown(TralexEngine& engineRef, const QString& busyText, bool deleteMode)
+TralexEngine& frmMain::makeEngine(const RunRequest& request)
+{
+    ReleaseEngines();
+    std::shared_ptr<TralexEngine>& slot = request.EngineFor() == RunRequest::Engine::Spreadsheet ? mobjSS_Excel
+                                          : request.EngineFor() == RunRequest::Engine::Document  ? mobjSS_Word
+                                                                                                  : mobjSS_Text;
+    slot = request.MakeEngine();
+    request.Configure(*slot);
+    if (mEngineSetUp)
+        mEngineSetUp(*slot);
+    return *slot;
+}
+
+frmMain::RunEnd frmMain::runShown(TralexEngine& engineRef, const QString& busyText, bool deleteMode, QWidget* over)
 {
     Msg_Waiting& waiting = Msg_Waiting::instance();
-    waiting.setPreForm(this);
+    waiting.setPreForm(over ? over : this);
     waiting.setMessage1(busyText);
     waiting.setMessage2(QStringLiteral("しばらくお待ちください..."));
     waiting.Show();
@@ -133,22 +146,31 @@ void frmMain::runShown(TralexEngine& engineRef, const QString& busyText, bool de
     // Progress comes from the run's thread and is shown here, in order, before the run's end.
     connect(engine, &TralexEngine::ExecutionMessage, this,
             [this](const QString& vstrMsg) { ExecutionMessage(vstrMsg); }, Qt::QueuedConnection);
+    connect(engine, &TralexEngine::ExecutionCount, this,
+            [](qint64 done, qint64 found) { Msg_Waiting::instance().ShowCount(done, found); }, Qt::QueuedConnection);
     const QMetaObject::Connection stop = connect(&waiting, &Msg_Waiting::StopRequested, this,
                                                  [engine] { engine->setStopFlag(true); });
 
-    const QString failure = runOnThread(*engine, deleteMode);
+    RunEnd end;
+    end.failure = runOnThread(*engine, deleteMode);
 
     disconnect(stop);
-    const RunResult result = engine->Result();
-    const QString journal = engine->JournalId();
+    end.result = engine->Result();
+    end.journal = engine->JournalId();
+    end.stopped = engine->StopFlag();
     ReleaseEngines();
     mblnRunning = false;
     EnableForm(this, true);
     waiting.Unload();
-    if (failure.isEmpty())
-        ReportOutcome(result, journal);
+    return end;
+}
+
+void frmMain::ReportRun(const RunEnd& end)
+{
+    if (end.failure.isEmpty())
+        ReportOutcome(end.result, end.journal);
     else
-        ReportFailure(failure, result);
+        ReportFailure(end.failure, end.result);
     if (mblnCloseAfterRun)
         close();
 }
@@ -195,6 +217,7 @@ void frmMain::ExecutionMessage(const QString& vstrMsg)
 {
     mstrProgress = vstrMsg;
     lblTarget->setText(vstrMsg);
+    Msg_Waiting::instance().ShowItem(vstrMsg);
 }
 
 // The outcome in the warning window, then the result list when there is something in it. Files

@@ -77,7 +77,7 @@ void frmMain::UndoRun(const QString& journal)
         return;
     if (mEngineSetUp)
         mEngineSetUp(*undo);
-    runShown(*undo, QStringLiteral("ただいま、元に戻しています"), false);
+    ReportRun(runShown(*undo, QStringLiteral("ただいま、元に戻しています"), false));
 }
 
 }  // namespace tralex

@@ -42,6 +42,7 @@ public:
         mMax = maxCount;
         mCounted = 0;
         mDrawn = false;
+        mCountShown = false;
         setAccessibleName(QString());
         show();
         repaint();
@@ -56,6 +57,18 @@ public:
         repaint();
     }
 
+    // Shows `done` of `found` as a count rather than a percentage.
+    void showCount(qint64 done, qint64 found)
+    {
+        mMax = found;
+        mCounted = done;
+        mDrawn = true;
+        mCountShown = true;
+        setAccessibleName(text());
+        show();
+        update();
+    }
+
     // The percentage shown: whole per cent of the units counted, kept between 0 and 100.
     int percent() const
     {
@@ -64,7 +77,12 @@ public:
         return static_cast<int>(std::clamp<qint64>(mCounted, 0, mMax) * 100 / mMax);
     }
 
-    QString text() const { return QString::number(percent()) + QLatin1Char('%'); }
+    QString text() const
+    {
+        if (mCountShown)
+            return QStringLiteral("%1 / %2").arg(mCounted).arg(mMax);
+        return QString::number(percent()) + QLatin1Char('%');
+    }
 
     // The width of the yellow part, in pixels of the inner area.
     int filledWidth() const
@@ -86,9 +104,10 @@ protected:
         if (!mDrawn)
             return;
         const QString shown = text();
-        // The text starts just left of the middle, at the top of the bar.
-        const QPoint origin(inner.left() + inner.width() / 2 - Twips(50),
-                            inner.top() + painter.fontMetrics().ascent());
+        // A percentage starts just left of the middle, a count is centred; both at the top.
+        const int textLeft = mCountShown ? inner.left() + (inner.width() - painter.fontMetrics().horizontalAdvance(shown)) / 2
+                                         : inner.left() + inner.width() / 2 - Twips(50);
+        const QPoint origin(textLeft, inner.top() + painter.fontMetrics().ascent());
         painter.setPen(Qt::black);
         painter.drawText(origin, shown);
         const QRect filled(inner.topLeft(), QSize(filledWidth(), inner.height()));
@@ -101,9 +120,10 @@ protected:
     }
 
 private:
-    qint32 mMax = 0;
+    qint64 mMax = 0;
     qint64 mCounted = 0;
     bool mDrawn = false;
+    bool mCountShown = false;
 };
 
 Msg_Waiting& Msg_Waiting::instance()
@@ -129,6 +149,11 @@ Msg_Waiting::Msg_Waiting()
         mlblMessage[i]->setTextFormat(Qt::PlainText);
         mlblMessage[i]->setPalette(palette);
     }
+    mlblItem = new QLabel(client());
+    mlblItem->setObjectName(QStringLiteral("lblItem"));
+    mlblItem->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    mlblItem->setTextFormat(Qt::PlainText);
+    mlblItem->setPalette(palette);
     mfraBar->setObjectName(QStringLiteral("fraBar"));
     mfraBar->setFrameShape(QFrame::NoFrame);
     for (int i = 0; i < 2; ++i) {
@@ -176,6 +201,11 @@ void Msg_Waiting::load()
     mfraBar->setGeometry(TwipsRect(398, 660, 5085, 480));
     mpicBar[0]->setGeometry(TwipsRect(45, 0, 5000, 225));
     mpicBar[1]->setGeometry(TwipsRect(45, 255, 5000, 225));
+    // The file in hand takes the second bar's place, which a counted run does not use.
+    mlblItem->setGeometry(TwipsRect(398 + 45, 660 + 255, 5000, 225));
+    mlblItem->clear();
+    mlblItem->hide();
+    mstrCount.clear();
     mcmdStop->setGeometry(TwipsRect(2475, 1215, 930, 345));
 
     refreshLines();
@@ -197,6 +227,7 @@ void Msg_Waiting::Unload()
     mstrMessage2.clear();
     mpicBar[0]->hide();
     mpicBar[1]->hide();
+    mlblItem->hide();
     mblnLoaded = false;
     FixedDialog::setVisible(false);
     EnableForm(mfrmPreForm, true);
@@ -209,7 +240,7 @@ void Msg_Waiting::reject()
 void Msg_Waiting::refreshLines()
 {
     // STOP is centred with the lines and the bars, so that it stays under them in a widened window.
-    const QList<QWidget*> centred{mlblMessage[0], mlblMessage[1], mfraBar, mcmdStop};
+    const QList<QWidget*> centred{mlblMessage[0], mlblMessage[1], mfraBar, mlblItem, mcmdStop};
     setSelfSizingText(mlblMessage[0], mstrMessage1, centred);
     setSelfSizingText(mlblMessage[1], mstrMessage2, centred);
 }
@@ -245,6 +276,19 @@ void Msg_Waiting::CountProgress(qint32 vlngIndex, qint32 vlngCount)
     refreshLines();
     bar(vlngIndex)->count(vlngCount);
     settle();
+}
+
+void Msg_Waiting::ShowCount(qint64 done, qint64 found)
+{
+    mpicBar[0]->showCount(done, found);
+    mstrCount = mpicBar[0]->text();
+}
+
+void Msg_Waiting::ShowItem(const QString& vstrItem)
+{
+    mlblItem->setText(mlblItem->fontMetrics().elidedText(vstrItem, Qt::ElideMiddle, mlblItem->width()));
+    mlblItem->setToolTip(vstrItem);
+    mlblItem->show();
 }
 
 void Msg_Waiting::cmdStop_Click()

@@ -5,7 +5,9 @@
 // separate top-level window, so it stays usable while the PreForm is disabled.
 //
 // Callers set PreForm, Message1 and Message2, call Show(), optionally drive the bars with
-// StartProgress() and CountProgress(), read StopFlag() between steps, and call Unload().
+// StartProgress() and CountProgress(), read StopFlag() between steps, and call Unload(). A run on
+// another thread shows its count instead: ShowCount() fills the first bar with "done / found"
+// and ShowItem() names the file in hand below it; neither lets events run.
 #include <QPointer>
 #include <QString>
 
@@ -50,6 +52,14 @@ public:
     // Advances bar vlngIndex by vlngCount units and redraws it with its percentage.
     void CountProgress(qint32 vlngIndex, qint32 vlngCount);
 
+    // Shows the first bar filled by `done` of `found` with the text "done / found" ("found" may
+    // grow while the operation goes on).
+    void ShowCount(qint64 done, qint64 found);
+    // The count last shown since the window was loaded ("3 / 10"), empty before the first.
+    QString CountText() const { return mstrCount; }
+    // Names the file in hand on the line below the count, shortened in the middle to fit.
+    void ShowItem(const QString& vstrItem);
+
 signals:
     // STOP was pressed (once per showing).
     void StopRequested();
@@ -76,7 +86,9 @@ private:
     bool mblnStopFlag = false;
     bool mblnLoaded = false;
 
+    QString mstrCount;
     QLabel* mlblMessage[2];
+    QLabel* mlblItem;
     QFrame* mfraBar;
     Bar* mpicBar[2];
     QPushButton* mcmdStop;

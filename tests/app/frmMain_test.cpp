@@ -2,6 +2,7 @@
 // and windows that open answered, and the outcome read from the window, the settings file and the
 // files on disk.
 #include "app/frmMain.h"
+#include "app/frmResultList.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,6 +29,7 @@
 #include "platform/SettingsFolder.h"
 #include "services/basIniControl.h"
 #include "support/ModalAnswerer.h"
+#include "support/ResultTable.h"
 #include "support/TestFiles.h"
 
 QT_BEGIN_NAMESPACE
@@ -156,7 +158,7 @@ protected:
         });
         if (results) {
             answer.then(QStringLiteral("frmResultList"), [&](QWidget* w) {
-                *results = linesOf(child<QListWidget>(w, QStringLiteral("lstTarget")));
+                *results = resultLines(w);
                 w->close();
             });
         }
@@ -317,11 +319,28 @@ TEST_F(MainWindowTest, AsciiFileEncodingIsOneOfThreeMenuItemsStoredAndUsedByTheR
     setText(QStringLiteral("txtPath"), folder);
     chooseType(QStringLiteral("bas"));
     addPair(QStringLiteral("abc"), QStringLiteral("表"));
-    QStringList results;
-    EXPECT_EQ(clickAndRead(QStringLiteral("cmdAction(0)"), &results), QLatin1Char('|') + Finished);
+    QStringList rows;
+    QStringList text;
+    QString message;
+    ModalAnswerer answer;
+    answer.then(QStringLiteral("Msg_Warning"), [&](QWidget* w) {
+        message = messageOf(w);
+        click(w, QStringLiteral("cmdOK"));
+    });
+    answer.then(QStringLiteral("frmResultList"), [&](QWidget* w) {
+        rows = tableRows(child<QTableView>(w, QStringLiteral("lstTarget")));
+        text = frmResultList::ListLines(frmResultList::instance().Result());
+        w->close();
+    });
+    click(window, QStringLiteral("cmdAction(0)"));
+    waitFor([&] { return answer.allAnswered(); });
+    EXPECT_EQ(message, QLatin1Char('|') + Finished);
     EXPECT_EQ(readBytes(files.file(QStringLiteral("target/a.bas"))), QByteArray("x = \x95\x5C\r\n"));
-    EXPECT_TRUE(results.join(QLatin1Char('\n')).contains(QStringLiteral("a.bas (Shift_JIS)")))
-        << results.join(QLatin1Char('\n')).toStdString();
+    // The encoding chosen for the file of ASCII alone: in its column, and in the list as text.
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].section(QLatin1Char('\t'), 3, 3), QStringLiteral("Shift_JIS"));
+    EXPECT_TRUE(text.join(QLatin1Char('\n')).contains(QStringLiteral("a.bas (Shift_JIS)")))
+        << text.join(QLatin1Char('\n')).toStdString();
 
     window->close();
     delete window;
@@ -515,7 +534,7 @@ TEST_F(MainWindowTest, OutcomeSaysWhatTheRunChangedAndSkippedInTheRightColour)
         });
         if (row.toChange + row.binaries > 0) {
             answer.then(QStringLiteral("frmResultList"), [&](QWidget* w) {
-                results = linesOf(child<QListWidget>(w, QStringLiteral("lstTarget")));
+                results = resultLines(w);
                 w->close();
             });
         }
@@ -556,7 +575,7 @@ TEST_F(MainWindowTest, UndoTakesTheRunBackAndTheHistoryShowsIt)
     });
     answer.then(QStringLiteral("Msg_Warning"), [](QWidget* w) { click(w, QStringLiteral("cmdOK")); });
     answer.then(QStringLiteral("frmResultList"), [&](QWidget* w) {
-        undone = linesOf(child<QListWidget>(w, QStringLiteral("lstTarget")));
+        undone = resultLines(w);
         w->close();
     });
     click(window, QStringLiteral("cmdAction(0)"));
