@@ -100,8 +100,7 @@ frmPreview::frmPreview(const RunResult& result, bool stopped, QWidget* parent)
     auto* linesLayout = new QVBoxLayout(lines);
     linesLayout->setContentsMargins(0, 0, 0, 0);
     auto* linesHead = new QHBoxLayout;
-    linesHead->addWidget(mlblLines);
-    linesHead->addStretch();
+    linesHead->addWidget(mlblLines, 1);
     linesHead->addWidget(mcmdAllLines);
     linesLayout->addLayout(linesHead);
     linesLayout->addWidget(mtxtLines);

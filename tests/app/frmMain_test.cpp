@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,8 +19,10 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QTableView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "dialogs/Msg_Waiting.h"
 #include "engines/TralexEngine.h"
@@ -867,6 +870,94 @@ TEST_F(MainWindowTest, EndToEndReplaceSaveLoadAndDeleteBackups)
     EXPECT_TRUE(backupsOf(folder, QStringLiteral("a.txt")).isEmpty());
     EXPECT_EQ(readBytes(files.file(QStringLiteral("作業/a.txt"))), QByteArray("xyz and (株)\r\n"));
     expectUsable();
+}
+
+}  // namespace
+
+namespace {
+
+// A folder and every entry below it with its bytes and its modification time in nanoseconds (a
+// file made and removed again changes its folder's time).
+QMap<QString, QPair<QByteArray, qint64>> treeOf(const QString& folder)
+{
+    QMap<QString, QPair<QByteArray, qint64>> tree;
+    const auto note = [&tree](const QString& path) {
+        struct stat info {};
+        EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &info), 0);
+        tree.insert(path, {readBytes(path), qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec});
+    };
+    note(folder);
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        note(it.next());
+    return tree;
+}
+
+// A preview writes nothing; the files unticked in it stay as they were when the others are
+// replaced; all the changed lines of a file are shown on request; the progress window counts the
+// files up to the last.
+TEST_F(MainWindowTest, PreviewWritesNothingAndReplacesTheTickedFilesAlone)
+{
+    const QString folder = openOnThreeFiles();
+    QByteArray many;
+    for (int i = 1; i <= 25; ++i)
+        many += "abc " + QByteArray::number(i) + "\n";
+    files.write(QStringLiteral("target/d.txt"), many);
+    const auto before = treeOf(folder);
+
+    bool unchanged = false;
+    QStringList previewed;
+    int linesShown = 0;
+    int allLines = 0;
+    QString message;
+    QStringList results;
+    ModalAnswerer answer(60000);
+    answer.then(QStringLiteral("frmPreview"), [&](QWidget* w) {
+        unchanged = treeOf(folder) == before;
+        auto* table = child<QTableView>(w, QStringLiteral("lstFiles"));
+        previewed = tableRows(table);
+        auto* lines = child<QPlainTextEdit>(w, QStringLiteral("txtLines"));
+        table->setCurrentIndex(table->model()->index(3, 1));
+        linesShown = lines->document()->blockCount();
+        click(w, QStringLiteral("cmdAllLines"));
+        allLines = lines->document()->blockCount();
+        table->setCurrentIndex(table->model()->index(1, 0));
+        QTest::keyClick(table, Qt::Key_Space);
+        click(w, QStringLiteral("cmdReplace"));
+    });
+    answer.then(QStringLiteral("Msg_Warning"), [&](QWidget* w) {
+        message = messageOf(w);
+        click(w, QStringLiteral("cmdOK"));
+    });
+    answer.then(QStringLiteral("frmResultList"), [&](QWidget* w) {
+        results = resultLines(w);
+        w->close();
+    });
+    click(window, QStringLiteral("cmdPreview"));
+    waitFor([&] { return answer.allAnswered(); });
+
+    EXPECT_TRUE(unchanged);
+    EXPECT_EQ(previewed, (QStringList{QStringLiteral("1\t%1a.txt\t1\tUTF-8").arg(folder), QStringLiteral("2\t%1b.txt\t1\tUTF-8").arg(folder),
+                                      QStringLiteral("3\t%1c.txt\t1\tUTF-8").arg(folder), QStringLiteral("4\t%1d.txt\t25\tUTF-8").arg(folder)}));
+    EXPECT_EQ(linesShown, 40);
+    EXPECT_EQ(allLines, 50);
+    EXPECT_EQ(message, QStringLiteral("|終了しました"));
+    EXPECT_EQ(results, (QStringList{QStringLiteral("1:\t") + folder + QStringLiteral("a.txt"), QStringLiteral("2:\t") + folder + QStringLiteral("c.txt"),
+                                    QStringLiteral("3:\t") + folder + QStringLiteral("d.txt")}));
+    EXPECT_EQ(Msg_Waiting::instance().CountText(), QStringLiteral("3 / 3"));
+    const auto after = treeOf(folder);
+    EXPECT_EQ(after.value(folder + QStringLiteral("b.txt")), before.value(folder + QStringLiteral("b.txt")));
+    for (const char* name : {"a.txt", "c.txt"})
+        EXPECT_EQ(readBytes(folder + QLatin1String(name)), QByteArray("xyz")) << name;
+    EXPECT_TRUE(backupsOf(folder, QStringLiteral("b.txt")).isEmpty());
+    EXPECT_EQ(backupsOf(folder, QStringLiteral("d.txt")).size(), 1);
+    expectUsable();
+
+    // Deleting backups has nothing to preview.
+    click(window, QStringLiteral("optAction(1)"));
+    EXPECT_FALSE(control(QStringLiteral("cmdPreview"))->isEnabled());
+    EXPECT_FALSE(window->findChild<QAction*>(QStringLiteral("mnuPreview"))->isEnabled());
 }
 
 }  // namespace

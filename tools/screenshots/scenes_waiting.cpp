@@ -48,6 +48,12 @@ const bool registered = tralex::screenshots::registerScenes({
                      w.StartProgress(1, 10);
                      w.CountProgress(1, 12);
                  }),
+    waitingScene(QStringLiteral("Msg_Waiting_count"),
+                 [] {
+                     Msg_Waiting& w = showWaiting(Searching, PleaseWait);
+                     w.ShowCount(1284, 3790);
+                     w.ShowItem(QStringLiteral("第三四半期_東日本営業部_見積書.txt を置換中..."));
+                 }),
     waitingScene(QStringLiteral("Msg_Waiting_stopped"),
                  [] {
                      Msg_Waiting& w = showWaiting(QStringLiteral("ただいま、検索削除中です"), PleaseWait);
