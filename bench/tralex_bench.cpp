@@ -2,7 +2,8 @@
 // from a shell.
 //
 //   tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR] [--sync]
-//                [--journal DIR] [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]
+//                [--journal DIR] [--pairs FILE] [--preview | --preview-then-all]
+//                TYPE FOLDER [FIND REPLACE ...]
 //       Replaces in every FOLDER/*.TYPE (with --subfolders, in all subfolders too) with the pairs
 //       given as arguments and/or in FILE (one pair per line: find, a tab, replace), in that order.
 //       Prints the number of changed and skipped files, the skipped files with their reasons on
@@ -35,7 +36,8 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR]\n"
-                 "                    [--sync] [--journal DIR] [--pairs FILE] TYPE FOLDER [FIND REPLACE ...]\n"
+                 "                    [--sync] [--journal DIR] [--pairs FILE] [--preview | --preview-then-all]\n"
+                 "                    TYPE FOLDER [FIND REPLACE ...]\n"
                  "       tralex_bench --replace-text [MB] [MATCHES]\n");
     return 2;
 }
@@ -83,6 +85,7 @@ int main(int argc, char** argv)
         return replaceTextBench(args.mid(1));
 
     bool subFolders = false, ignoreCase = false, retry = false, sync = false;
+    bool preview = false, thenAll = false;
     QString backUp, pairsFile, journal;
     while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
         const QString option = args.takeFirst();
@@ -100,6 +103,10 @@ int main(int argc, char** argv)
             pairsFile = args.takeFirst();
         else if (option == QStringLiteral("--journal") && !args.isEmpty())
             journal = args.takeFirst();  // keep a run journal there, as the window does
+        else if (option == QStringLiteral("--preview"))
+            preview = true;  // write nothing, as the preview window's run
+        else if (option == QStringLiteral("--preview-then-all"))
+            preview = thenAll = true;  // then replace every file it found, as chosen from it
         else
             return usage();
     }
@@ -141,7 +148,16 @@ int main(int argc, char** argv)
         }
         QElapsedTimer timer;
         timer.start();
+        engine.setPreview(preview);
         engine.TralexGo();
+        if (thenAll) {
+            // The files the preview found, handed over as the preview window hands the ticked ones.
+            const QList<FileReport> chosen = engine.Result().files;
+            engine.RemoveFileAll();
+            engine.setPreview(false);
+            engine.setListedFiles(chosen);
+            engine.TralexGo();
+        }
         const double seconds = timer.nsecsElapsed() / 1e9;
         for (const QString& entry : engine.ItemSkipped()->items())
             std::fprintf(stderr, "skipped: %s\n", qPrintable(entry));

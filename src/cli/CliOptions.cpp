@@ -17,9 +17,6 @@ namespace {
 
 const QString Slash = QStringLiteral("/");
 
-// Actions of other front ends that this command line does not offer yet.
-const QStringList NotYetOffered = {QStringLiteral("--preview")};
-
 // A folder as the run checks it: absolute, and ending with "/", which marks a folder for the
 // checks. A name typed in a shell rarely has it; the empty text stays empty so that the check
 // reports the missing folder.
@@ -132,8 +129,10 @@ CliOptions CliOptions::Parse(const QStringList& arguments)
         } else if (argument == QStringLiteral("--list")) {
             for (const ListPair& pair : ReadListFile(reader.value(argument)))
                 addPair(request, pair.find, pair.replace);
-        } else if (NotYetOffered.contains(argument.section(QLatin1Char('='), 0, 0))) {
-            throw UsageError(QStringLiteral("%1 はこの版ではまだ使えません").arg(argument));
+        } else if (argument == QStringLiteral("--preview")) {
+            request.preview = true;
+        } else if (argument == QStringLiteral("--all-lines")) {
+            request.previewLines = -1;
         } else {
             throw UsageError(QStringLiteral("知らないオプションです: %1").arg(argument));
         }
@@ -147,6 +146,8 @@ CliOptions CliOptions::Parse(const QStringList& arguments)
         return options;
     if (operands.size() != 2)
         throw UsageError(QStringLiteral("フォルダと種類（拡張子）を一つずつ指定してください"));
+    if (request.preview && request.action == RunRequest::Action::DeleteBackUps)
+        throw UsageError(QStringLiteral("--preview は --delete-backups と一緒には使えません"));
     request.targetPath = folderArgument(operands.at(0));
     request.type = operands.at(1);
     request.asciiEncoding = storedAsciiEncoding();
@@ -185,6 +186,9 @@ QString CliOptions::HelpText(bool english)
             "  --backup-folder DIR   put backups under DIR instead of beside each file\n"
             "  --delete-backups      delete the backups of TYPE in FOLDER instead of replacing\n"
             "  --json                print one JSON object per line instead of text\n"
+            "  --preview             change nothing: list each file a run would change, with its\n"
+            "                        replacements and its first 20 changed lines, before and after\n"
+            "  --all-lines           with --preview, every changed line\n"
             "  --undo [ID]           take back the last run (or run ID of --history): each file\n"
             "                        changed since that run, or without its backup, is left as it is\n"
             "  --history             list the last runs that changed files, newest first\n"
@@ -194,8 +198,7 @@ QString CliOptions::HelpText(bool english)
             "standard error. Ctrl-C stops after the file in hand and reports what was done.\n"
             "Exit status: 0 all went well, 1 files were skipped, 2 usage or run error,\n"
             "130 stopped by Ctrl-C (143 by SIGTERM).\n"
-            "Folders on the list of folders to leave out (edited in the main window) are not entered.\n"
-            "--preview is not available in this version.\n");
+            "Folders on the list of folders to leave out (edited in the main window) are not entered.\n");
     }
     return QStringLiteral(
         "使い方: tralex-cli [オプション]... フォルダ 種類\n"
@@ -213,6 +216,9 @@ QString CliOptions::HelpText(bool english)
         "  --backup-folder DIR   バックアップをファイルの横ではなく DIR の下に作る\n"
         "  --delete-backups      置換せず、フォルダの中の種類のバックアップファイルを削除する\n"
         "  --json                テキストの代わりに 1 行に一つの JSON で出力する\n"
+        "  --preview             何も変更せず、実行すると変わるファイルを、置換の数と、変わる\n"
+        "                        最初の 20 行の前後とともに表示する\n"
+        "  --all-lines           --preview で、変わる行をすべて表示する\n"
         "  --undo [ID]           最後の実行（または --history の ID の実行）を元に戻す。実行の後で\n"
         "                        変更されたファイル、バックアップのないファイルはそのままにする\n"
         "  --history             ファイルを変更した最近の実行を、新しい順に表示する\n"
@@ -223,8 +229,7 @@ QString CliOptions::HelpText(bool english)
         "そこまでの結果を出します。\n"
         "終了コード: 0 すべて処理した、1 処理できなかったファイルがある、2 指定または実行の\n"
         "誤り、130 Ctrl-C で中止した（SIGTERM では 143）。\n"
-        "対象外のフォルダ（メインウィンドウで設定）の中は調べません。\n"
-        "--preview はこの版ではまだ使えません。\n");
+        "対象外のフォルダ（メインウィンドウで設定）の中は調べません。\n");
 }
 
 }  // namespace tralex

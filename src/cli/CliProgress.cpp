@@ -1,5 +1,6 @@
 #include "cli/CliProgress.h"
 
+#include <algorithm>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -39,11 +40,19 @@ CliProgress::CliProgress(std::FILE* stream) : mStream(stream), mTerminal(::isatt
         mColumns = size.ws_col;
 }
 
+void CliProgress::Count(qint64 done, qint64 found)
+{
+    mCount = done;
+    mFound = found;
+}
+
 void CliProgress::Report(const QString& text)
 {
-    ++mCount;
+    // The file in hand comes after the ones done.
+    const qint64 number = mCount + 1;
     if (!mTerminal) {
-        std::fprintf(mStream, "%lld\t%s\n", static_cast<long long>(mCount), text.toUtf8().constData());
+        std::fprintf(mStream, "%lld/%lld\t%s\n", static_cast<long long>(number),
+                     static_cast<long long>(std::max(mFound, number)), text.toUtf8().constData());
         std::fflush(mStream);
         return;
     }
@@ -55,7 +64,7 @@ void CliProgress::Report(const QString& text)
 
 void CliProgress::redraw(const QString& text)
 {
-    const QString count = QStringLiteral("[%1 件] ").arg(mCount, 6);
+    const QString count = QStringLiteral("[%1/%2 件] ").arg(mCount + 1, 6).arg(std::max(mFound, mCount + 1));
     const QString line = count + fitted(text, mColumns - 1 - count.size() - 3);
     std::fprintf(mStream, "\r\033[K%s", line.toUtf8().constData());
     std::fflush(mStream);

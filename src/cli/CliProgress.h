@@ -1,8 +1,8 @@
 #pragma once
-// The run's progress on standard error, one count per file the run reports. On a terminal it is
-// one line redrawn in place ("[  12 件] name を置換中..."), cleared at the end; elsewhere (a log
-// file, a pipe) it is a line per file with its count. The total is not known before the run
-// ends (the files of each folder are listed when its turn comes), so the count stands alone.
+// The run's progress on standard error, one line per file the run reports, with the file's number
+// among the files found so far. On a terminal it is one line redrawn in place
+// ("[  12/1000 件] name を置換中..."), cleared at the end; elsewhere (a log file, a pipe) it is a
+// line per file ("12/1000", a tab and the text).
 #include <QElapsedTimer>
 #include <QString>
 
@@ -14,6 +14,8 @@ class CliProgress {
 public:
     explicit CliProgress(std::FILE* stream = stderr);
 
+    // The engine's counts: files handled so far and files found so far.
+    void Count(qint64 done, qint64 found);
     // One file: its progress text, as the engine raised it.
     void Report(const QString& text);
     // Takes the line off a terminal before the results are printed.
@@ -28,6 +30,7 @@ private:
     bool mTerminal;
     int mColumns = 80;
     qint64 mCount = 0;
+    qint64 mFound = 0;
     bool mShown = false;        // a line stands on the terminal
     QElapsedTimer mLastDrawn;   // a terminal is redrawn at most about 20 times a second
 };

@@ -3,6 +3,7 @@
 #include "engines/TralexEngine.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
 
@@ -31,32 +32,66 @@ PathAndNote splitNote(const QString& entry)
 
 }  // namespace
 
-CliReport::CliReport(bool json, RunRequest::Action action, std::FILE* stream)
-    : mJson(json), mAction(action), mStream(stream)
+CliReport::CliReport(bool json, RunRequest::Action action, std::FILE* stream, bool preview)
+    : mJson(json), mAction(action), mPreview(preview), mStream(stream)
 {
 }
 
 void CliReport::PrintNew(TralexEngine& engine)
 {
     while (mChanged < engine.CountResult())
-        printChanged(engine.ItemResult()->Item(mChanged + 1));
+        printChanged(engine.ItemResult()->Item(mChanged + 1), engine.ReportAt(mChanged));
     while (mSkipped < engine.CountSkipped())
         printSkipped(engine.ItemSkipped()->Item(mSkipped + 1));
 }
 
-void CliReport::printChanged(const QString& entry)
+void CliReport::printChanged(const QString& entry, const FileReport* report)
 {
     ++mChanged;
     const bool deleted = mAction == RunRequest::Action::DeleteBackUps;
     const PathAndNote result = splitNote(entry);
-    QStringList fields{deleted ? QStringLiteral("削除") : QStringLiteral("変更"), result.path};
-    QJsonObject object{{QStringLiteral("type"), deleted ? QStringLiteral("deleted") : QStringLiteral("changed")},
-                       {QStringLiteral("path"), result.path}};
+    const QString kind = deleted ? QStringLiteral("deleted") : mPreview ? QStringLiteral("preview") : QStringLiteral("changed");
+    QStringList fields{deleted ? QStringLiteral("削除") : mPreview ? QStringLiteral("変更予定") : QStringLiteral("変更"),
+                       result.path};
+    QJsonObject object{{QStringLiteral("type"), kind}, {QStringLiteral("path"), result.path}};
     if (!result.note.isEmpty()) {
         fields << result.note;
         object.insert(QStringLiteral("note"), result.note);
     }
+    if (report && report->replacements >= 0) {
+        fields << QStringLiteral("%1件").arg(report->replacements);
+        object.insert(QStringLiteral("replacements"), report->replacements);
+        if (!report->encoding.isEmpty())
+            object.insert(QStringLiteral("encoding"), report->encoding);
+        if (!report->backUp.isEmpty())
+            object.insert(QStringLiteral("backup"), report->backUp);
+    }
+    if (report && mPreview && mJson) {
+        QJsonArray lines;
+        for (const ChangedLine& line : report->lines)
+            lines.append(QJsonObject{{QStringLiteral("line"), line.beforeLine ? line.beforeLine : line.afterLine},
+                                     {QStringLiteral("before"), line.before},
+                                     {QStringLiteral("after"), line.after}});
+        object.insert(QStringLiteral("lines"), lines);
+        object.insert(QStringLiteral("changedLines"), report->changedLines);
+    }
     printLine(fields, object);
+    if (report && mPreview && !mJson)
+        printLines(*report);
+}
+
+// Each changed line as "-" and "+" lines, as a unified difference shows them; the lines not
+// shown are counted.
+void CliReport::printLines(const FileReport& report)
+{
+    for (const ChangedLine& line : report.lines) {
+        if (line.beforeLine > 0)
+            printLine({QStringLiteral("-"), QString::number(line.beforeLine), line.before}, {});
+        if (line.afterLine > 0)
+            printLine({QStringLiteral("+"), QString::number(line.afterLine), line.after}, {});
+    }
+    if (report.changedLines > report.lines.size())
+        printLine({QStringLiteral("…"), QStringLiteral("ほか%1行").arg(report.changedLines - report.lines.size())}, {});
 }
 
 // A skipped entry is the path, a tab and the reason; the reason holds no tab, a path may.
@@ -85,7 +120,9 @@ void CliReport::PrintSummary(bool stopped, bool failed)
     const bool deleting = mAction == RunRequest::Action::DeleteBackUps;
     printLine({QStringLiteral("集計"), message(stopped, failed)},
               {{QStringLiteral("type"), QStringLiteral("summary")},
-               {QStringLiteral("action"), deleting ? QStringLiteral("delete-backups") : QStringLiteral("replace")},
+               {QStringLiteral("action"), deleting ? QStringLiteral("delete-backups")
+                                          : mPreview ? QStringLiteral("preview")
+                                                     : QStringLiteral("replace")},
                {QStringLiteral("changed"), mChanged},
                {QStringLiteral("skipped"), mSkipped},
                {QStringLiteral("stopped"), stopped},
@@ -100,7 +137,9 @@ QString CliReport::message(bool stopped, bool failed) const
     const QString head = failed    ? QStringLiteral("エラーで終了しました")
                          : stopped ? QStringLiteral("中止しました")
                                    : QStringLiteral("終了しました");
-    const QString done = mAction == RunRequest::Action::DeleteBackUps ? QStringLiteral("削除") : QStringLiteral("変更");
+    const QString done = mAction == RunRequest::Action::DeleteBackUps ? QStringLiteral("削除")
+                         : mPreview                                 ? QStringLiteral("変更予定")
+                                                                    : QStringLiteral("変更");
     return QStringLiteral("%1（%2 %3件、処理できなかったファイル %4件）").arg(head, done).arg(mChanged).arg(mSkipped);
 }
 

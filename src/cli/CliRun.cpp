@@ -80,7 +80,7 @@ int CliRun::printHistory()
 int CliRun::runEngine(const std::function<std::shared_ptr<TralexEngine>()>& make)
 {
     const RunRequest& request = mOptions.request;
-    CliReport report(mOptions.json, request.action);
+    CliReport report(mOptions.json, request.action, stdout, request.preview);
     CliProgress progress;
     int signal = 0;
     const QString failure = FailureOf([&] {
@@ -88,6 +88,8 @@ int CliRun::runEngine(const std::function<std::shared_ptr<TralexEngine>()>& make
         // Every file is reported, so that each is counted; the run goes on this thread, so the
         // results it listed so far are read here too.
         engine->setProgressInterval(0);
+        QObject::connect(engine.get(), &TralexEngine::ExecutionCount,
+                         [&](qint64 done, qint64 found) { progress.Count(done, found); });
         QObject::connect(engine.get(), &TralexEngine::ExecutionMessage, [&](const QString& text) {
             progress.Clear();
             report.PrintNew(*engine);

@@ -77,6 +77,12 @@ public:
     // Copies of the result list and of the list of skipped files, with a report of each file in
     // the result list.
     RunResult Result() const;
+    // The report of result line `index` (from 0), without copying the lists; null when the line
+    // has none (it was added from outside a run).
+    const FileReport* ReportAt(qsizetype index) const
+    {
+        return index >= 0 && index < mReports.size() ? &mReports.at(index) : nullptr;
+    }
 
     // Whether TralexGo only shows what it would do: every file is found, checked, read and
     // replaced in memory exactly as in a run, but nothing is written (no file, backup, temporary

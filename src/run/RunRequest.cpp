@@ -87,6 +87,8 @@ void RunRequest::Configure(TralexEngine& engine) const
     engine.setExcludedFolders(excluded);
     if (action == Action::Replace)
         engine.setJournalFolder(journalFolder);
+    engine.setPreview(preview && action == Action::Replace);
+    engine.setPreviewLineLimit(previewLines);
 }
 
 namespace {

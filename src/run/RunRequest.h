@@ -30,6 +30,8 @@ struct RunRequest {
     clsTextTralex::AsciiFileEncoding asciiEncoding = clsTextTralex::AsciiFileEncoding::Utf8;
     ExcludedFolders excluded = ExcludedFolders::Default();  // folders every run leaves out
     QString journalFolder;       // where replacing runs keep their journals; empty: none
+    bool preview = false;        // show what a replacing run would change, writing nothing
+    qsizetype previewLines = 20; // changed lines a preview shows per file (negative: all)
 
     // The field checks, in their fixed order; the first that fails raises a ProgramError with
     // `source` and its message. Folders are written with their final "/". Last, a replacement

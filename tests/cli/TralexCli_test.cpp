@@ -125,6 +125,9 @@ TEST_F(TralexCli, RunsDoWhatTheirArgumentsSay)
          "X X cd Xd\n", 0, "終了しました", 0},
         {"delete backups", {QStringLiteral("--delete-backups"), QStringLiteral("d"), QStringLiteral("txt")},
          "abc ABC cd abcd\n", 0, "終了しました（削除 1件、処理できなかったファイル 0件）", 0},
+        {"a preview changes nothing", {QStringLiteral("--preview"), QStringLiteral("d"), QStringLiteral("txt"),
+                                       QStringLiteral("--pair"), QStringLiteral("abc"), QStringLiteral("X")},
+         "abc ABC cd abcd\n", 0, "終了しました（変更予定 1件、処理できなかったファイル 0件）", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -157,6 +160,34 @@ TEST_F(TralexCli, RunsDoWhatTheirArgumentsSay)
     EXPECT_EQ(backUpsIn(t.file(QStringLiteral("bk/")) + t.file(QStringLiteral("d")).mid(1)).size(), 1);
 }
 
+// A preview lists each file with its replacements and its changed lines, as text and as JSON;
+// a run lists its replacements too.
+TEST_F(TralexCli, PreviewShowsTheChangedLines)
+{
+    t.write(QStringLiteral("d/a.txt"), "first\nabc ABC cd abcd\nlast\n");
+    const QString path = t.file(QStringLiteral("d/a.txt"));
+    const QStringList arguments = {QStringLiteral("--preview"), QStringLiteral("d"), QStringLiteral("txt"),
+                                   QStringLiteral("--pair"), QStringLiteral("abc"), QStringLiteral("X")};
+    const QStringList text = run(arguments).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(text.size(), 3);
+    EXPECT_EQ(text.mid(0, 3), QStringList({QStringLiteral("変更予定\t") + path + QStringLiteral("\t3件"),
+                                           QStringLiteral("-\t2\tabc ABC cd abcd"), QStringLiteral("+\t2\tX X cd Xd")}));
+
+    const QList<QJsonObject> json = jsonLines(run(QStringList{QStringLiteral("--json")} + arguments).out);
+    ASSERT_EQ(json.size(), 2);
+    EXPECT_EQ(json[0].value(QStringLiteral("type")).toString(), QStringLiteral("preview"));
+    EXPECT_EQ(json[0].value(QStringLiteral("replacements")).toInt(), 3);
+    EXPECT_EQ(json[0].value(QStringLiteral("lines"))[0][QStringLiteral("after")].toString(), QStringLiteral("X X cd Xd"));
+    EXPECT_EQ(json[1].value(QStringLiteral("action")).toString(), QStringLiteral("preview"));
+    EXPECT_EQ(readBytes(path), "first\nabc ABC cd abcd\nlast\n");
+    EXPECT_TRUE(backUpsIn(t.file(QStringLiteral("d"))).isEmpty());
+
+    const QList<QJsonObject> done = jsonLines(run(QStringList{QStringLiteral("--json")} + arguments.mid(1)).out);
+    ASSERT_EQ(done.size(), 2);
+    EXPECT_EQ(done[0].value(QStringLiteral("replacements")).toInt(), 3);
+    EXPECT_TRUE(QFile::exists(done[0].value(QStringLiteral("backup")).toString()));
+}
+
 // Every refusal exits with 2 before any file changes, and says why on standard error.
 TEST_F(TralexCli, WrongArgumentsAreRefusedWithTheirReason)
 {
@@ -174,8 +205,8 @@ TEST_F(TralexCli, WrongArgumentsAreRefusedWithTheirReason)
         {"an unknown option", {QStringLiteral("--fast"), QStringLiteral("d"), QStringLiteral("txt")}, "--fast"},
         {"a pair without its replace text", {QStringLiteral("d"), QStringLiteral("txt"), QStringLiteral("--pair"),
                                              QStringLiteral("abc")}, "--pair の後に値がありません"},
-        {"preview is not offered", QStringList{QStringLiteral("--preview"), QStringLiteral("d"), QStringLiteral("txt")} + pair,
-         "まだ使えません"},
+        {"a preview of deleting backups", {QStringLiteral("--preview"), QStringLiteral("--delete-backups"),
+                                           QStringLiteral("d"), QStringLiteral("txt")}, "一緒には使えません"},
         {"undo with a folder", {QStringLiteral("--undo"), QStringLiteral("d"), QStringLiteral("txt")}, "要りません"},
         {"undo with nothing to take back", {QStringLiteral("--undo")}, "元に戻せる実行はありません"},
         {"undo of an unknown run", {QStringLiteral("--undo"), QStringLiteral("20260101-000000-000-1")},
@@ -299,7 +330,7 @@ TEST_F(TralexCli, CtrlCStopsAfterTheFileInHandAndReportsWhatWasDone)
     char c = 0;
     while (progress.count('\n') < 3 && ::read(err[0], &c, 1) == 1)
         progress += c;
-    ASSERT_TRUE(progress.startsWith("1\t")) << progress.constData();
+    ASSERT_TRUE(progress.startsWith("1/")) << progress.constData();
     ASSERT_EQ(progress.count('\n'), 3) << progress.constData();
     ASSERT_EQ(::kill(pid, SIGINT), 0);
     char buffer[4096];

@@ -63,12 +63,17 @@ QStringList clsExcelControl::changeableTexts(OfficeDocument& document, Reading r
     // The cells in use are those of the file as it was read; the same cells are read afterwards.
     if (reading == Reading::Before) {
         mAreas.clear();
+        mCellsBefore.clear();
         for (int sheet = 0; sheet < sheets; ++sheet)
             mAreas.append(book.UsedArea(sheet));
     }
     QStringList texts;
-    for (int sheet = 0; sheet < sheets && sheet < mAreas.size(); ++sheet)
-        texts += QStringList{book.SheetName(sheet)} + book.CellTexts(sheet, mAreas.at(sheet)) + book.PageTexts(sheet);
+    for (int sheet = 0; sheet < sheets && sheet < mAreas.size(); ++sheet) {
+        const QStringList cells = book.CellTexts(sheet, mAreas.at(sheet));
+        if (reading == Reading::Before)
+            mCellsBefore.append(cells);
+        texts += QStringList{book.SheetName(sheet)} + cells + book.PageTexts(sheet);
+    }
     return texts;
 }
 
@@ -79,9 +84,13 @@ OfficeEngine::PairsApplied clsExcelControl::applyPairs(OfficeDocument& document)
     const bool matchCase = !mUcaseOption;
     PairsApplied applied;
     for (int sheet = 0; sheet < sheets; ++sheet) {
-        const qint64 replaced = book.ReplaceInCells(sheet, pairs(), matchCase);
-        applied.replacements += replaced;
-        if (replaced > 0 && excelFormat(mTargetType) && book.HasCellLongerThan(sheet, ExcelCellLimit))
+        // LibreOffice counts the cells it changed: each occurrence counts here, as in the other
+        // engines, read from the cells as they were.
+        if (book.ReplaceInCells(sheet, pairs(), matchCase) == 0)
+            continue;
+        for (const QString& cell : mCellsBefore.value(sheet))
+            applyAllPairs(cell, &applied.replacements);
+        if (excelFormat(mTargetType) && book.HasCellLongerThan(sheet, ExcelCellLimit))
             return {SkipReason::CellTooLong};
     }
     book.EditPageTexts([this, &applied](const QString& text) {

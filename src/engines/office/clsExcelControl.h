@@ -102,6 +102,7 @@ private:
 
     // The cell areas the texts of the file at hand are read from, the same before and after.
     QList<OfficeWorkbook::Area> mAreas;
+    QList<QStringList> mCellsBefore;  // per sheet, the texts of those cells as the file was read
     QString mBasePath;
     qint32 mSheetCount = 0;
     double mMagnification = 1.0;
