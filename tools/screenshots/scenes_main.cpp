@@ -92,6 +92,9 @@ const bool registered = tralex::screenshots::registerScenes({
                   waiting.setMessage1(QStringLiteral("ただいま、検索置換中です"));
                   waiting.setMessage2(QStringLiteral("しばらくお待ちください..."));
                   waiting.Show();
+                  // A run shows its files counted and the file in hand, as the engine reports them.
+                  waiting.ShowCount(412, 1980);
+                  waiting.ShowItem(QStringLiteral("見積書_株式会社サンプル様.txt を置換中..."));
               }),
 });
 
