@@ -83,6 +83,9 @@ private:
     bool ReadsBytes() const override { return true; }
     QString RefusalByHead(const QByteArray& head) const override;
     bool RefusesUnwritableFirst() const override { return false; }
+    // Each pair is a pass over the file: with a few of them, replacing again costs less than
+    // keeping the new content (and the memory faults of keeping it).
+    bool KeepsPreviewContent() const override { return mPairs.size() >= 4; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;
     // Apply the pairs to a file's bytes and leave the result in them. Both return the number of
