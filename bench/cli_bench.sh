@@ -16,17 +16,11 @@ files=2000 mb=100 runs=5 settle=2
 work="$top/build/cli-bench-work"
 # shellcheck source=bench/corpus_options.sh
 source "$top/bench/corpus_options.sh"
-
-build="${TRALEX_BUILD_DIR:-$top/build}"
-cmake --build "$build" --target tralex-cli tralex_bench make_corpus >/dev/null
-rm -rf "$work"
-mkdir -p "$work"
-trap 'rm -rf "$work"' EXIT
+prepare_corpus tralex-cli tralex_bench
 # The command line keeps its settings beside itself: a copy of its own, so that the user's
 # settings play no part.
 mkdir -p "$work/cli"
 cp "$build/bin/tralex-cli" "$work/cli/"
-"$build/bench/make_corpus" tree "$work/corpus" "$files" "$mb" 1 >/dev/null
 echo "corpus: $files files, $(du -sh "$work/corpus" | cut -f1) in $work"
 
 now() { date +%s.%N; }

@@ -13,12 +13,7 @@ files=2000 mb=100 runs=7 settle=1
 work="$top/build/journal-bench-work"
 # shellcheck source=bench/corpus_options.sh
 source "$top/bench/corpus_options.sh"
-build="${TRALEX_BUILD_DIR:-$top/build}"
-cmake --build "$build" --target tralex_bench make_corpus >/dev/null
-rm -rf "$work"
-mkdir -p "$work"
-trap 'rm -rf "$work"' EXIT
-"$build/bench/make_corpus" tree "$work/corpus" "$files" "$mb" 1 >/dev/null
+prepare_corpus tralex_bench
 with="" without=""
 for ((r = 1; r <= runs; r++)); do
   # The two take turns going first, so that neither always follows the other's writes.

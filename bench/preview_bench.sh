@@ -22,12 +22,7 @@ while [ $# -gt 0 ]; do
 done
 # shellcheck source=bench/corpus_options.sh
 source "$top/bench/corpus_options.sh" "${args[@]}"
-build="${TRALEX_BUILD_DIR:-$top/build}"
-cmake --build "$build" --target tralex_bench make_corpus >/dev/null
-rm -rf "$work"
-mkdir -p "$work"
-trap 'rm -rf "$work"' EXIT
-"$build/bench/make_corpus" tree "$work/corpus" "$files" "$mb" 1 >/dev/null
+prepare_corpus tralex_bench
 pairs() { for ((i = 1; i <= $1; i++)); do printf 'tralexkey%03d replaced%03d ' "$i" "$i"; done; }
 
 modes=("run 1" "preview 1" "then-all 1" "run 100" "then-all 100")

@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
-# Times the text engine against `sed -i.bak`, `perl -pi.bak` and `cp -r` on fresh copies of one
-# corpus (about 2,000 Japanese text files, ~100 MB, half Windows-31J and half UTF-8, nested
-# folders, half of the files holding the find texts), with 1 pair and with 100 ASCII pairs, and
-# measures Tralex's peak memory on one large file. A benchmark, never a test.
+# Times the text engine against `sed -i.bak`, `perl -pi.bak`, `cp -r` and the safe-renewal floor
+# (bench/safe_floor.cpp: read, write a temporary file, link the old inode as the backup, rename,
+# one syncfs) on fresh copies of one corpus (about 2,000 Japanese text files, ~100 MB, half
+# Windows-31J and half UTF-8, nested folders, half of the files holding the find texts), with 1
+# pair and with 100 ASCII pairs; then Tralex against the floor on --small-files small files, and
+# Tralex against sed on one large file, with the time and peak memory of each. A benchmark,
+# never a test.
 #
-#   bench/text_bench.sh [--files N] [--mb N] [--runs N] [--big-mb N] [--settle S] [--work DIR] [--keep]
+#   bench/text_bench.sh [--files N] [--mb N] [--runs N] [--small-files N] [--big-mb N]
+#                       [--settle S] [--work DIR] [--keep] [--loopfs]
+#
+# --loopfs runs everything on a journaled ext4 made in a loop file (direct I/O) under build/,
+# instead of the file system of --work: on a root file system without a journal and with
+# `discard`, files made right after large deletions are 2-3 times slower, which swamps the
+# differences.
 #
 # Before every timed run the script waits --settle seconds (default 2) after `sync`, so that the
 # disk is idle when the clock starts. All copies stay until the end: it needs about
@@ -16,7 +25,7 @@
 # ratio for 100 pairs, where the hundred passes over every matching file dominate.)
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-files=2000 mb=100 runs=3 big_mb=512 settle=2 keep=0
+files=2000 mb=100 runs=3 small_files=20000 big_mb=1024 settle=2 keep=0 loopfs=0
 work="$top/build/bench-work"
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -24,6 +33,8 @@ while [ $# -gt 0 ]; do
     --mb) mb=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --big-mb) big_mb=$2; shift 2 ;;
+    --small-files) small_files=$2; shift 2 ;;
+    --loopfs) loopfs=1; shift ;;
     --settle) settle=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     --keep) keep=1; shift ;;
@@ -35,9 +46,28 @@ done
 "$top/scripts/build.sh" >/dev/null
 bin="${TRALEX_BUILD_DIR:-$top/build}/bench"
 
+cleanup() {
+  [ "$keep" = 1 ] || rm -rf "$work"
+  if [ "$loopfs" = 1 ]; then
+    umount "$mnt" 2>/dev/null || true
+    losetup -d "$loop" 2>/dev/null || true
+    rm -f "$image"
+    rmdir "$mnt" 2>/dev/null || true
+  fi
+}
+if [ "$loopfs" = 1 ]; then
+  image="$top/build/text-bench-fs.img"
+  mnt=$(mktemp -d)
+  truncate -s $(((big_mb * 3 + runs * 8 * mb * 3 + 4096) / 1024 + 1))G "$image"
+  mkfs.ext4 -q -F "$image"
+  loop=$(losetup --direct-io=on -f --show "$image")
+  mount "$loop" "$mnt"
+  work="$mnt/work"
+  echo "file system: journaled ext4 on $loop (direct I/O)"
+fi
 rm -rf "$work"
 mkdir -p "$work"
-[ "$keep" = 1 ] || trap 'rm -rf "$work"' EXIT
+trap cleanup EXIT
 echo "corpus: $files files, about $mb MB, in $work"
 "$bin/make_corpus" tree "$work/corpus" "$files" "$mb" 1
 du -sh "$work/corpus" | awk '{print "corpus size on disk: " $1}'
@@ -57,7 +87,7 @@ find_txt() { find "$1" -type f -name '*.txt' -print0; }
 
 # run_tool NAME DIR: runs one of the measured tools on the copy of the corpus in DIR.
 tools=("tralex 1-pair" "tralex 100-pair" "sed -i.bak 1-pair" "sed -i.bak 100-pair"
-       "perl -pi.bak 1-pair" "perl -pi.bak 100-pair" "cp -r")
+       "perl -pi.bak 1-pair" "perl -pi.bak 100-pair" "cp -r" "floor 1-pair")
 run_tool() {
   local dir=$2
   # shellcheck disable=SC2046
@@ -69,7 +99,29 @@ run_tool() {
     "perl -pi.bak 1-pair") find_txt "$dir" | xargs -0 perl -pi.bak -e "$(perl_prog 1)" ;;
     "perl -pi.bak 100-pair") find_txt "$dir" | xargs -0 perl -pi.bak -e "$(perl_prog 100)" ;;
     "cp -r") cp -r "$dir" "$dir-copy" ;;
+    "floor 1-pair") "$bin/safe_floor" "$dir" txt tralexkey001 replaced001 ;;
   esac
+}
+
+# time_rounds CORPUS TOOL...: each tool on fresh copies of CORPUS, in turns, round after round;
+# fills times[TOOL] with the seconds of each run.
+declare -A times result
+time_rounds() {
+  local corpus=$1 r t
+  shift
+  local list=("$@")
+  for ((r = 1; r <= runs; r++)); do
+    for ((t = 0; t < ${#list[@]}; t++)); do
+      dir="$corpus-run-$r-$t"
+      cp -r "$corpus" "$dir"
+      sync
+      sleep "$settle"
+      start=$(now)
+      run_tool "${list[t]}" "$dir" >/dev/null
+      end=$(now)
+      times[${list[t]}]+="$(echo "$end - $start" | bc -l) "
+    done
+  done
 }
 
 # Every run of every tool works on a copy of the corpus made just before it, so all of them find
@@ -78,38 +130,52 @@ run_tool() {
 # copy is deleted before the end. (On ext4 without a journal, as here, a new file never takes
 # the inode of a file deleted in the last minutes, and every file created searches past each
 # such inode: deleting a finished run's copy would slow whichever tool comes next.)
-declare -A times result
-for ((r = 1; r <= runs; r++)); do
-  for ((t = 0; t < ${#tools[@]}; t++)); do
-    dir="$work/run-$r-$t"
-    cp -r "$work/corpus" "$dir"
-    sync
-    sleep "$settle"
-    start=$(now)
-    run_tool "${tools[t]}" "$dir" >/dev/null
-    end=$(now)
-    times[${tools[t]}]+="$(echo "$end - $start" | bc -l) "
-  done
-done
+time_rounds "$work/corpus" "${tools[@]}"
 for name in "${tools[@]}"; do
   # shellcheck disable=SC2086
   result[$name]=$(printf '%s\n' ${times[$name]} | median)
   printf '%-22s median %6.2f s   runs: %s\n' "$name" "${result[$name]}" "${times[$name]}"
 done
-rm -rf "$work"/run-*
+rm -rf "$work"/corpus-run-* "$work/corpus"
 
-# One large file: Tralex's peak memory (GNU time's maximum resident set size).
-rm -rf "$work/corpus"
+# Many small files: Tralex against the floor.
+"$bin/make_corpus" tree "$work/small" "$small_files" "$((small_files * 2 / 1000 + 1))" 1 >/dev/null
+small_tools=("tralex 1-pair" "floor 1-pair")
+for name in "${small_tools[@]}"; do times[$name]=""; done
+time_rounds "$work/small" "${small_tools[@]}"
+declare -A small
+for name in "${small_tools[@]}"; do
+  # shellcheck disable=SC2086
+  small[$name]=$(printf '%s\n' ${times[$name]} | median)
+  printf '%-22s median %6.2f s   runs: %s   (%d small files)\n' "$name" "${small[$name]}" "${times[$name]}" "$small_files"
+done
+rm -rf "$work"/small*
+
+# One large file: time and peak memory (GNU time's maximum resident set size) of Tralex and sed.
 mkdir -p "$work/big"
-"$bin/make_corpus" single "$work/big/big.txt" "$big_mb" 1
-sync
-sleep "$settle"
-peak_kb=$( { /usr/bin/time -f '%M %e' "$bin/tralex_bench" txt "$work/big/" tralexkey001 replaced001 >/dev/null; } 2>&1 | tail -n 1)
-read -r kb secs <<<"$peak_kb"
-limit_mb=$((big_mb * 8 + 64))
-printf 'large file: %d MB, tralex 1-pair %.2f s, peak memory %d MB (target under %d MB)\n' \
-  "$big_mb" "$secs" "$((kb / 1024))" "$limit_mb"
+"$bin/make_corpus" single "$work/big/big.txt" "$big_mb" 1 >/dev/null
+declare -A big_time big_kb
+for tool in tralex sed; do
+  cp "$work/big/big.txt" "$work/big/$tool.txt.orig"
+done
+for tool in tralex sed; do
+  mkdir -p "$work/big-$tool"
+  mv "$work/big/$tool.txt.orig" "$work/big-$tool/big.txt"
+  sync
+  sleep "$settle"
+  case "$tool" in
+    tralex) line=$( { /usr/bin/time -f '%M %e' "$bin/tralex_bench" txt "$work/big-$tool/" tralexkey001 replaced001 >/dev/null; } 2>&1 | tail -n 1) ;;
+    sed) line=$( { /usr/bin/time -f '%M %e' sed -i.bak -e s/tralexkey001/replaced001/g "$work/big-$tool/big.txt"; } 2>&1 | tail -n 1) ;;
+  esac
+  read -r kb secs <<<"$line"
+  big_kb[$tool]=$kb
+  big_time[$tool]=$secs
+  printf 'large file %d MB: %-6s %6.2f s, peak memory %d MB\n' "$big_mb" "$tool" "$secs" "$((kb / 1024))"
+  rm -rf "$work/big-$tool"
+done
 
 ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
+echo "ratio tralex/floor corpus 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[floor 1-pair]}"), small files: $(ratio "${small[tralex 1-pair]}" "${small[floor 1-pair]}"), 100-pair/1-pair: $(ratio "${result[tralex 100-pair]}" "${result[tralex 1-pair]}")"
+echo "ratio tralex/sed large file time: $(ratio "${big_time[tralex]}" "${big_time[sed]}"), peak memory tralex $((big_kb[tralex] / 1024)) MB, sed $((big_kb[sed] / 1024)) MB"
 echo "ratio tralex/cp 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[cp -r]}")"
 echo "ratio tralex/sed 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[sed -i.bak 1-pair]}"), 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[sed -i.bak 100-pair]}"); tralex/perl 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[perl -pi.bak 1-pair]}"); tralex/cp: $(ratio "${result[tralex 1-pair]}" "${result[cp -r]}")"

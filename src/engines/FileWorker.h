@@ -65,6 +65,9 @@ public:
     // Whether a file the run may not replace is refused before Work (where Work is costly);
     // otherwise it is refused only when Work would change it.
     virtual bool RefusesUnwritableFirst() const = 0;
+    // Whether a preview keeps the new content of each file for replacing the files chosen from
+    // it: worth its memory only where making it again costs more than keeping it.
+    virtual bool KeepsPreviewContent() const { return false; }
     // The text the progress report shows for a file about to be handled.
     virtual QString ProgressText(const QString& path, const QString& name) const = 0;
     // Works on the file. Failures of the file are a Skipped result; an exception ends the run.

@@ -515,7 +515,8 @@ void RunLoop::notePreview(const Trail& trail, const FileAtHand& file, const QStr
     report.lines = std::move(work.lines);
     report.changedLines = work.changedLines;
     report.read = std::move(read);
-    if (!work.content.isEmpty() && mEngine.mCachedBytes + work.content.size() <= PreviewKeepsBytes) {
+    if (mWorker->KeepsPreviewContent() && !work.content.isEmpty()
+        && mEngine.mCachedBytes + work.content.size() <= PreviewKeepsBytes) {
         mEngine.mCachedBytes += work.content.size();
         report.newContent = std::make_shared<const QByteArray>(std::move(work.content));
     }

@@ -203,6 +203,13 @@ void clsTextTralex::TralexGo()
     for (const Pair& pair : std::as_const(mPairs))
         finds << pair.find << pair.findLf;
     mPrefilter = FindPrefilter(finds, mUcaseOption);
+    // Without a line break in any pair, line i of a file is line i of its new content.
+    mLinesKept = std::none_of(mPairs.cbegin(), mPairs.cend(), [](const Pair& pair) {
+        const auto breaks = [](const QString& text) {
+            return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+        };
+        return breaks(pair.find) || breaks(pair.replace);
+    });
     mPairForms.clear();
     mByteReplacers.clear();
     mEvidence.clear();
@@ -277,11 +284,24 @@ FileWork clsTextTralex::Work(FileAtHand& file)
         return FileWork::unchanged();  // not touched, not listed
     FileWork work = FileWork::changed(std::move(bytes), *total);
     work.encoding = encodingName(*encoding);
-    if (Preview()) {
-        work.lines = ChangedLines(shownText(original, *encoding), shownText(work.content, *encoding),
-                                  PreviewLineLimit(), &work.changedLines);
-    }
+    if (Preview())
+        work.lines = changedLines(original, work.content, *encoding, work.changedLines);
     return work;
+}
+
+QList<ChangedLine> clsTextTralex::changedLines(const QByteArray& before, const QByteArray& after,
+                                               TextEncoding encoding, qint64& total) const
+{
+    if (encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom)
+        return ChangedLines(shownText(before, encoding), shownText(after, encoding), PreviewLineLimit(), &total);
+    // LF is one byte of its own in the other encodings: the lines are cut in the bytes, and only
+    // those shown are decoded.
+    const qsizetype mark = ByteOrderMarkSize(encoding);
+    return ChangedByteLines(QByteArrayView(before).sliced(mark), QByteArrayView(after).sliced(mark),
+                            mLinesKept, PreviewLineLimit(), &total, [encoding](QByteArrayView line) {
+                                const std::optional<DecodedText> decoded = DecodeAs(line.toByteArray(), encoding);
+                                return decoded ? decoded->text : QString();
+                            });
 }
 
 std::optional<qint64> clsTextTralex::replaceIn(QByteArray& bytes, TextEncoding encoding)

@@ -83,6 +83,9 @@ private:
     bool ReadsBytes() const override { return true; }
     QString RefusalByHead(const QByteArray& head) const override;
     bool RefusesUnwritableFirst() const override { return false; }
+    // Each pair is a pass over the file: with a few of them, replacing again costs less than
+    // keeping the new content (and the memory faults of keeping it).
+    bool KeepsPreviewContent() const override { return mPairs.size() >= 4; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;
     // Apply the pairs to a file's bytes and leave the result in them. Both return the number of
@@ -98,6 +101,9 @@ private:
     const ByteReplacer& byteReplacer(TextEncoding encoding, bool lfOnly);
     // Both ways of replacing in turn; nothing when the result cannot be written.
     std::optional<qint64> replaceIn(QByteArray& bytes, TextEncoding encoding);
+    // The lines a preview shows of a file: its content before and after, in its encoding.
+    QList<ChangedLine> changedLines(const QByteArray& before, const QByteArray& after,
+                                    TextEncoding encoding, qint64& total) const;
 
     // What the text files of one folder tell of their encoding: how many are of each encoding
     // that ASCII text can be written in unchanged. Files valid in both Windows-31J and EUC-JP
@@ -123,6 +129,7 @@ private:
     OrderedListRef mTypes;
     QList<Pair> mPairs;                         // the pair list as split at the start of a run
     FindPrefilter mPrefilter;                    // passes over files no pair can change
+    bool mLinesKept = true;                      // no pair holds a line break
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise
     AsciiFileEncoding mAsciiFileEncoding = AsciiFileEncoding::Utf8;

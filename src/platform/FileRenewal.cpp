@@ -322,7 +322,7 @@ int FileRenewal::carryOverAttributes(int fd, const FileSnapshot& snapshot)
 
 int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& temporary,
                                 const QByteArray& content, const FileSnapshot& snapshot,
-                                ino_t& written)
+                                ino_t& written, qint64& modifiedNs)
 {
     // A name taken by a leftover of an interrupted run is never reused: a number is added.
     int error = EEXIST;
@@ -347,6 +347,7 @@ int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& tempora
         if (error == 0 && ::fstat(fd.get(), &st) != 0)
             error = errno;
         written = st.st_ino;
+        modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         const int closeError = fd.close();
         if (error == 0)
             error = closeError;
@@ -548,7 +549,8 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
     // 1-2. The new content, complete, under the temporary name.
     QByteArray temporary;
     ino_t written = 0;
-    const int writeError = writeTemporary(target, temporary, newContent, snapshot, written);
+    qint64 modifiedNs = 0;
+    const int writeError = writeTemporary(target, temporary, newContent, snapshot, written, modifiedNs);
     if (writeError == AttributesLost)
         return RenewOutcome::AttributesNotKept;
     if (writeError == OwnerLost)
@@ -568,17 +570,12 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
         return backUpError == EEXIST ? RenewOutcome::BackUpNameTaken : RenewOutcome::BackUpFailed;
     }
 
-    if (target.beforeTakingName) {
-        struct stat made {};
-        const bool recorded =
-            ::fstatat(target.folder, temporary.constData(), &made, AT_SYMLINK_NOFOLLOW) == 0
-            && target.beforeTakingName(qint64(made.st_mtim.tv_sec) * 1000000000 + made.st_mtim.tv_nsec);
-        if (!recorded) {
-            // The file still holds its old content: the backup of it is not needed.
-            ::unlinkat(target.backUpFolder, target.backUp.constData(), 0);
-            ::unlinkat(target.folder, temporary.constData(), 0);
-            return RenewOutcome::NotRecorded;
-        }
+    // Nothing writes the new content after it was written: its time is the one read then.
+    if (target.beforeTakingName && !target.beforeTakingName(modifiedNs)) {
+        // The file still holds its old content: the backup of it is not needed.
+        ::unlinkat(target.backUpFolder, target.backUp.constData(), 0);
+        ::unlinkat(target.folder, temporary.constData(), 0);
+        return RenewOutcome::NotRecorded;
     }
 
     // 4-5. The new content takes the file's name.

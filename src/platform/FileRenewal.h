@@ -165,7 +165,8 @@ private:
     int copyExtendedAttributes(int from, int to);
     int carryOverAttributes(int fd, const FileSnapshot& snapshot);
     int writeTemporary(const RenewalTarget& target, QByteArray& temporary,
-                       const QByteArray& content, const FileSnapshot& snapshot, ino_t& written);
+                       const QByteArray& content, const FileSnapshot& snapshot, ino_t& written,
+                       qint64& modifiedNs);
     int makeBackUp(const RenewalTarget& target, const FileSnapshot& snapshot, bool& copied);
     int copyBackUp(int copyFolder, const QByteArray& copy, const FileSnapshot& snapshot);
     int placeWithoutOverwrite(int folder, const QByteArray& from, const QByteArray& to);

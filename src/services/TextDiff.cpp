@@ -15,7 +15,7 @@ namespace {
 constexpr qsizetype MaxLineEdits = 2000;
 constexpr qsizetype MaxCharacterEdits = 200;
 
-using Symbols = std::vector<quint32>;
+using Symbols = std::vector<quint64>;
 
 // One edit of a script: where it starts (x old elements and y new ones before it), and whether
 // it inserts the new element y (otherwise it removes the old element x).
@@ -116,6 +116,72 @@ QList<LineBlock> diff(const Symbols& a, const Symbols& b, qsizetype maxEdits)
     if (const auto edits = shortestScript(a, b, from, n, m, maxEdits))
         return blocksOf(*edits, from);
     return {LineBlock{from, n, from, m}};
+}
+
+// The lines of bytes, split after each LF; a CR before it stays in the line.
+QList<QByteArrayView> byteLines(QByteArrayView bytes)
+{
+    QList<QByteArrayView> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', start);
+        const qsizetype next = end < 0 ? bytes.size() : end + 1;
+        lines.append(bytes.sliced(start, next - start));
+        start = next;
+    }
+    return lines;
+}
+
+// A line without its break: lines compare so, as the lines of a decoded text do.
+QByteArrayView withoutBreak(QByteArrayView line)
+{
+    if (line.endsWith('\n'))
+        line.chop(1);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
+QString shownLine(QByteArrayView line, const std::function<QString(QByteArrayView)>& decode)
+{
+    return decode(withoutBreak(line));
+}
+
+ChangedLine changedLine(qint64 beforeLine, QString before, qint64 afterLine, QString after)
+{
+    ChangedLine line{beforeLine, afterLine, std::move(before), std::move(after), {}, {}};
+    MarkDifferences(line);
+    return line;
+}
+
+// Lines that correspond place by place: compared in one pass; nothing when the numbers of lines
+// differ after all.
+std::optional<QList<ChangedLine>> changedKeptLines(QByteArrayView before, QByteArrayView after,
+                                                   qsizetype limit, qint64& total,
+                                                   const std::function<QString(QByteArrayView)>& decode)
+{
+    QList<ChangedLine> lines;
+    total = 0;
+    qsizetype a = 0;
+    qsizetype b = 0;
+    for (qint64 number = 1; a < before.size() || b < after.size(); ++number) {
+        if (a >= before.size() || b >= after.size())
+            return std::nullopt;
+        const qsizetype endA = before.indexOf('\n', a);
+        const qsizetype endB = after.indexOf('\n', b);
+        const qsizetype nextA = endA < 0 ? before.size() : endA + 1;
+        const qsizetype nextB = endB < 0 ? after.size() : endB + 1;
+        const QByteArrayView lineA = before.sliced(a, nextA - a);
+        const QByteArrayView lineB = after.sliced(b, nextB - b);
+        if (withoutBreak(lineA) != withoutBreak(lineB)) {
+            ++total;
+            if (limit < 0 || lines.size() < limit)
+                lines.append(changedLine(number, shownLine(lineA, decode), number, shownLine(lineB, decode)));
+        }
+        a = nextA;
+        b = nextB;
+    }
+    return lines;
 }
 
 Symbols charactersOf(QStringView text)
@@ -227,6 +293,46 @@ QList<ChangedLine> ChangedLines(QStringView before, QStringView after, qsizetype
     qint64 count = 0;
     for (const LineBlock& block : DiffLines(oldLines, newLines))
         appendBlock(lines, block, oldLines, newLines, limit, count);
+    if (total)
+        *total = count;
+    return lines;
+}
+
+QList<ChangedLine> ChangedByteLines(QByteArrayView before, QByteArrayView after, bool linesKept,
+                                    qsizetype limit, qint64* total,
+                                    const std::function<QString(QByteArrayView)>& decode)
+{
+    qint64 count = 0;
+    if (linesKept) {
+        if (std::optional<QList<ChangedLine>> lines = changedKeptLines(before, after, limit, count, decode)) {
+            if (total)
+                *total = count;
+            return *lines;
+        }
+    }
+    // Lines compare by their hashes; only the lines shown are decoded.
+    const QList<QByteArrayView> oldLines = byteLines(before);
+    const QList<QByteArrayView> newLines = byteLines(after);
+    const auto hashed = [](const QList<QByteArrayView>& lines) {
+        Symbols symbols;
+        symbols.reserve(size_t(lines.size()));
+        for (const QByteArrayView line : lines)
+            symbols.push_back(qHash(withoutBreak(line), 0x7A11u));
+        return symbols;
+    };
+    QList<ChangedLine> lines;
+    for (const LineBlock& block : diff(hashed(oldLines), hashed(newLines), MaxLineEdits)) {
+        const qsizetype rows = std::max(block.oldCount, block.newCount);
+        count += rows;
+        for (qsizetype i = 0; i < rows && (limit < 0 || lines.size() < limit); ++i) {
+            const bool old = i < block.oldCount;
+            const bool now = i < block.newCount;
+            lines.append(changedLine(old ? block.oldFirst + i + 1 : 0,
+                                     old ? shownLine(oldLines.at(block.oldFirst + i), decode) : QString(),
+                                     now ? block.newFirst + i + 1 : 0,
+                                     now ? shownLine(newLines.at(block.newFirst + i), decode) : QString()));
+        }
+    }
     if (total)
         *total = count;
     return lines;

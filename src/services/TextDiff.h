@@ -3,10 +3,13 @@
 // edit script between the two lists of lines), and within a changed line the characters that
 // differ. Used to show what a replacement changes (before it is done, and afterwards against the
 // backup).
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+
+#include <functional>
 
 namespace tralex {
 
@@ -54,6 +57,14 @@ void MarkDifferences(ChangedLine& line);
 // there are in all.
 QList<ChangedLine> ChangedLines(QStringView before, QStringView after, qsizetype limit,
                                 qint64* total = nullptr);
+
+// The same for two versions of a file's bytes in an encoding whose line breaks are the bytes LF
+// and CR LF (not UTF-16), decoding only the lines given, by `decode`. With `linesKept` (the change
+// neither removed nor added a line break, so that line i of one is line i of the other) the lines
+// are compared place by place, in one pass without a table of lines.
+QList<ChangedLine> ChangedByteLines(QByteArrayView before, QByteArrayView after, bool linesKept,
+                                    qsizetype limit, qint64* total,
+                                    const std::function<QString(QByteArrayView)>& decode);
 
 // The same for two lists of texts of the same length that are compared place by place (the cells
 // or paragraphs of an office file): each pair that differs is one changed line, numbered by its

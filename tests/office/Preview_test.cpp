@@ -91,7 +91,10 @@ protected:
             e = std::make_unique<clsExcelControl>();
         else
             e = std::make_unique<clsTextTralex>();
-        Configure(*e, dir.path(), type(), {{Find, Replace}});
+        // Pairs that match nothing make the list long enough for a text preview to keep the new
+        // content, which replacing the chosen files then puts in place.
+        Configure(*e, dir.path(), type(),
+                  {{Find, Replace}, {"zz1", "y"}, {"zz2", "y"}, {"zz3", "y"}});
         e->setSubFolder(true);
         e->setProgressInterval(0);
         if (count) {
@@ -170,6 +173,7 @@ TEST_P(Preview, ChosenFilesAloneAreReplacedAndOneChangedSinceIsRefused)
             chosen.append(report);
     }
     ASSERT_EQ(chosen.size(), 2);
+    EXPECT_EQ(chosen.first().newContent != nullptr, !office());
     // d is written again after the preview, with the find text still in it.
     make(QStringLiteral("sub/d"), QStringLiteral("合同会社") + Find);
     const TreeState before = stateOf(dir.path());
@@ -190,6 +194,8 @@ TEST_P(Preview, ChosenFilesAloneAreReplacedAndOneChangedSinceIsRefused)
     EXPECT_NE(std::get<0>(after.value(a)), std::get<0>(before.value(a)));
     ASSERT_EQ(result.files.size(), 1);
     EXPECT_EQ(readBytes(result.files.first().backUp), std::get<0>(before.value(a)));
+    if (!office())
+        EXPECT_EQ(readBytes(a), QStringLiteral("一行目\n株式会社ベータ\n三行目\n").toUtf8());
     after.remove(a);
     after.remove(result.files.first().backUp);
     TreeState rest = before;

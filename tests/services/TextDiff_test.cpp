@@ -119,3 +119,44 @@ TEST(TextDiff, ChangedTextsCompareByPlace)
     EXPECT_EQ(lines[0].beforeLine, 2);
     EXPECT_EQ(marked(lines[0].after, lines[0].afterMarks), QStringList{"X"});
 }
+
+// Lines cut in the bytes and decoded one by one give what the decoded texts give: place by place
+// when the lines are kept, else by the edit script.
+TEST(TextDiff, ByteLinesAgreeWithTheDecodedTexts)
+{
+    const auto decode = [](QByteArrayView line) { return QString::fromUtf8(line); };
+    const QStringList pieces = {"a", "b", "ガンマ", "", "c c", "x\r"};
+    QRandomGenerator random(11);
+    for (int round = 0; round < 300; ++round) {
+        QStringList a;
+        for (int i = int(random.bounded(12)); i > 0; --i)
+            a << pieces.at(random.bounded(pieces.size()));
+        QStringList b = a;
+        const bool kept = round % 2 == 0;
+        for (QString& line : b) {
+            if (random.bounded(3) == 0)
+                line = pieces.at(random.bounded(pieces.size()));
+        }
+        if (!kept && !b.isEmpty())
+            b.removeAt(random.bounded(b.size()));
+        // Every line ends with its break where the lines are kept, so that an empty last line
+        // is a line on both sides.
+        const QString before = a.join('\n') + (kept || random.bounded(2) ? "\n" : "");
+        const QString after = b.join('\n') + "\n";
+        const qsizetype limit = random.bounded(2) ? -1 : 3;
+        qint64 wanted = 0;
+        qint64 got = 0;
+        const QList<ChangedLine> expected = kept ? ChangedTexts(SplitLines(before), SplitLines(after), limit, &wanted)
+                                                 : ChangedLines(before, after, limit, &wanted);
+        const QList<ChangedLine> lines = ChangedByteLines(before.toUtf8(), after.toUtf8(), kept, limit, &got, decode);
+        ASSERT_EQ(got, wanted) << round;
+        ASSERT_EQ(lines.size(), expected.size()) << round;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].beforeLine, expected[i].beforeLine) << round;
+            EXPECT_EQ(lines[i].afterLine, expected[i].afterLine) << round;
+            EXPECT_EQ(lines[i].before, expected[i].before) << round;
+            EXPECT_EQ(lines[i].after, expected[i].after) << round;
+            EXPECT_EQ(lines[i].afterMarks, expected[i].afterMarks) << round;
+        }
+    }
+}
