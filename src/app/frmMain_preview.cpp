@@ -2,7 +2,7 @@
 // but writing nothing; its files shown in frmPreview, where the user ticks the files to replace.
 // Those are then replaced alone, without searching the folders again, and reported as after a
 // run. The fields cannot change meanwhile (the preview window is modal), and the request of the
-// preview is the one its follow-up runs use.
+// preview is the one its follow-up runs use (with all lines, or replacing).
 #include "app/frmMain.h"
 #include "app/frmPreview.h"
 
@@ -37,10 +37,10 @@ void frmMain::PreviewCommand()
     // Deleting backups has nothing to preview.
     if (deleting())
         return;
-    const RunRequest request = runRequest();
+    RunRequest request = runRequest();
+    request.preview = true;
     request.Check(QStringLiteral("frmMain"));
     TralexEngine& engine = makeEngine(request);
-    engine.setPreview(true);
     const RunEnd end = runShown(engine, QStringLiteral("ただいま、プレビューを作成中です"), false);
     if (!end.failure.isEmpty())
         showError(end.failure);
@@ -72,9 +72,9 @@ void frmMain::ShowPreview(const RunRequest& request, const RunEnd& end)
 
 std::optional<FileReport> frmMain::PreviewAllLines(const RunRequest& request, const FileReport& report, QWidget* over)
 {
-    TralexEngine& engine = makeEngine(request);
-    engine.setPreview(true);
-    engine.setPreviewLineLimit(-1);
+    RunRequest all = request;
+    all.previewLines = -1;
+    TralexEngine& engine = makeEngine(all);
     engine.setListedFiles({report});
     const RunEnd end = runShown(engine, QStringLiteral("ただいま、変更される行を調べています"), false, over);
     lblTarget->clear();
@@ -96,7 +96,9 @@ std::optional<FileReport> frmMain::PreviewAllLines(const RunRequest& request, co
 
 void frmMain::ReplaceChosen(const RunRequest& request, const QList<FileReport>& chosen)
 {
-    TralexEngine& engine = makeEngine(request);
+    RunRequest replace = request;
+    replace.preview = false;
+    TralexEngine& engine = makeEngine(replace);
     engine.setListedFiles(chosen);
     ReportRun(runShown(engine, QStringLiteral("ただいま、検索置換中です"), false));
 }
