@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -149,6 +150,14 @@ Msg_Waiting::Msg_Waiting()
         mlblMessage[i]->setTextFormat(Qt::PlainText);
         mlblMessage[i]->setPalette(palette);
     }
+    mtmrCount = new QTimer(this);
+    mtmrCount->setObjectName(QStringLiteral("tmrCount"));
+    mtmrCount->setSingleShot(true);
+    mtmrCount->setInterval(CountDrawInterval);
+    connect(mtmrCount, &QTimer::timeout, this, [this] {
+        if (mblnCountPending)
+            drawCount();
+    });
     mlblItem = new QLabel(client());
     mlblItem->setObjectName(QStringLiteral("lblItem"));
     mlblItem->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -206,6 +215,9 @@ void Msg_Waiting::load()
     mlblItem->clear();
     mlblItem->hide();
     mstrCount.clear();
+    mstrItem.clear();
+    mtmrCount->stop();
+    mblnCountPending = false;
     mcmdStop->setGeometry(TwipsRect(2475, 1215, 930, 345));
 
     refreshLines();
@@ -228,6 +240,7 @@ void Msg_Waiting::Unload()
     mpicBar[0]->hide();
     mpicBar[1]->hide();
     mlblItem->hide();
+    mtmrCount->stop();
     mblnLoaded = false;
     FixedDialog::setVisible(false);
     EnableForm(mfrmPreForm, true);
@@ -280,15 +293,32 @@ void Msg_Waiting::CountProgress(qint32 vlngIndex, qint32 vlngCount)
 
 void Msg_Waiting::ShowCount(qint64 done, qint64 found)
 {
-    mpicBar[0]->showCount(done, found);
-    mstrCount = mpicBar[0]->text();
+    mlngDone = done;
+    mlngFound = found;
+    mstrCount = QStringLiteral("%1 / %2").arg(done).arg(found);
+    drawCount();
 }
 
 void Msg_Waiting::ShowItem(const QString& vstrItem)
 {
-    mlblItem->setText(mlblItem->fontMetrics().elidedText(vstrItem, Qt::ElideMiddle, mlblItem->width()));
-    mlblItem->setToolTip(vstrItem);
-    mlblItem->show();
+    mstrItem = vstrItem;
+    drawCount();
+}
+
+void Msg_Waiting::drawCount()
+{
+    if (mtmrCount->isActive()) {
+        mblnCountPending = true;
+        return;
+    }
+    mblnCountPending = false;
+    if (!mstrCount.isEmpty())
+        mpicBar[0]->showCount(mlngDone, mlngFound);
+    if (!mstrItem.isEmpty()) {
+        mlblItem->setText(mlblItem->fontMetrics().elidedText(mstrItem, Qt::ElideMiddle, mlblItem->width()));
+        mlblItem->show();
+    }
+    mtmrCount->start();
 }
 
 void Msg_Waiting::cmdStop_Click()

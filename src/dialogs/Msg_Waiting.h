@@ -16,6 +16,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace tralex {
 
@@ -55,10 +56,13 @@ public:
     // Shows the first bar filled by `done` of `found` with the text "done / found" ("found" may
     // grow while the operation goes on).
     void ShowCount(qint64 done, qint64 found);
-    // The count last shown since the window was loaded ("3 / 10"), empty before the first.
+    // The count last given since the window was loaded ("3 / 10"), empty before the first.
     QString CountText() const { return mstrCount; }
     // Names the file in hand on the line below the count, shortened in the middle to fit.
     void ShowItem(const QString& vstrItem);
+    // The count and the file in hand are drawn at once, then at most once per this interval
+    // with the latest values: a person reads no faster, and the run's own thread gets the CPU.
+    static constexpr int CountDrawInterval = 150;
 
 signals:
     // STOP was pressed (once per showing).
@@ -79,6 +83,7 @@ private:
     Bar* bar(qint32 vlngIndex);
     void settle();
     void cmdStop_Click();
+    void drawCount();
 
     QPointer<QWidget> mfrmPreForm;
     QString mstrMessage1;
@@ -87,6 +92,11 @@ private:
     bool mblnLoaded = false;
 
     QString mstrCount;
+    qint64 mlngDone = 0;
+    qint64 mlngFound = 0;
+    QString mstrItem;
+    QTimer* mtmrCount;          // running while the last drawing is recent
+    bool mblnCountPending = false;
     QLabel* mlblMessage[2];
     QLabel* mlblItem;
     QFrame* mfraBar;
