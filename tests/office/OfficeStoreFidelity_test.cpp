@@ -106,3 +106,49 @@ TEST(WordEngineFields, ReferenceFieldsKeepTheTextTheyShowed)
         EXPECT_TRUE(stored.contains(QStringLiteral("アルファ章"))) << stored.toStdString();
     }
 }
+
+// Bookmarks (and a reference mark, kept as a bookmark by Word's formats) that begin or end in a
+// replaced word keep covering it, the headings that refer to them keep the text they showed,
+// and nothing but the matches changes. LibreOffice works out a .doc file's references from their
+// bookmarks when it opens the file: there, the headings show the bookmarks' new text, while the
+// file itself keeps the old one.
+TEST(WordEngineFields, BookmarksKeepCoveringTheirReplacedText)
+{
+    const QList<std::pair<QString, QString>> pairs = {{QStringLiteral("Page"), QStringLiteral("Pg")},
+                                                      {Alpha, QStringLiteral("ベータ")}};
+    const auto replaced = [&](QString text) {
+        for (const auto& [find, replace] : pairs)
+            text.replace(find, replace);
+        return text;
+    };
+    for (const char* type : {"odt", "docx", "doc"}) {
+        SCOPED_TRACE(type);
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(type));
+        clsWordControl engine;
+        MakeDocumentWithMarks(engine.Application(), path);
+        const QMap<QString, QString> marks = MarkedTexts(engine.Application(), path);
+        ASSERT_EQ(marks.value(QStringLiteral("end")), QStringLiteral("draw.Page")) << "the fixture lacks its bookmarks";
+        const QStringList lines = ShownText(engine.Application(), path).split(u'\n');
+        Configure(engine, dir.path(), QLatin1String(type), pairs);
+
+        engine.TralexGo();
+
+        ASSERT_EQ(engine.CountResult(), 1) << engine.ItemSkipped()->items().join(u'\n').toStdString();
+        const QMap<QString, QString> marksAfter = MarkedTexts(engine.Application(), path);
+        EXPECT_EQ(marksAfter.keys(), marks.keys());
+        for (auto it = marks.begin(); it != marks.end(); ++it)
+            EXPECT_EQ(marksAfter.value(it.key()).toStdString(), replaced(it.value()).toStdString()) << it.key().toStdString();
+        // Each marked paragraph is followed by the heading that refers to its mark.
+        QStringList expected = lines;
+        for (qsizetype i = 1; i + 1 < lines.size(); i += 2) {
+            expected[i] = replaced(lines.at(i));
+            if (QLatin1String(type) == QLatin1String("doc"))
+                expected[i + 1] = replaced(lines.at(i + 1));
+        }
+        EXPECT_EQ(ShownText(engine.Application(), path).split(u'\n'), expected);
+        const QString stored = ReadBack(path);
+        for (const QString& old : marks)
+            EXPECT_TRUE(stored.contains(old)) << old.toStdString() << " not kept by its reference";
+    }
+}

@@ -1,5 +1,6 @@
 #include "platform/office/OfficeTextDocument.h"
 
+#include "platform/office/OfficeBookmarks.h"
 #include "platform/office/OfficeTextPieces.h"
 #include "platform/office/OfficeUno.h"
 
@@ -110,8 +111,10 @@ qint64 OfficeTextDocument::ReplaceAll(const TextPairs& pairs, bool matchCase)
         const rtl::OUString autoUpdate("FieldAutoUpdate");
         const uno::Any wasOn = settings->getPropertyValue(autoUpdate);
         settings->setPropertyValue(autoUpdate, uno::Any(false));
+        lo::BookmarkKeeper bookmarks(component, pairs, matchCase);
         const qint64 count =
             lo::ReplaceAllIn(uno::Reference<util::XReplaceable>(component, uno::UNO_QUERY_THROW), pairs, matchCase);
+        bookmarks.Restore();
         settings->setPropertyValue(autoUpdate, wasOn);
         return count;
     });

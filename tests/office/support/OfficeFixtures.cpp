@@ -33,7 +33,9 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/text/XBookmarksSupplier.hpp>
 #include <com/sun/star/text/XDocumentIndex.hpp>
+#include <com/sun/star/text/XReferenceMarksSupplier.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/util/XRefreshable.hpp>
 
@@ -45,6 +47,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -436,6 +439,63 @@ void writeReferences(const uno::Reference<lang::XComponent>& component)
 }
 
 }  // namespace
+
+void MakeDocumentWithMarks(OfficeApplication& office, const QString& path)
+{
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Text);
+        lo::Guarded(office, QStringLiteral("ブックマークを作れません"), [&] {
+            const auto component = lo::ComponentOf(*document);
+            struct Mark {
+                QString before;
+                const char* service;
+                const char* name;
+                QString named;
+                QString after;
+            };
+            const char* bookmark = "com.sun.star.text.Bookmark";
+            const QList<Mark> marks = {
+                {QStringLiteral("アルファの "), bookmark, "end", QStringLiteral("draw.Page"), QStringLiteral(" を見る")},
+                {QString(), bookmark, "start", QStringLiteral("Page.draw"), QStringLiteral(" の前")},
+                {QStringLiteral("第一 "), bookmark, "jp", QStringLiteral("アルファ章"), QStringLiteral(" の説明")},
+                {QStringLiteral("x"), bookmark, "whole", QStringLiteral("Page"), QStringLiteral("y")},
+                {QStringLiteral("要約 "), "com.sun.star.text.ReferenceMark", "mark", QStringLiteral("drawPage"), QString()},
+            };
+            for (const Mark& m : marks) {
+                appendMarked(component, m.before, m.service, QString::fromLatin1(m.name), m.named, m.after);
+                appendReferenceHeading(component, std::strcmp(m.service, bookmark) == 0 ? 2 : 0,
+                                       QString::fromLatin1(m.name));
+            }
+            uno::Reference<util::XRefreshable>(
+                uno::Reference<text::XTextFieldsSupplier>(component, uno::UNO_QUERY_THROW)->getTextFields(),
+                uno::UNO_QUERY_THROW)
+                ->refresh();
+        });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
+
+QMap<QString, QString> MarkedTexts(OfficeApplication& office, const QString& path)
+{
+    return Retried(office, [&] {
+        auto document = office.Open(path);
+        return lo::Guarded(office, QStringLiteral("ブックマークを読めません"), [&] {
+            const auto component = lo::ComponentOf(*document);
+            QMap<QString, QString> result;
+            const uno::Reference<container::XNameAccess> lists[] = {
+                uno::Reference<text::XBookmarksSupplier>(component, uno::UNO_QUERY_THROW)->getBookmarks(),
+                uno::Reference<text::XReferenceMarksSupplier>(component, uno::UNO_QUERY_THROW)->getReferenceMarks(),
+            };
+            for (const auto& list : lists) {
+                for (const rtl::OUString& name : list->getElementNames()) {
+                    uno::Reference<text::XTextContent> mark(list->getByName(name), uno::UNO_QUERY_THROW);
+                    result[lo::ToQ(name)] += lo::ToQ(mark->getAnchor()->getString());
+                }
+            }
+            return result;
+        });
+    });
+}
 
 void MakeDocumentWithReferences(OfficeApplication& office, const QString& path)
 {

@@ -3,6 +3,7 @@
 // independent readers (catdoc's xls2csv and catdoc, unzip) that show what another program sees.
 #include "platform/office/OfficeApplication.h"
 
+#include <QMap>
 #include <QString>
 #include <sys/types.h>
 
@@ -56,6 +57,19 @@ void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, con
 // heading that refers to the reference mark "mark" around "アルファ章" in "アルファ章 の説明".
 // Every field and the contents show their current text.
 void MakeDocumentWithReferences(OfficeApplication& office, const QString& path);
+
+// A document of bookmarks and a reference mark that begin or end in words that the pairs
+// Page -> Pg and アルファ -> ベータ replace, each paragraph followed by a heading that shows its
+// text through a reference field:
+//   "アルファの " [bookmark end: "draw.Page"] " を見る"
+//   [bookmark start: "Page.draw"] " の前"
+//   "第一 " [bookmark jp: "アルファ章"] " の説明"
+//   "x" [bookmark whole: "Page"] "y"
+//   "要約 " [reference mark mark: "drawPage"]
+void MakeDocumentWithMarks(OfficeApplication& office, const QString& path);
+// The text each bookmark and reference mark of a document covers, by name (the pieces of a mark
+// that a format splits, joined).
+QMap<QString, QString> MarkedTexts(OfficeApplication& office, const QString& path);
 
 // Gives the process the most permissive settings a user or an administrator could choose: every
 // document's macros trusted, links of workbooks always and of documents automatically updated on
