@@ -13,10 +13,14 @@
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/util/XReplaceable.hpp>
 
+#include <QHash>
+#include <algorithm>
 #include <vector>
 
 namespace tralex {
@@ -192,6 +196,44 @@ QString OfficeTextDocument::BodyText()
 {
     return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
         return ToQ(bodyText(mDocument)->getString());
+    });
+}
+
+QStringList OfficeTextDocument::BodyParagraphs()
+{
+    return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
+        QStringList paragraphs = ToQ(bodyText(mDocument)->getString()).split(QLatin1Char('\n'));
+        // Where each field stands: the text of its paragraph, and its start and length there.
+        QHash<QString, QList<std::pair<qsizetype, qsizetype>>> fieldsByParagraph;
+        const auto fields = uno::Reference<text::XTextFieldsSupplier>(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW)
+                                ->getTextFields()
+                                ->createEnumeration();
+        while (fields->hasMoreElements()) {
+            const uno::Reference<text::XTextContent> field(fields->nextElement(), uno::UNO_QUERY);
+            const uno::Reference<text::XTextRange> anchor = field.is() ? field->getAnchor() : nullptr;
+            if (!anchor.is())
+                continue;
+            const qsizetype length = ToQ(anchor->getString()).size();
+            const uno::Reference<text::XParagraphCursor> cursor(
+                anchor->getText()->createTextCursorByRange(anchor->getStart()), uno::UNO_QUERY);
+            if (!cursor.is() || length == 0)
+                continue;
+            cursor->gotoStartOfParagraph(true);
+            const qsizetype start = ToQ(cursor->getString()).size();
+            cursor->gotoStartOfParagraph(false);
+            cursor->gotoEndOfParagraph(true);
+            fieldsByParagraph[ToQ(cursor->getString())].append({start, length});
+        }
+        for (QString& paragraph : paragraphs) {
+            auto it = fieldsByParagraph.find(paragraph);
+            if (it == fieldsByParagraph.end())
+                continue;
+            auto spans = it.value();
+            std::sort(spans.begin(), spans.end(), std::greater<>());
+            for (const auto& [start, length] : spans)
+                paragraph.replace(start, length, QChar(0xFFFC));
+        }
+        return paragraphs;
     });
 }
 

@@ -405,13 +405,15 @@ void appendMarked(const uno::Reference<lang::XComponent>& component, const QStri
     text->insertString(cursor.get(), lo::ToOU(after), false);
 }
 
-// Appends a heading that shows the text of a bookmark or reference mark.
-void appendReferenceHeading(const uno::Reference<lang::XComponent>& component, sal_Int16 source, const QString& name)
+// Appends a heading that shows the text of a bookmark or reference mark, after `before`.
+void appendReferenceHeading(const uno::Reference<lang::XComponent>& component, sal_Int16 source, const QString& name,
+                            const QString& before = QString())
 {
     const auto text = uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
     auto cursor = text->createTextCursorByRange(text->getEnd());
     text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
     setProperty(cursor, "ParaStyleName", uno::Any(rtl::OUString("Heading 1")));
+    text->insertString(cursor.get(), lo::ToOU(before), false);
     const auto field = make(component, "com.sun.star.text.TextField.GetReference");
     setProperty(field, "ReferenceFieldSource", uno::Any(source));
     setProperty(field, "ReferenceFieldPart", uno::Any(sal_Int16(2)));  // the text referred to
@@ -459,12 +461,13 @@ void MakeDocumentWithMarks(OfficeApplication& office, const QString& path)
                 {QString(), bookmark, "start", QStringLiteral("Page.draw"), QStringLiteral(" の前")},
                 {QStringLiteral("第一 "), bookmark, "jp", QStringLiteral("アルファ章"), QStringLiteral(" の説明")},
                 {QStringLiteral("x"), bookmark, "whole", QStringLiteral("Page"), QStringLiteral("y")},
+                {QStringLiteral("第二 "), bookmark, "word", QStringLiteral("アルファ"), QStringLiteral(" 節")},
                 {QStringLiteral("要約 "), "com.sun.star.text.ReferenceMark", "mark", QStringLiteral("drawPage"), QString()},
             };
             for (const Mark& m : marks) {
                 appendMarked(component, m.before, m.service, QString::fromLatin1(m.name), m.named, m.after);
                 appendReferenceHeading(component, std::strcmp(m.service, bookmark) == 0 ? 2 : 0,
-                                       QString::fromLatin1(m.name));
+                                       QString::fromLatin1(m.name), QStringLiteral("アルファ: "));
             }
             uno::Reference<util::XRefreshable>(
                 uno::Reference<text::XTextFieldsSupplier>(component, uno::UNO_QUERY_THROW)->getTextFields(),

@@ -59,12 +59,13 @@ void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, con
 void MakeDocumentWithReferences(OfficeApplication& office, const QString& path);
 
 // A document of bookmarks and a reference mark that begin or end in words that the pairs
-// Page -> Pg and アルファ -> ベータ replace, each paragraph followed by a heading that shows its
-// text through a reference field:
+// Page -> Pg and アルファ -> ベータ replace, each paragraph followed by a heading "アルファ: " that
+// goes on with the mark's text through a reference field:
 //   "アルファの " [bookmark end: "draw.Page"] " を見る"
 //   [bookmark start: "Page.draw"] " の前"
 //   "第一 " [bookmark jp: "アルファ章"] " の説明"
 //   "x" [bookmark whole: "Page"] "y"
+//   "第二 " [bookmark word: "アルファ"] " 節"
 //   "要約 " [reference mark mark: "drawPage"]
 void MakeDocumentWithMarks(OfficeApplication& office, const QString& path);
 // The text each bookmark and reference mark of a document covers, by name (the pieces of a mark
