@@ -156,3 +156,33 @@ TEST(WordEngineFields, BookmarksKeepCoveringTheirReplacedTextAndReferencesTheirO
             EXPECT_TRUE(stored.contains(old)) << old.toStdString() << " not kept by its reference";
     }
 }
+
+// A line of a table of contents is text the reader sees: a match in it is replaced as in the
+// heading it lists (Word's own replace-all does the same in .doc and .docx), while the table
+// itself is not made anew: it lists what it listed, with the same page numbers, and stays
+// protected from editing in .odt.
+TEST(WordEngineFields, TablesOfContentsHaveTheirMatchesReplacedAndAreNotMadeAnew)
+{
+    const QList<std::pair<QString, QString>> pairs = {{QStringLiteral("Page"), QStringLiteral("Pg")},
+                                                      {Alpha, QStringLiteral("ベータ")}};
+    for (const char* type : {"odt", "docx", "doc"}) {
+        SCOPED_TRACE(type);
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(type));
+        clsWordControl engine;
+        MakeDocumentWithContents(engine.Application(), path);
+        const QString before = ShownText(engine.Application(), path);
+        ASSERT_TRUE(before.contains(QStringLiteral("draw.Page 説明\t1"))) << before.toStdString();
+        Configure(engine, dir.path(), QLatin1String(type), pairs);
+
+        engine.TralexGo();
+
+        ASSERT_EQ(engine.CountResult(), 1) << engine.ItemSkipped()->items().join(u'\n').toStdString();
+        QString expected = before;
+        for (const auto& [find, replace] : pairs)
+            expected.replace(find, replace);
+        EXPECT_EQ(ShownText(engine.Application(), path).toStdString(), expected.toStdString());
+        if (QLatin1String(type) == QLatin1String("odt"))
+            EXPECT_TRUE(ReadBack(path).contains(QStringLiteral("text:protected=\"true\"")));
+    }
+}

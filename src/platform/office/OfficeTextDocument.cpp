@@ -5,6 +5,7 @@
 #include "platform/office/OfficeUno.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
@@ -13,10 +14,12 @@
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XDocumentIndexesSupplier.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 #include <com/sun/star/util/XReplaceable.hpp>
 
 #include <QHash>
@@ -62,6 +65,33 @@ bool flag(const uno::Reference<beans::XPropertySet>& style, const char* name, bo
 uno::Reference<text::XText> bodyText(const OfficeDocument& document)
 {
     return uno::Reference<text::XTextDocument>(lo::ComponentOf(document), uno::UNO_QUERY_THROW)->getText();
+}
+
+// The lines of a table of contents or another index are text the reader sees, and Word's own
+// replace-all replaces in them; LibreOffice protects an index from editing, and its replace
+// passes it by. The indexes are opened for the replacement and protected again: the matches in
+// their lines are replaced, and nothing makes them anew.
+std::vector<uno::Reference<beans::XPropertySet>> protectedIndexes(const uno::Reference<lang::XComponent>& component)
+{
+    std::vector<uno::Reference<beans::XPropertySet>> result;
+    const uno::Reference<text::XDocumentIndexesSupplier> supplier(component, uno::UNO_QUERY);
+    if (!supplier.is())
+        return result;
+    const uno::Reference<container::XIndexAccess> indexes = supplier->getDocumentIndexes();
+    const rtl::OUString isProtected("IsProtected");
+    for (sal_Int32 i = 0, count = indexes->getCount(); i < count; ++i) {
+        const uno::Reference<beans::XPropertySet> index(indexes->getByIndex(i), uno::UNO_QUERY);
+        bool on = false;
+        if (index.is() && (index->getPropertyValue(isProtected) >>= on) && on)
+            result.push_back(index);
+    }
+    return result;
+}
+
+void setProtected(const std::vector<uno::Reference<beans::XPropertySet>>& indexes, bool on)
+{
+    for (const auto& index : indexes)
+        index->setPropertyValue(rtl::OUString("IsProtected"), uno::Any(on));
 }
 
 }  // namespace
@@ -115,11 +145,19 @@ qint64 OfficeTextDocument::ReplaceAll(const TextPairs& pairs, bool matchCase)
         const rtl::OUString autoUpdate("FieldAutoUpdate");
         const uno::Any wasOn = settings->getPropertyValue(autoUpdate);
         settings->setPropertyValue(autoUpdate, uno::Any(false));
+        const uno::Reference<util::XModifiable> modifiable(component, uno::UNO_QUERY_THROW);
+        const bool wasModified = modifiable->isModified();
         lo::BookmarkKeeper bookmarks(component, pairs, matchCase);
+        const auto indexes = protectedIndexes(component);
+        setProtected(indexes, false);
         const qint64 count =
             lo::ReplaceAllIn(uno::Reference<util::XReplaceable>(component, uno::UNO_QUERY_THROW), pairs, matchCase);
+        setProtected(indexes, true);
         bookmarks.Restore();
         settings->setPropertyValue(autoUpdate, wasOn);
+        // Opening and protecting the indexes again is no change of the document.
+        if (count == 0 && !wasModified)
+            modifiable->setModified(false);
         return count;
     });
 }

@@ -500,6 +500,34 @@ QMap<QString, QString> MarkedTexts(OfficeApplication& office, const QString& pat
     });
 }
 
+void MakeDocumentWithContents(OfficeApplication& office, const QString& path)
+{
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Text);
+        lo::Guarded(office, QStringLiteral("目次を作れません"), [&] {
+            const auto component = lo::ComponentOf(*document);
+            const auto text = uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
+            const auto appendHeading = [&](const QString& heading) {
+                auto cursor = text->createTextCursorByRange(text->getEnd());
+                text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
+                setProperty(cursor, "ParaStyleName", uno::Any(rtl::OUString("Heading 1")));
+                text->insertString(cursor.get(), lo::ToOU(heading), false);
+                text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
+                setProperty(cursor, "ParaStyleName", uno::Any(rtl::OUString("Standard")));
+                text->insertString(cursor.get(), lo::ToOU(QStringLiteral("本文 アルファ")), false);
+            };
+            for (const QString heading : {"アルファ章", "draw.Page 説明", "第三章"})
+                appendHeading(heading);
+            const auto index = make(component, "com.sun.star.text.ContentIndex");
+            setProperty(index, "CreateFromOutline", uno::Any(true));
+            text->insertTextContent(text->getStart(), uno::Reference<text::XTextContent>(index, uno::UNO_QUERY_THROW), false);
+            uno::Reference<text::XDocumentIndex>(index, uno::UNO_QUERY_THROW)->update();
+            appendHeading(QStringLiteral("追加章"));
+        });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
+
 void MakeDocumentWithReferences(OfficeApplication& office, const QString& path)
 {
     Retried(office, [&] {

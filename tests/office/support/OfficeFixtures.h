@@ -68,6 +68,10 @@ void MakeDocumentWithReferences(OfficeApplication& office, const QString& path);
 //   "第二 " [bookmark word: "アルファ"] " 節"
 //   "要約 " [reference mark mark: "drawPage"]
 void MakeDocumentWithMarks(OfficeApplication& office, const QString& path);
+// A document with a table of contents of its headings "アルファ章", "draw.Page 説明" and "第三章",
+// each followed by the paragraph "本文 アルファ", and a fourth such heading "追加章" that the
+// table does not list (it was made before).
+void MakeDocumentWithContents(OfficeApplication& office, const QString& path);
 // The text each bookmark and reference mark of a document covers, by name (the pieces of a mark
 // that a format splits, joined).
 QMap<QString, QString> MarkedTexts(OfficeApplication& office, const QString& path);
