@@ -81,6 +81,60 @@ TEST(ExcelEngineLimits, TextTheFormatCannotHoldLeavesTheFileAsItWas)
     }
 }
 
+// The pairs reach formulas too (here texts in quotes): a formula they lengthen past the 8,192
+// characters Excel accepts leaves the file as it was in Excel's formats.
+TEST(ExcelEngineLimits, FormulaLongerThanExcelAcceptsLeavesTheFileAsItWas)
+{
+    // =LEN("アルファ")+... with `terms` such terms, then +1000000000 and +9... up to `length`
+    // characters after "=".
+    const auto formula = [](int length, int terms) {
+        const QString term = QStringLiteral("LEN(\"%1\")").arg(Alpha);
+        QString text = term;
+        for (int i = 1; i < terms; ++i)
+            text += QLatin1Char('+') + term;
+        while (text.size() + 11 + 2 <= length)
+            text += QStringLiteral("+1000000000");
+        return QLatin1Char('=') + text + QLatin1Char('+') + QString(length - text.size() - 1, QLatin1Char('9'));
+    };
+    struct Case {
+        const char* type;
+        int length, terms;
+        QString replace;
+        bool stored;
+    };
+    const QString fits = QStringLiteral("ベータ12");  // 8,192 characters
+    const QString tooLong = QStringLiteral("ベータ123");
+    // LibreOffice stores a formula of some thousands of characters as =NA() in .xls (which the
+    // read-back check finds): the file starts shorter there, with 200 matches that each grow by 28.
+    const QList<Case> cases = {{"xlsx", 8191, 1, fits, true},
+                               {"xlsx", 8191, 1, tooLong, false},
+                               {"xls", 3000, 200, QString(32, QLatin1Char('x')), false},
+                               {"ods", 8191, 1, tooLong, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.replace.left(6).toStdString());
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(c.type));
+        clsExcelControl engine;
+        const QString written = formula(c.length, c.terms);
+        MakeWorkbookWithFormula(engine.Application(), path, written);
+        const QByteArray old = readBytes(path);
+        Configure(engine, dir.path(), QLatin1String(c.type), {{Alpha, c.replace}});
+
+        engine.TralexGo();
+
+        if (c.stored) {
+            ASSERT_EQ(engine.CountResult(), 1) << engine.ItemSkipped()->items().join(u'\n').toStdString();
+            auto document = Retried(engine.Application(), [&] { return engine.Application().Open(path); });
+            EXPECT_EQ(OfficeWorkbook(*document).CellTexts(0, {0, 0, 0, 0}), QStringList(QString(written).replace(Alpha, c.replace)));
+        } else {
+            EXPECT_EQ(engine.CountResult(), 0);
+            EXPECT_EQ(SkipReason(engine, QStringLiteral("a.") + QLatin1String(c.type)).toStdString(),
+                      std::string("数式の文字数が形式の上限を超えます"));
+            EXPECT_TRUE(readBytes(path) == old) << "the file changed";
+        }
+    }
+}
+
 // The headings are reference fields and the document has a table of contents. The stored file
 // keeps the text the reference fields showed (another program shows what the file holds), while
 // the words in the body are replaced.

@@ -10,6 +10,9 @@ namespace {
 // The most characters a cell and a sheet name may hold in Excel's formats (none in the
 // OpenDocument format): LibreOffice would store longer ones cut short.
 constexpr int ExcelCellLimit = 32767;
+// The characters of a formula that Excel accepts (without its "="); LibreOffice stores longer
+// ones, which Excel then refuses to read.
+constexpr int ExcelFormulaLimit = 8192;
 constexpr int ExcelSheetNameLimit = 31;
 // The characters of a header or footer, its three parts together.
 constexpr int ExcelPageTextLimit = 255;
@@ -78,9 +81,12 @@ QString clsExcelControl::applyPairs(OfficeDocument& document)
     const int sheets = book.SheetCount();
     const bool matchCase = !mUcaseOption;
     for (int sheet = 0; sheet < sheets; ++sheet) {
-        if (book.ReplaceInCells(sheet, pairs(), matchCase) > 0 && excelFormat(mTargetType)
-            && book.HasCellLongerThan(sheet, ExcelCellLimit))
-            return SkipReason::CellTooLong;
+        if (book.ReplaceInCells(sheet, pairs(), matchCase) > 0 && excelFormat(mTargetType)) {
+            if (book.HasCellLongerThan(sheet, ExcelCellLimit))
+                return SkipReason::CellTooLong;
+            if (book.HasFormulaLongerThan(sheet, ExcelFormulaLimit))
+                return SkipReason::FormulaTooLong;
+        }
     }
     book.EditPageTexts([this](const QString& text) { return applyAllPairs(text); });
     if (excelFormat(mTargetType)) {

@@ -442,6 +442,17 @@ void writeReferences(const uno::Reference<lang::XComponent>& component)
 
 }  // namespace
 
+void MakeWorkbookWithFormula(OfficeApplication& office, const QString& path, const QString& formula)
+{
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Spreadsheet);
+        lo::Guarded(office, QStringLiteral("数式を入れられません"), [&] {
+            firstSheetCell(lo::ComponentOf(*document), 0, 0)->setFormula(lo::ToOU(formula));
+        });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
+
 void MakeDocumentWithMarks(OfficeApplication& office, const QString& path)
 {
     Retried(office, [&] {

@@ -58,6 +58,9 @@ void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, con
 // Every field and the contents show their current text.
 void MakeDocumentWithReferences(OfficeApplication& office, const QString& path);
 
+// A workbook whose A1 holds `formula` (as typed, "=..."), and nothing else.
+void MakeWorkbookWithFormula(OfficeApplication& office, const QString& path, const QString& formula);
+
 // A document of bookmarks and a reference mark that begin or end in words that the pairs
 // Page -> Pg and アルファ -> ベータ replace, each paragraph followed by a heading "アルファ: " that
 // goes on with the mark's text through a reference field:
