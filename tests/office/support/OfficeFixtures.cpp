@@ -346,41 +346,82 @@ void setProperty(const uno::Reference<uno::XInterface>& object, const char* name
         ->setPropertyValue(rtl::OUString::createFromAscii(name), value);
 }
 
-// A flat (single XML file) OpenDocument of a workbook or document with "アルファ" and an image
-// linked from `imageUrl`: the UNO API embeds every image it is given, only a file keeps a link.
-QByteArray flatFileWithLinkedImage(bool spreadsheet, const QString& imageUrl)
+// A flat (single XML file) OpenDocument of a workbook or document: "アルファ" in A1 or the text
+// "アルファ本文", and `content` (drawing frames) beside it; `cells` (table cells) after A1 of a
+// workbook; `declarations` after a workbook's sheet or at the start of a document's text.
+QByteArray flatFile(bool spreadsheet, const QByteArray& content, const QByteArray& cells = QByteArray(),
+                    const QByteArray& declarations = QByteArray())
 {
-    const QByteArray frame = "<draw:frame draw:name=\"picture\" text:anchor-type=\"as-char\" svg:x=\"1cm\" svg:y=\"1cm\" "
-                             "svg:width=\"2cm\" svg:height=\"2cm\"><draw:image xlink:href=\""
-                             + imageUrl.toUtf8().toPercentEncoding(":/") + "\" xlink:type=\"simple\" xlink:show=\"embed\" "
-                             "xlink:actuate=\"onLoad\"/></draw:frame>";
     const QByteArray body = spreadsheet
-        ? "<office:spreadsheet><table:table table:name=\"Sheet1\"><table:shapes>" + frame
+        ? "<office:spreadsheet><table:table table:name=\"Sheet1\"><table:shapes>" + content
               + "</table:shapes><table:table-row><table:table-cell office:value-type=\"string\"><text:p>アルファ</text:p>"
-                "</table:table-cell></table:table-row></table:table></office:spreadsheet>"
-        : "<office:text><text:p>アルファ本文" + frame + "</text:p></office:text>";
+                "</table:table-cell>" + cells + "</table:table-row></table:table>" + declarations + "</office:spreadsheet>"
+        : "<office:text>" + declarations + "<text:p>アルファ本文" + content + "</text:p></office:text>";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document "
            "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
            "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
            "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
            "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
            "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
+           "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" "
            "xmlns:xlink=\"http://www.w3.org/1999/xlink\" office:version=\"1.3\" office:mimetype=\""
            + QByteArray(spreadsheet ? "application/vnd.oasis.opendocument.spreadsheet" : "application/vnd.oasis.opendocument.text")
            + "\"><office:body>" + body + "</office:body></office:document>\n";
+}
+
+// A frame that shows `url` as a picture, linked instead of held.
+QByteArray linkedFrame(const char* element, const QString& url)
+{
+    return "<draw:frame draw:name=\"linked\" text:anchor-type=\"as-char\" svg:x=\"1cm\" svg:y=\"1cm\" "
+           "svg:width=\"2cm\" svg:height=\"2cm\"><draw:" + QByteArray(element) + " xlink:href=\""
+           + url.toUtf8().toPercentEncoding(":/") + "\" xlink:type=\"simple\" xlink:show=\"embed\" "
+           "xlink:actuate=\"onLoad\"/></draw:frame>";
+}
+
+// Stores a flat file in the format of `path`.
+void storeFlat(OfficeApplication& office, const QString& path, const QByteArray& flat)
+{
+    const QString flatPath = path + (isSpreadsheet(path) ? QLatin1String(".fods") : QLatin1String(".fodt"));
+    QFile file(flatPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(flat);
+    file.close();
+    Retried(office, [&] { office.Open(flatPath)->StoreTo(path, FilterOf(QFileInfo(path).suffix())); });
+    QFile::remove(flatPath);
 }
 
 }  // namespace
 
 void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl)
 {
-    const QString flat = path + (isSpreadsheet(path) ? QLatin1String(".fods") : QLatin1String(".fodt"));
-    QFile file(flat);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(flatFileWithLinkedImage(isSpreadsheet(path), imageUrl));
-    file.close();
-    Retried(office, [&] { office.Open(flat)->StoreTo(path, FilterOf(QFileInfo(path).suffix())); });
-    QFile::remove(flat);
+    storeFlat(office, path, flatFile(isSpreadsheet(path), linkedFrame("image", imageUrl)));
+}
+
+void MakeFileWithDdeLink(OfficeApplication& office, const QString& path, const QString& source, const QString& shown)
+{
+    const QByteArray topic = source.toHtmlEscaped().toUtf8();
+    const QByteArray value = shown.toHtmlEscaped().toUtf8();
+    if (isSpreadsheet(path)) {
+        const QByteArray cell = "<table:table-cell table:formula=\"of:=DDE(&quot;soffice&quot;;&quot;" + topic
+                                + "&quot;;&quot;Sheet1.A1&quot;)\" office:value-type=\"string\" office:string-value=\""
+                                + value + "\"><text:p>" + value + "</text:p></table:table-cell>";
+        // The values a workbook keeps of its DDE links, shown until the link is updated.
+        const QByteArray links =
+            "<table:dde-links><table:dde-link><office:dde-source office:name=\"source\" office:dde-application=\"soffice\" "
+            "office:dde-topic=\"" + topic + "\" office:dde-item=\"Sheet1.A1\" office:conversion-mode=\"into-default-style-data-style\"/>"
+            "<table:table table:name=\"source\"><table:table-column/><table:table-row><table:table-cell "
+            "office:value-type=\"string\" office:string-value=\"" + value + "\"/></table:table-row></table:table>"
+            "</table:dde-link></table:dde-links>";
+        storeFlat(office, path, flatFile(true, QByteArray(), cell, links));
+        return;
+    }
+    const QByteArray declaration =
+        "<text:dde-connection-decls><text:dde-connection-decl office:name=\"source\" office:dde-application=\"soffice\" "
+        "office:dde-topic=\"" + topic + "\" office:dde-item=\"Sheet1.A1\" office:automatic-update=\"true\"/>"
+        "</text:dde-connection-decls>";
+    storeFlat(office, path,
+              flatFile(false, "<text:dde-connection text:connection-name=\"source\">" + value + "</text:dde-connection>",
+                       QByteArray(), declaration));
 }
 
 namespace {

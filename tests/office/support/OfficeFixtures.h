@@ -51,6 +51,9 @@ QString ShownText(OfficeApplication& office, const QString& path);
 // A workbook (.ods, .xlsx: A1 "アルファ") or a document (.odt, .docx: the text "アルファ本文") that
 // shows an image linked from `imageUrl` (a file or a web address) instead of holding it.
 void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl);
+// A workbook (.ods: B1) or a document (.odt: after "アルファ本文") that shows `shown`
+// as the value of A1 of the workbook `source` through a DDE link LibreOffice would update.
+void MakeFileWithDdeLink(OfficeApplication& office, const QString& path, const QString& source, const QString& shown);
 
 // A document whose headings are reference fields: a table of contents, then a heading that
 // refers to the bookmark "target" around "draw.Page" in "アルファの draw.Page を見る", and a
