@@ -45,14 +45,6 @@ bool isLockFile(const QString& name)
         || (name.startsWith(QStringLiteral(".~lock.")) && name.endsWith(QLatin1Char('#')));
 }
 
-// Whether the running user may replace the file: it has a write bit (root would be allowed by
-// access() without one) and may be written.
-bool mayReplace(int folder, const QByteArray& name, const FileSnapshot& snapshot)
-{
-    return (snapshot.mode & 0222) != 0
-        && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) == 0;
-}
-
 }  // namespace
 
 // The path of the folder being searched, as the user reads it and as its names' bytes below the
@@ -425,9 +417,13 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
     // The listing left out pipes and devices: this one took the file's place since.
     case ReadOutcome::NotAFile: mEngine.skip(shown, SkipReason::NotAFile); return;
     }
-    const bool writable = mayReplace(folder.fd(), rawName, snapshot);
-    if (!writable && mWorker->RefusesUnwritableFirst()) {
-        mEngine.skip(shown, SkipReason::NotWritable);
+    // What the renewal would refuse before writing anything refuses the file here: before a
+    // costly worker, else once the worker changed it; and so in a preview, which writes nothing.
+    const bool first = mWorker->RefusesUnwritableFirst();
+    RenewOutcome refused = first ? FileRenewal::CheckBeforeWriting(folder.fd(), rawName, snapshot)
+                                 : RenewOutcome::Renewed;
+    if (refused != RenewOutcome::Renewed) {
+        mEngine.reportRenewal(file.path, refused, mark);
         return;
     }
     std::optional<ReadStamp> read;
@@ -438,11 +434,11 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
     case FileWork::Kind::Skipped: mEngine.skip(shown, work.reason); return;
     case FileWork::Kind::Changed: break;
     }
-    if (!writable) {
-        mEngine.skip(shown, SkipReason::NotWritable);
-        return;
-    }
-    if (mEngine.Preview())
+    if (!first)
+        refused = FileRenewal::CheckBeforeWriting(folder.fd(), rawName, snapshot);
+    if (refused != RenewOutcome::Renewed)
+        mEngine.reportRenewal(file.path, refused, mark);
+    else if (mEngine.Preview())
         notePreview(trail, file, mark, work, std::move(read));
     else
         renew(folder, trail, file, mark, work);

@@ -20,6 +20,7 @@ inline const QString NotAFile = QStringLiteral("通常のファイルではあ�
 inline const QString Changed = QStringLiteral("読み込んだ後にファイルが変更されました");
 inline const QString NotRecorded = QStringLiteral("元に戻すための記録を書き込めません");
 inline const QString CellTooLong = QStringLiteral("セルの文字数が形式の上限を超えます");
+inline const QString FormulaTooLong = QStringLiteral("数式の文字数が形式の上限を超えます");
 inline const QString SheetNameTooLong = QStringLiteral("シート名が形式の上限を超えます");
 inline const QString PageTextTooLong = QStringLiteral("ヘッダーまたはフッターの文字数が形式の上限を超えます");
 inline const QString NotReadBack = QStringLiteral("保存した内容を読み返すと置換結果と一致しません");

@@ -522,6 +522,22 @@ RenewOutcome FileRenewal::takeName(const RenewalTarget& target, const QByteArray
     return RenewOutcome::Renewed;
 }
 
+RenewOutcome FileRenewal::CheckBeforeWriting(int folder, const QByteArray& name, const FileSnapshot& snapshot)
+{
+    // A file the user marked read-only, or may not write, is not the run's to replace; root
+    // would be allowed by access(), so a file without any write bit is refused explicitly.
+    // In a sticky folder the final exchange of names would be refused for another user's file
+    // (after the backup was made): such a file is not writable for this run either.
+    if ((snapshot.mode & 0222) == 0 || ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0
+        || !mayReplaceIn(folder, snapshot.owner))
+        return RenewOutcome::NotWritable;
+    // The new file and a copied backup get the file's group, and its owner where the running
+    // user may give it: a group he does not belong to refuses the file before anything changes.
+    if (!mayKeepGroup(snapshot.group))
+        return RenewOutcome::OwnerNotKept;
+    return RenewOutcome::Renewed;
+}
+
 RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray& newContent,
                                   const FileSnapshot& snapshot)
 {
@@ -530,18 +546,9 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
     struct stat st {};
     if (::fstatat(target.backUpFolder, target.backUp.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return RenewOutcome::BackUpNameTaken;
-    // A file the user marked read-only, or may not write, is not the run's to replace; root
-    // would be allowed by access(), so a file without any write bit is refused explicitly.
-    // In a sticky folder the final exchange of names would be refused for another user's file
-    // (after the backup was made): such a file is not writable for this run either.
-    if ((snapshot.mode & 0222) == 0 ||
-        ::faccessat(target.folder, target.name.constData(), W_OK, AT_EACCESS) != 0 ||
-        !mayReplaceIn(target.folder, snapshot.owner))
-        return RenewOutcome::NotWritable;
-    // The new file and a copied backup get the file's group, and its owner where the running
-    // user may give it: a group he does not belong to refuses the file before anything changes.
-    if (!mayKeepGroup(snapshot.group))
-        return RenewOutcome::OwnerNotKept;
+    if (const RenewOutcome refused = CheckBeforeWriting(target.folder, target.name, snapshot);
+        refused != RenewOutcome::Renewed)
+        return refused;
     if (!nameHolds(target.folder, target.name, snapshot.device, snapshot.inode) ||
         !unchangedSinceRead(snapshot))
         return RenewOutcome::ChangedMeanwhile;

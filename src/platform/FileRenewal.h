@@ -129,6 +129,12 @@ public:
     // file right after it was opened.
     virtual ReadOutcome OpenForRun(int folder, const QByteArray& name, FileSnapshot& snapshot);
 
+    // What refuses a renewal before anything is written, as far as the file and its folder
+    // tell: a file the running user may not replace (no write bit, no write permission, another
+    // user's file in a sticky folder) or whose group he cannot give the new file. Renewed when
+    // nothing does.
+    static RenewOutcome CheckBeforeWriting(int folder, const QByteArray& name, const FileSnapshot& snapshot);
+
     // Puts newContent in place of the file read into snapshot, as described above.
     RenewOutcome Renew(const RenewalPaths& paths, const QByteArray& newContent,
                        const FileSnapshot& snapshot);

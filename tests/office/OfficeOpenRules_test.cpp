@@ -154,6 +154,36 @@ TEST(OfficeEngineLinks, LinkedImagesAreNeverFetchedNorStoredWhileAFileIsChanged)
     }
 }
 
+// DDE links to another workbook: a run does not open the workbook they link to, and the stored
+// file keeps the link and the value it showed (111; the workbook now holds 222).
+TEST(OfficeEngineLinks, DdeLinksAreNeitherFollowedNorUpdated)
+{
+    for (const char* type : {"odt", "ods"}) {
+        SCOPED_TRACE(type);
+        TempFolder dir;
+        TempFolder elsewhere;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(type));
+        const QString source = elsewhere.file(QStringLiteral("source.ods"));
+        const auto engine = EngineFor(QLatin1String(type));
+        OfficeApplication& office = engine->Application();
+        MakeLinkSource(office, source, QStringLiteral("111"));
+        MakeFileWithDdeLink(office, path, source, QStringLiteral("111"));
+        ASSERT_TRUE(ReadBack(path).contains(QStringLiteral("source.ods"))) << "the fixture holds no link";
+        MakeLinkSource(office, source, QStringLiteral("222"));
+        office.Quit();  // the run starts afresh, with nothing loaded yet
+        const OpenCounter opens(source);
+        Configure(*engine, dir.path(), QLatin1String(type), {{QStringLiteral("アルファ"), QStringLiteral("ベータ")}});
+
+        engine->TralexGo();
+
+        ASSERT_EQ(engine->CountResult(), 1) << engine->ItemSkipped()->items().join(u'\n').toStdString();
+        EXPECT_EQ(opens.count(), 0);
+        const QString stored = ReadBack(path);
+        EXPECT_TRUE(stored.contains(QStringLiteral("source.ods"))) << "the link is lost";
+        EXPECT_TRUE(stored.contains(QStringLiteral("111")) && !stored.contains(QStringLiteral("222"))) << stored.toStdString();
+    }
+}
+
 // The process runs with the most permissive settings, so that only the way the engines open
 // files keeps macros from running and links from being updated.
 

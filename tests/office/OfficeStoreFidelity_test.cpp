@@ -81,6 +81,60 @@ TEST(ExcelEngineLimits, TextTheFormatCannotHoldLeavesTheFileAsItWas)
     }
 }
 
+// The pairs reach formulas too (here texts in quotes): a formula they lengthen past the 8,192
+// characters Excel accepts leaves the file as it was in Excel's formats.
+TEST(ExcelEngineLimits, FormulaLongerThanExcelAcceptsLeavesTheFileAsItWas)
+{
+    // =LEN("アルファ")+... with `terms` such terms, then +1000000000 and +9... up to `length`
+    // characters after "=".
+    const auto formula = [](int length, int terms) {
+        const QString term = QStringLiteral("LEN(\"%1\")").arg(Alpha);
+        QString text = term;
+        for (int i = 1; i < terms; ++i)
+            text += QLatin1Char('+') + term;
+        while (text.size() + 11 + 2 <= length)
+            text += QStringLiteral("+1000000000");
+        return QLatin1Char('=') + text + QLatin1Char('+') + QString(length - text.size() - 1, QLatin1Char('9'));
+    };
+    struct Case {
+        const char* type;
+        int length, terms;
+        QString replace;
+        bool stored;
+    };
+    const QString fits = QStringLiteral("ベータ12");  // 8,192 characters
+    const QString tooLong = QStringLiteral("ベータ123");
+    // LibreOffice stores a formula of some thousands of characters as =NA() in .xls (which the
+    // read-back check finds): the file starts shorter there, with 200 matches that each grow by 28.
+    const QList<Case> cases = {{"xlsx", 8191, 1, fits, true},
+                               {"xlsx", 8191, 1, tooLong, false},
+                               {"xls", 3000, 200, QString(32, QLatin1Char('x')), false},
+                               {"ods", 8191, 1, tooLong, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.replace.left(6).toStdString());
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(c.type));
+        clsExcelControl engine;
+        const QString written = formula(c.length, c.terms);
+        MakeWorkbookWithFormula(engine.Application(), path, written);
+        const QByteArray old = readBytes(path);
+        Configure(engine, dir.path(), QLatin1String(c.type), {{Alpha, c.replace}});
+
+        engine.TralexGo();
+
+        if (c.stored) {
+            ASSERT_EQ(engine.CountResult(), 1) << engine.ItemSkipped()->items().join(u'\n').toStdString();
+            auto document = Retried(engine.Application(), [&] { return engine.Application().Open(path); });
+            EXPECT_EQ(OfficeWorkbook(*document).CellTexts(0, {0, 0, 0, 0}), QStringList(QString(written).replace(Alpha, c.replace)));
+        } else {
+            EXPECT_EQ(engine.CountResult(), 0);
+            EXPECT_EQ(SkipReason(engine, QStringLiteral("a.") + QLatin1String(c.type)).toStdString(),
+                      std::string("数式の文字数が形式の上限を超えます"));
+            EXPECT_TRUE(readBytes(path) == old) << "the file changed";
+        }
+    }
+}
+
 // The headings are reference fields and the document has a table of contents. The stored file
 // keeps the text the reference fields showed (another program shows what the file holds), while
 // the words in the body are replaced.
@@ -104,5 +158,85 @@ TEST(WordEngineFields, ReferenceFieldsKeepTheTextTheyShowed)
         // The body's own words read "draw.Pg" now: only the heading shows "draw.Page".
         EXPECT_TRUE(stored.contains(QStringLiteral("draw.Page"))) << stored.toStdString();
         EXPECT_TRUE(stored.contains(QStringLiteral("アルファ章"))) << stored.toStdString();
+    }
+}
+
+// Bookmarks (and a reference mark, kept as a bookmark by Word's formats) that begin or end in a
+// replaced word keep covering it, the reference fields that show their text keep the text they
+// showed, and nothing but the matches changes. Each reference sits in a heading that holds a
+// match too: LibreOffice would update the fields of every paragraph it replaces in, from the
+// bookmarks as replace-all leaves them (cut short, or empty). It works out a .doc file's
+// references from their bookmarks when it opens the file: there, the headings show the
+// bookmarks' new text, while the file itself keeps the old one.
+TEST(WordEngineFields, BookmarksKeepCoveringTheirReplacedTextAndReferencesTheirOldText)
+{
+    const QList<std::pair<QString, QString>> pairs = {{QStringLiteral("Page"), QStringLiteral("Pg")},
+                                                      {Alpha, QStringLiteral("ベータ")}};
+    const auto replaced = [&](QString text) {
+        for (const auto& [find, replace] : pairs)
+            text.replace(find, replace);
+        return text;
+    };
+    for (const char* type : {"odt", "docx", "doc"}) {
+        SCOPED_TRACE(type);
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(type));
+        clsWordControl engine;
+        MakeDocumentWithMarks(engine.Application(), path);
+        const QMap<QString, QString> marks = MarkedTexts(engine.Application(), path);
+        ASSERT_EQ(marks.value(QStringLiteral("end")), QStringLiteral("draw.Page")) << "the fixture lacks its bookmarks";
+        const QStringList lines = ShownText(engine.Application(), path).split(u'\n');
+        Configure(engine, dir.path(), QLatin1String(type), pairs);
+
+        engine.TralexGo();
+
+        ASSERT_EQ(engine.CountResult(), 1) << engine.ItemSkipped()->items().join(u'\n').toStdString();
+        const QMap<QString, QString> marksAfter = MarkedTexts(engine.Application(), path);
+        EXPECT_EQ(marksAfter.keys(), marks.keys());
+        for (auto it = marks.begin(); it != marks.end(); ++it)
+            EXPECT_EQ(marksAfter.value(it.key()).toStdString(), replaced(it.value()).toStdString()) << it.key().toStdString();
+        // Each marked paragraph is followed by the heading that refers to its mark.
+        const QString headingStart = Alpha + QStringLiteral(": ");
+        QStringList expected = lines;
+        for (qsizetype i = 1; i + 1 < lines.size(); i += 2) {
+            expected[i] = replaced(lines.at(i));
+            ASSERT_TRUE(lines.at(i + 1).startsWith(headingStart)) << lines.at(i + 1).toStdString();
+            const QString shown = lines.at(i + 1).mid(headingStart.size());
+            expected[i + 1] = replaced(headingStart) + (QLatin1String(type) == QLatin1String("doc") ? replaced(shown) : shown);
+        }
+        EXPECT_EQ(ShownText(engine.Application(), path).toStdString(), expected.join(u'\n').toStdString());
+        const QString stored = ReadBack(path);
+        for (const QString& old : marks)
+            EXPECT_TRUE(stored.contains(old)) << old.toStdString() << " not kept by its reference";
+    }
+}
+
+// A line of a table of contents is text the reader sees: a match in it is replaced as in the
+// heading it lists (Word's own replace-all does the same in .doc and .docx), while the table
+// itself is not made anew: it lists what it listed, with the same page numbers, and stays
+// protected from editing in .odt.
+TEST(WordEngineFields, TablesOfContentsHaveTheirMatchesReplacedAndAreNotMadeAnew)
+{
+    const QList<std::pair<QString, QString>> pairs = {{QStringLiteral("Page"), QStringLiteral("Pg")},
+                                                      {Alpha, QStringLiteral("ベータ")}};
+    for (const char* type : {"odt", "docx", "doc"}) {
+        SCOPED_TRACE(type);
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.") + QLatin1String(type));
+        clsWordControl engine;
+        MakeDocumentWithContents(engine.Application(), path);
+        const QString before = ShownText(engine.Application(), path);
+        ASSERT_TRUE(before.contains(QStringLiteral("draw.Page 説明\t1"))) << before.toStdString();
+        Configure(engine, dir.path(), QLatin1String(type), pairs);
+
+        engine.TralexGo();
+
+        ASSERT_EQ(engine.CountResult(), 1) << engine.ItemSkipped()->items().join(u'\n').toStdString();
+        QString expected = before;
+        for (const auto& [find, replace] : pairs)
+            expected.replace(find, replace);
+        EXPECT_EQ(ShownText(engine.Application(), path).toStdString(), expected.toStdString());
+        if (QLatin1String(type) == QLatin1String("odt"))
+            EXPECT_TRUE(ReadBack(path).contains(QStringLiteral("text:protected=\"true\"")));
     }
 }

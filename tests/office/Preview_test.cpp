@@ -53,12 +53,14 @@ protected:
         OverrideSettingsFolder(settings.path());
         if (office())
             excel = std::make_unique<clsExcelControl>();
-        // a: the find text once in its cell (and in the sheet's other texts); b: other cells;
-        // c: no find text; sub/d like a.
+        // a: the find text once; b: twice; c: not at all; sub/d like a; e like a, but without
+        // a write bit.
         make(QStringLiteral("a"), QStringLiteral("株式会社") + Find);
         make(QStringLiteral("b"), Find + QStringLiteral("商事 ") + Find);
         makePlain(QStringLiteral("c"));
         make(QStringLiteral("sub/d"), QStringLiteral("有限会社") + Find);
+        make(QStringLiteral("e"), QStringLiteral("株式会社") + Find);
+        QFile(dir.file(name(QStringLiteral("e")))).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadOther);
     }
     void TearDown() override { OverrideSettingsFolder(QString()); }
 
@@ -132,11 +134,13 @@ TEST_P(Preview, WritesNothingAndCountsWhatTheRunThenDoes)
     const RunResult shown = preview->Result();
     EXPECT_EQ(stateOf(dir.path()), before);  // no file, backup or temporary file; times kept
     EXPECT_TRUE(shown.preview);
-    EXPECT_EQ(shown.skipped, QStringList());
+    // What the run would refuse, the preview says.
+    EXPECT_EQ(test::SkipReason(*preview, name("e")), tralex::SkipReason::NotWritable);
+    EXPECT_EQ(shown.skipped.size(), 1);
     // Counted before the first file, and every file of the type handled: c too.
-    EXPECT_EQ(count.firstFound, 4);
-    EXPECT_EQ(count.done, 4);
-    EXPECT_EQ(count.found, 4);
+    EXPECT_EQ(count.firstFound, 5);
+    EXPECT_EQ(count.done, 5);
+    EXPECT_EQ(count.found, 5);
     const QMap<QString, qint64> previewed = replacements(shown);
     EXPECT_EQ(previewed.keys(), QStringList({name("a"), name("b"), name("sub/d")}));
     for (const FileReport& report : shown.files) {
@@ -157,9 +161,9 @@ TEST_P(Preview, WritesNothingAndCountsWhatTheRunThenDoes)
     auto run = engine(&runCount);
     run->TralexGo();
     EXPECT_EQ(replacements(run->Result()), previewed);
-    EXPECT_EQ(run->Result().skipped, QStringList());
-    EXPECT_EQ(runCount.done, 4);
-    EXPECT_EQ(runCount.found, 4);
+    EXPECT_EQ(run->Result().skipped, shown.skipped);
+    EXPECT_EQ(runCount.done, 5);
+    EXPECT_EQ(runCount.found, 5);
 }
 
 TEST_P(Preview, ChosenFilesAloneAreReplacedAndOneChangedSinceIsRefused)

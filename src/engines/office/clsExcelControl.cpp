@@ -10,6 +10,9 @@ namespace {
 // The most characters a cell and a sheet name may hold in Excel's formats (none in the
 // OpenDocument format): LibreOffice would store longer ones cut short.
 constexpr int ExcelCellLimit = 32767;
+// The characters of a formula that Excel accepts (without its "="); LibreOffice stores longer
+// ones, which Excel then refuses to read.
+constexpr int ExcelFormulaLimit = 8192;
 constexpr int ExcelSheetNameLimit = 31;
 // The characters of a header or footer, its three parts together.
 constexpr int ExcelPageTextLimit = 255;
@@ -90,8 +93,12 @@ OfficeEngine::PairsApplied clsExcelControl::applyPairs(OfficeDocument& document)
             continue;
         for (const QString& cell : mCellsBefore.value(sheet))
             applyAllPairs(cell, &applied.replacements);
-        if (excelFormat(mTargetType) && book.HasCellLongerThan(sheet, ExcelCellLimit))
+        if (!excelFormat(mTargetType))
+            continue;
+        if (book.HasCellLongerThan(sheet, ExcelCellLimit))
             return {SkipReason::CellTooLong};
+        if (book.HasFormulaLongerThan(sheet, ExcelFormulaLimit))
+            return {SkipReason::FormulaTooLong};
     }
     book.EditPageTexts([this, &applied](const QString& text) {
         return applyAllPairs(text, &applied.replacements);

@@ -42,7 +42,7 @@ QStringList clsWordControl::changeableTexts(OfficeDocument& document, Reading)
     // Paragraph by paragraph: fields elsewhere in the document may show other texts once it is
     // read again, and only what changed is compared.
     OfficeTextDocument text(document);
-    return text.BodyText().split(QLatin1Char('\n')) + text.HeaderFooterTexts();
+    return text.BodyParagraphs() + text.HeaderFooterTexts();
 }
 
 OfficeEngine::PairsApplied clsWordControl::applyPairs(OfficeDocument& document)

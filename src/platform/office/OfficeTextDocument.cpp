@@ -1,9 +1,11 @@
 #include "platform/office/OfficeTextDocument.h"
 
+#include "platform/office/OfficeBookmarks.h"
 #include "platform/office/OfficeTextPieces.h"
 #include "platform/office/OfficeUno.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
@@ -12,10 +14,16 @@
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XDocumentIndexesSupplier.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextFieldsSupplier.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 #include <com/sun/star/util/XReplaceable.hpp>
 
+#include <QHash>
+#include <algorithm>
 #include <vector>
 
 namespace tralex {
@@ -57,6 +65,33 @@ bool flag(const uno::Reference<beans::XPropertySet>& style, const char* name, bo
 uno::Reference<text::XText> bodyText(const OfficeDocument& document)
 {
     return uno::Reference<text::XTextDocument>(lo::ComponentOf(document), uno::UNO_QUERY_THROW)->getText();
+}
+
+// The lines of a table of contents or another index are text the reader sees, and Word's own
+// replace-all replaces in them; LibreOffice protects an index from editing, and its replace
+// passes it by. The indexes are opened for the replacement and protected again: the matches in
+// their lines are replaced, and nothing makes them anew.
+std::vector<uno::Reference<beans::XPropertySet>> protectedIndexes(const uno::Reference<lang::XComponent>& component)
+{
+    std::vector<uno::Reference<beans::XPropertySet>> result;
+    const uno::Reference<text::XDocumentIndexesSupplier> supplier(component, uno::UNO_QUERY);
+    if (!supplier.is())
+        return result;
+    const uno::Reference<container::XIndexAccess> indexes = supplier->getDocumentIndexes();
+    const rtl::OUString isProtected("IsProtected");
+    for (sal_Int32 i = 0, count = indexes->getCount(); i < count; ++i) {
+        const uno::Reference<beans::XPropertySet> index(indexes->getByIndex(i), uno::UNO_QUERY);
+        bool on = false;
+        if (index.is() && (index->getPropertyValue(isProtected) >>= on) && on)
+            result.push_back(index);
+    }
+    return result;
+}
+
+void setProtected(const std::vector<uno::Reference<beans::XPropertySet>>& indexes, bool on)
+{
+    for (const auto& index : indexes)
+        index->setPropertyValue(rtl::OUString("IsProtected"), uno::Any(on));
 }
 
 }  // namespace
@@ -110,9 +145,19 @@ qint64 OfficeTextDocument::ReplaceAll(const TextPairs& pairs, bool matchCase)
         const rtl::OUString autoUpdate("FieldAutoUpdate");
         const uno::Any wasOn = settings->getPropertyValue(autoUpdate);
         settings->setPropertyValue(autoUpdate, uno::Any(false));
+        const uno::Reference<util::XModifiable> modifiable(component, uno::UNO_QUERY_THROW);
+        const bool wasModified = modifiable->isModified();
+        lo::BookmarkKeeper bookmarks(component, pairs, matchCase);
+        const auto indexes = protectedIndexes(component);
+        setProtected(indexes, false);
         const qint64 count =
             lo::ReplaceAllIn(uno::Reference<util::XReplaceable>(component, uno::UNO_QUERY_THROW), pairs, matchCase);
+        setProtected(indexes, true);
+        bookmarks.Restore();
         settings->setPropertyValue(autoUpdate, wasOn);
+        // Opening and protecting the indexes again is no change of the document.
+        if (count == 0 && !wasModified)
+            modifiable->setModified(false);
         return count;
     });
 }
@@ -189,6 +234,44 @@ QString OfficeTextDocument::BodyText()
 {
     return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
         return ToQ(bodyText(mDocument)->getString());
+    });
+}
+
+QStringList OfficeTextDocument::BodyParagraphs()
+{
+    return lo::Guarded(mDocument.Application(), ReasonDocument, [&] {
+        QStringList paragraphs = ToQ(bodyText(mDocument)->getString()).split(QLatin1Char('\n'));
+        // Where each field stands: the text of its paragraph, and its start and length there.
+        QHash<QString, QList<std::pair<qsizetype, qsizetype>>> fieldsByParagraph;
+        const auto fields = uno::Reference<text::XTextFieldsSupplier>(lo::ComponentOf(mDocument), uno::UNO_QUERY_THROW)
+                                ->getTextFields()
+                                ->createEnumeration();
+        while (fields->hasMoreElements()) {
+            const uno::Reference<text::XTextContent> field(fields->nextElement(), uno::UNO_QUERY);
+            const uno::Reference<text::XTextRange> anchor = field.is() ? field->getAnchor() : nullptr;
+            if (!anchor.is())
+                continue;
+            const qsizetype length = ToQ(anchor->getString()).size();
+            const uno::Reference<text::XParagraphCursor> cursor(
+                anchor->getText()->createTextCursorByRange(anchor->getStart()), uno::UNO_QUERY);
+            if (!cursor.is() || length == 0)
+                continue;
+            cursor->gotoStartOfParagraph(true);
+            const qsizetype start = ToQ(cursor->getString()).size();
+            cursor->gotoStartOfParagraph(false);
+            cursor->gotoEndOfParagraph(true);
+            fieldsByParagraph[ToQ(cursor->getString())].append({start, length});
+        }
+        for (QString& paragraph : paragraphs) {
+            auto it = fieldsByParagraph.find(paragraph);
+            if (it == fieldsByParagraph.end())
+                continue;
+            auto spans = it.value();
+            std::sort(spans.begin(), spans.end(), std::greater<>());
+            for (const auto& [start, length] : spans)
+                paragraph.replace(start, length, QChar(0xFFFC));
+        }
+        return paragraphs;
     });
 }
 

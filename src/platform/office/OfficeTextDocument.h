@@ -37,6 +37,10 @@ public:
     void AppendParagraph(const QString& text, const QString& newPageStyle = QString(),
                          const QString& header = QString(), const QString& footer = QString());
     QString BodyText();
+    // The body's paragraphs, the text each field shows replaced by U+FFFC: fields show what
+    // LibreOffice works out, and it works some out anew when it opens a file (the references of
+    // a .doc file), whatever the file holds.
+    QStringList BodyParagraphs();
 
 private:
     struct Texts;

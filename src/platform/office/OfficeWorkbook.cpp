@@ -9,7 +9,9 @@
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XHeaderFooterContent.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
@@ -236,19 +238,40 @@ QStringList OfficeWorkbook::PageTexts(int sheet)
     });
 }
 
+namespace {
+
+// Whether a cell of `cells` holds more than `characters` (its text, or its formula as typed, "="
+// included). One search of them all instead of a call for each cell: any character, line breaks
+// included, characters + 1 times.
+bool holdsLongerThan(const uno::Reference<util::XSearchable>& cells, int characters)
+{
+    const auto descriptor = cells->createSearchDescriptor();
+    uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
+    options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(true));
+    descriptor->setSearchString(ToOU(QStringLiteral("(?:[\\s\\S]{%1}){%2}[\\s\\S]{%3}")
+                                         .arg(RegexRepeat).arg((characters + 1) / RegexRepeat)
+                                         .arg((characters + 1) % RegexRepeat)));
+    return cells->findFirst(descriptor).is();
+}
+
+}  // namespace
+
 bool OfficeWorkbook::HasCellLongerThan(int sheet, int limit)
 {
     return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
-        // One search of the whole sheet instead of a call for each cell: any character, line
-        // breaks included, limit + 1 times.
-        uno::Reference<util::XSearchable> cells(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW);
-        const auto descriptor = cells->createSearchDescriptor();
-        uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
-        options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(true));
-        descriptor->setSearchString(ToOU(QStringLiteral("(?:[\\s\\S]{%1}){%2}[\\s\\S]{%3}")
-                                             .arg(RegexRepeat).arg((limit + 1) / RegexRepeat)
-                                             .arg((limit + 1) % RegexRepeat)));
-        return cells->findFirst(descriptor).is();
+        return holdsLongerThan(uno::Reference<util::XSearchable>(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW),
+                               limit);
+    });
+}
+
+bool OfficeWorkbook::HasFormulaLongerThan(int sheet, int limit)
+{
+    return lo::Guarded(mDocument.Application(), ReasonSheet, [&] {
+        const auto formulas = uno::Reference<sheet::XCellRangesQuery>(sheetAt(sheets().list, sheet), uno::UNO_QUERY_THROW)
+                                  ->queryContentCells(sheet::CellFlags::FORMULA);
+        if (!uno::Reference<container::XIndexAccess>(formulas, uno::UNO_QUERY_THROW)->getCount())
+            return false;
+        return holdsLongerThan(uno::Reference<util::XSearchable>(formulas, uno::UNO_QUERY_THROW), limit + 1);
     });
 }
 

@@ -42,6 +42,8 @@ public:
 
     // Whether a cell of the sheet holds more than `limit` characters (its text or formula).
     bool HasCellLongerThan(int sheet, int limit);
+    // Whether a formula of the sheet is longer than `limit` characters (without its "=").
+    bool HasFormulaLongerThan(int sheet, int limit);
 
     // Gives each header and footer text (left, center and right part of the header, then of the
     // footer; also those of left pages where they differ) of every page style that a sheet uses

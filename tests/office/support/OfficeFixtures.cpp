@@ -33,7 +33,9 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
+#include <com/sun/star/text/XBookmarksSupplier.hpp>
 #include <com/sun/star/text/XDocumentIndex.hpp>
+#include <com/sun/star/text/XReferenceMarksSupplier.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/util/XRefreshable.hpp>
 
@@ -45,6 +47,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -343,41 +346,82 @@ void setProperty(const uno::Reference<uno::XInterface>& object, const char* name
         ->setPropertyValue(rtl::OUString::createFromAscii(name), value);
 }
 
-// A flat (single XML file) OpenDocument of a workbook or document with "アルファ" and an image
-// linked from `imageUrl`: the UNO API embeds every image it is given, only a file keeps a link.
-QByteArray flatFileWithLinkedImage(bool spreadsheet, const QString& imageUrl)
+// A flat (single XML file) OpenDocument of a workbook or document: "アルファ" in A1 or the text
+// "アルファ本文", and `content` (drawing frames) beside it; `cells` (table cells) after A1 of a
+// workbook; `declarations` after a workbook's sheet or at the start of a document's text.
+QByteArray flatFile(bool spreadsheet, const QByteArray& content, const QByteArray& cells = QByteArray(),
+                    const QByteArray& declarations = QByteArray())
 {
-    const QByteArray frame = "<draw:frame draw:name=\"picture\" text:anchor-type=\"as-char\" svg:x=\"1cm\" svg:y=\"1cm\" "
-                             "svg:width=\"2cm\" svg:height=\"2cm\"><draw:image xlink:href=\""
-                             + imageUrl.toUtf8().toPercentEncoding(":/") + "\" xlink:type=\"simple\" xlink:show=\"embed\" "
-                             "xlink:actuate=\"onLoad\"/></draw:frame>";
     const QByteArray body = spreadsheet
-        ? "<office:spreadsheet><table:table table:name=\"Sheet1\"><table:shapes>" + frame
+        ? "<office:spreadsheet><table:table table:name=\"Sheet1\"><table:shapes>" + content
               + "</table:shapes><table:table-row><table:table-cell office:value-type=\"string\"><text:p>アルファ</text:p>"
-                "</table:table-cell></table:table-row></table:table></office:spreadsheet>"
-        : "<office:text><text:p>アルファ本文" + frame + "</text:p></office:text>";
+                "</table:table-cell>" + cells + "</table:table-row></table:table>" + declarations + "</office:spreadsheet>"
+        : "<office:text>" + declarations + "<text:p>アルファ本文" + content + "</text:p></office:text>";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document "
            "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
            "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
            "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
            "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
            "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
+           "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" "
            "xmlns:xlink=\"http://www.w3.org/1999/xlink\" office:version=\"1.3\" office:mimetype=\""
            + QByteArray(spreadsheet ? "application/vnd.oasis.opendocument.spreadsheet" : "application/vnd.oasis.opendocument.text")
            + "\"><office:body>" + body + "</office:body></office:document>\n";
+}
+
+// A frame that shows `url` as a picture, linked instead of held.
+QByteArray linkedFrame(const char* element, const QString& url)
+{
+    return "<draw:frame draw:name=\"linked\" text:anchor-type=\"as-char\" svg:x=\"1cm\" svg:y=\"1cm\" "
+           "svg:width=\"2cm\" svg:height=\"2cm\"><draw:" + QByteArray(element) + " xlink:href=\""
+           + url.toUtf8().toPercentEncoding(":/") + "\" xlink:type=\"simple\" xlink:show=\"embed\" "
+           "xlink:actuate=\"onLoad\"/></draw:frame>";
+}
+
+// Stores a flat file in the format of `path`.
+void storeFlat(OfficeApplication& office, const QString& path, const QByteArray& flat)
+{
+    const QString flatPath = path + (isSpreadsheet(path) ? QLatin1String(".fods") : QLatin1String(".fodt"));
+    QFile file(flatPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(flat);
+    file.close();
+    Retried(office, [&] { office.Open(flatPath)->StoreTo(path, FilterOf(QFileInfo(path).suffix())); });
+    QFile::remove(flatPath);
 }
 
 }  // namespace
 
 void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl)
 {
-    const QString flat = path + (isSpreadsheet(path) ? QLatin1String(".fods") : QLatin1String(".fodt"));
-    QFile file(flat);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(flatFileWithLinkedImage(isSpreadsheet(path), imageUrl));
-    file.close();
-    Retried(office, [&] { office.Open(flat)->StoreTo(path, FilterOf(QFileInfo(path).suffix())); });
-    QFile::remove(flat);
+    storeFlat(office, path, flatFile(isSpreadsheet(path), linkedFrame("image", imageUrl)));
+}
+
+void MakeFileWithDdeLink(OfficeApplication& office, const QString& path, const QString& source, const QString& shown)
+{
+    const QByteArray topic = source.toHtmlEscaped().toUtf8();
+    const QByteArray value = shown.toHtmlEscaped().toUtf8();
+    if (isSpreadsheet(path)) {
+        const QByteArray cell = "<table:table-cell table:formula=\"of:=DDE(&quot;soffice&quot;;&quot;" + topic
+                                + "&quot;;&quot;Sheet1.A1&quot;)\" office:value-type=\"string\" office:string-value=\""
+                                + value + "\"><text:p>" + value + "</text:p></table:table-cell>";
+        // The values a workbook keeps of its DDE links, shown until the link is updated.
+        const QByteArray links =
+            "<table:dde-links><table:dde-link><office:dde-source office:name=\"source\" office:dde-application=\"soffice\" "
+            "office:dde-topic=\"" + topic + "\" office:dde-item=\"Sheet1.A1\" office:conversion-mode=\"into-default-style-data-style\"/>"
+            "<table:table table:name=\"source\"><table:table-column/><table:table-row><table:table-cell "
+            "office:value-type=\"string\" office:string-value=\"" + value + "\"/></table:table-row></table:table>"
+            "</table:dde-link></table:dde-links>";
+        storeFlat(office, path, flatFile(true, QByteArray(), cell, links));
+        return;
+    }
+    const QByteArray declaration =
+        "<text:dde-connection-decls><text:dde-connection-decl office:name=\"source\" office:dde-application=\"soffice\" "
+        "office:dde-topic=\"" + topic + "\" office:dde-item=\"Sheet1.A1\" office:automatic-update=\"true\"/>"
+        "</text:dde-connection-decls>";
+    storeFlat(office, path,
+              flatFile(false, "<text:dde-connection text:connection-name=\"source\">" + value + "</text:dde-connection>",
+                       QByteArray(), declaration));
 }
 
 namespace {
@@ -402,13 +446,15 @@ void appendMarked(const uno::Reference<lang::XComponent>& component, const QStri
     text->insertString(cursor.get(), lo::ToOU(after), false);
 }
 
-// Appends a heading that shows the text of a bookmark or reference mark.
-void appendReferenceHeading(const uno::Reference<lang::XComponent>& component, sal_Int16 source, const QString& name)
+// Appends a heading that shows the text of a bookmark or reference mark, after `before`.
+void appendReferenceHeading(const uno::Reference<lang::XComponent>& component, sal_Int16 source, const QString& name,
+                            const QString& before = QString())
 {
     const auto text = uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
     auto cursor = text->createTextCursorByRange(text->getEnd());
     text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
     setProperty(cursor, "ParaStyleName", uno::Any(rtl::OUString("Heading 1")));
+    text->insertString(cursor.get(), lo::ToOU(before), false);
     const auto field = make(component, "com.sun.star.text.TextField.GetReference");
     setProperty(field, "ReferenceFieldSource", uno::Any(source));
     setProperty(field, "ReferenceFieldPart", uno::Any(sal_Int16(2)));  // the text referred to
@@ -436,6 +482,103 @@ void writeReferences(const uno::Reference<lang::XComponent>& component)
 }
 
 }  // namespace
+
+void MakeWorkbookWithFormula(OfficeApplication& office, const QString& path, const QString& formula)
+{
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Spreadsheet);
+        lo::Guarded(office, QStringLiteral("数式を入れられません"), [&] {
+            firstSheetCell(lo::ComponentOf(*document), 0, 0)->setFormula(lo::ToOU(formula));
+        });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
+
+void MakeDocumentWithMarks(OfficeApplication& office, const QString& path)
+{
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Text);
+        lo::Guarded(office, QStringLiteral("ブックマークを作れません"), [&] {
+            const auto component = lo::ComponentOf(*document);
+            struct Mark {
+                QString before;
+                const char* service;
+                const char* name;
+                QString named;
+                QString after;
+            };
+            const char* bookmark = "com.sun.star.text.Bookmark";
+            const QList<Mark> marks = {
+                {QStringLiteral("アルファの "), bookmark, "end", QStringLiteral("draw.Page"), QStringLiteral(" を見る")},
+                {QString(), bookmark, "start", QStringLiteral("Page.draw"), QStringLiteral(" の前")},
+                {QStringLiteral("第一 "), bookmark, "jp", QStringLiteral("アルファ章"), QStringLiteral(" の説明")},
+                {QStringLiteral("x"), bookmark, "whole", QStringLiteral("Page"), QStringLiteral("y")},
+                {QStringLiteral("第二 "), bookmark, "word", QStringLiteral("アルファ"), QStringLiteral(" 節")},
+                {QStringLiteral("要約 "), "com.sun.star.text.ReferenceMark", "mark", QStringLiteral("drawPage"), QString()},
+            };
+            for (const Mark& m : marks) {
+                appendMarked(component, m.before, m.service, QString::fromLatin1(m.name), m.named, m.after);
+                appendReferenceHeading(component, std::strcmp(m.service, bookmark) == 0 ? 2 : 0,
+                                       QString::fromLatin1(m.name), QStringLiteral("アルファ: "));
+            }
+            uno::Reference<util::XRefreshable>(
+                uno::Reference<text::XTextFieldsSupplier>(component, uno::UNO_QUERY_THROW)->getTextFields(),
+                uno::UNO_QUERY_THROW)
+                ->refresh();
+        });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
+
+QMap<QString, QString> MarkedTexts(OfficeApplication& office, const QString& path)
+{
+    return Retried(office, [&] {
+        auto document = office.Open(path);
+        return lo::Guarded(office, QStringLiteral("ブックマークを読めません"), [&] {
+            const auto component = lo::ComponentOf(*document);
+            QMap<QString, QString> result;
+            const uno::Reference<container::XNameAccess> lists[] = {
+                uno::Reference<text::XBookmarksSupplier>(component, uno::UNO_QUERY_THROW)->getBookmarks(),
+                uno::Reference<text::XReferenceMarksSupplier>(component, uno::UNO_QUERY_THROW)->getReferenceMarks(),
+            };
+            for (const auto& list : lists) {
+                for (const rtl::OUString& name : list->getElementNames()) {
+                    uno::Reference<text::XTextContent> mark(list->getByName(name), uno::UNO_QUERY_THROW);
+                    result[lo::ToQ(name)] += lo::ToQ(mark->getAnchor()->getString());
+                }
+            }
+            return result;
+        });
+    });
+}
+
+void MakeDocumentWithContents(OfficeApplication& office, const QString& path)
+{
+    Retried(office, [&] {
+        auto document = office.Create(OfficeApplication::Kind::Text);
+        lo::Guarded(office, QStringLiteral("目次を作れません"), [&] {
+            const auto component = lo::ComponentOf(*document);
+            const auto text = uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
+            const auto appendHeading = [&](const QString& heading) {
+                auto cursor = text->createTextCursorByRange(text->getEnd());
+                text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
+                setProperty(cursor, "ParaStyleName", uno::Any(rtl::OUString("Heading 1")));
+                text->insertString(cursor.get(), lo::ToOU(heading), false);
+                text->insertControlCharacter(cursor.get(), text::ControlCharacter::PARAGRAPH_BREAK, false);
+                setProperty(cursor, "ParaStyleName", uno::Any(rtl::OUString("Standard")));
+                text->insertString(cursor.get(), lo::ToOU(QStringLiteral("本文 アルファ")), false);
+            };
+            for (const QString heading : {"アルファ章", "draw.Page 説明", "第三章"})
+                appendHeading(heading);
+            const auto index = make(component, "com.sun.star.text.ContentIndex");
+            setProperty(index, "CreateFromOutline", uno::Any(true));
+            text->insertTextContent(text->getStart(), uno::Reference<text::XTextContent>(index, uno::UNO_QUERY_THROW), false);
+            uno::Reference<text::XDocumentIndex>(index, uno::UNO_QUERY_THROW)->update();
+            appendHeading(QStringLiteral("追加章"));
+        });
+        document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
+    });
+}
 
 void MakeDocumentWithReferences(OfficeApplication& office, const QString& path)
 {

@@ -3,6 +3,7 @@
 // independent readers (catdoc's xls2csv and catdoc, unzip) that show what another program sees.
 #include "platform/office/OfficeApplication.h"
 
+#include <QMap>
 #include <QString>
 #include <sys/types.h>
 
@@ -50,12 +51,36 @@ QString ShownText(OfficeApplication& office, const QString& path);
 // A workbook (.ods, .xlsx: A1 "アルファ") or a document (.odt, .docx: the text "アルファ本文") that
 // shows an image linked from `imageUrl` (a file or a web address) instead of holding it.
 void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl);
+// A workbook (.ods: B1) or a document (.odt: after "アルファ本文") that shows `shown`
+// as the value of A1 of the workbook `source` through a DDE link LibreOffice would update.
+void MakeFileWithDdeLink(OfficeApplication& office, const QString& path, const QString& source, const QString& shown);
 
 // A document whose headings are reference fields: a table of contents, then a heading that
 // refers to the bookmark "target" around "draw.Page" in "アルファの draw.Page を見る", and a
 // heading that refers to the reference mark "mark" around "アルファ章" in "アルファ章 の説明".
 // Every field and the contents show their current text.
 void MakeDocumentWithReferences(OfficeApplication& office, const QString& path);
+
+// A workbook whose A1 holds `formula` (as typed, "=..."), and nothing else.
+void MakeWorkbookWithFormula(OfficeApplication& office, const QString& path, const QString& formula);
+
+// A document of bookmarks and a reference mark that begin or end in words that the pairs
+// Page -> Pg and アルファ -> ベータ replace, each paragraph followed by a heading "アルファ: " that
+// goes on with the mark's text through a reference field:
+//   "アルファの " [bookmark end: "draw.Page"] " を見る"
+//   [bookmark start: "Page.draw"] " の前"
+//   "第一 " [bookmark jp: "アルファ章"] " の説明"
+//   "x" [bookmark whole: "Page"] "y"
+//   "第二 " [bookmark word: "アルファ"] " 節"
+//   "要約 " [reference mark mark: "drawPage"]
+void MakeDocumentWithMarks(OfficeApplication& office, const QString& path);
+// A document with a table of contents of its headings "アルファ章", "draw.Page 説明" and "第三章",
+// each followed by the paragraph "本文 アルファ", and a fourth such heading "追加章" that the
+// table does not list (it was made before).
+void MakeDocumentWithContents(OfficeApplication& office, const QString& path);
+// The text each bookmark and reference mark of a document covers, by name (the pieces of a mark
+// that a format splits, joined).
+QMap<QString, QString> MarkedTexts(OfficeApplication& office, const QString& path);
 
 // Gives the process the most permissive settings a user or an administrator could choose: every
 // document's macros trusted, links of workbooks always and of documents automatically updated on
