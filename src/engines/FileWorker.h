@@ -40,10 +40,18 @@ struct FileWork {
     qint64 changedLines = 0;
 
     static FileWork unchanged() { return {}; }
-    static FileWork skipped(const QString& why) { return {Kind::Skipped, why, {}}; }
+    static FileWork skipped(const QString& why)
+    {
+        FileWork work;
+        work.kind = Kind::Skipped;
+        work.reason = why;
+        return work;
+    }
     static FileWork changed(QByteArray bytes, qint64 replacements)
     {
-        FileWork work{Kind::Changed, {}, std::move(bytes)};
+        FileWork work;
+        work.kind = Kind::Changed;
+        work.content = std::move(bytes);
         work.replacements = replacements;
         return work;
     }
