@@ -23,28 +23,10 @@ namespace {
 
 const QColor ChangedLineShade(255, 250, 205);
 
-// The encoding a run names in its report ("Shift_JIS", "UTF-8 (BOM)"...).
-std::optional<TextEncoding> encodingNamed(const QString& name)
-{
-    static const QList<std::pair<QString, TextEncoding>> names = {
-        {QStringLiteral("UTF-8"), TextEncoding::Utf8},
-        {QStringLiteral("UTF-8 (BOM)"), TextEncoding::Utf8Bom},
-        {QStringLiteral("UTF-16LE"), TextEncoding::Utf16LeBom},
-        {QStringLiteral("UTF-16BE"), TextEncoding::Utf16BeBom},
-        {QStringLiteral("Shift_JIS"), TextEncoding::Windows31J},
-        {QStringLiteral("EUC-JP"), TextEncoding::EucJp},
-    };
-    for (const auto& [shown, encoding] : names) {
-        if (shown == name)
-            return encoding;
-    }
-    return std::nullopt;
-}
-
 // The text of a file's bytes: in the encoding the run named, else in the one the bytes show.
 std::optional<QString> decoded(const QByteArray& bytes, const QString& encodingName)
 {
-    if (const std::optional<TextEncoding> encoding = encodingNamed(encodingName)) {
+    if (const std::optional<TextEncoding> encoding = EncodingNamed(encodingName)) {
         const qsizetype bom = bytes.startsWith(ByteOrderMark(*encoding)) ? ByteOrderMarkSize(*encoding) : 0;
         if (const std::optional<DecodedText> text = DecodeAs(bytes.mid(bom), *encoding))
             return text->text;

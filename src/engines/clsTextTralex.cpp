@@ -70,19 +70,6 @@ bool isAscii(const QByteArray& bytes)
     return SkipAscii(data, data + bytes.size()) == data + bytes.size();
 }
 
-QString encodingName(TextEncoding encoding)
-{
-    switch (encoding) {
-    case TextEncoding::Windows31J: return QStringLiteral("Shift_JIS");
-    case TextEncoding::EucJp: return QStringLiteral("EUC-JP");
-    case TextEncoding::Utf8Bom: return QStringLiteral("UTF-8 (BOM)");
-    case TextEncoding::Utf16LeBom: return QStringLiteral("UTF-16LE");
-    case TextEncoding::Utf16BeBom: return QStringLiteral("UTF-16BE");
-    case TextEncoding::Utf8: break;
-    }
-    return QStringLiteral("UTF-8");
-}
-
 // The text of a file's bytes in its encoding, for showing; empty when they do not decode.
 QString shownText(const QByteArray& bytes, TextEncoding encoding)
 {
@@ -276,14 +263,14 @@ FileWork clsTextTralex::Work(FileAtHand& file)
             encoding = chosen;
         }
         mNotePath = file.path;
-        mNote = QStringLiteral(" (%1)").arg(encodingName(chosen));
+        mNote = QStringLiteral(" (%1)").arg(EncodingName(chosen));
     }
     if (!total)
         return FileWork::skipped(ReasonUnencodable);
     if (*total == 0)
         return FileWork::unchanged();  // not touched, not listed
     FileWork work = FileWork::changed(std::move(bytes), *total);
-    work.encoding = encodingName(*encoding);
+    work.encoding = EncodingName(*encoding);
     if (Preview())
         work.lines = changedLines(original, work.content, *encoding, work.changedLines);
     return work;

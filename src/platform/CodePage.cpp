@@ -388,4 +388,39 @@ void ShiftKeptBytes(QList<KeptBytes>& kept, const QList<TextEdit>& edits)
     kept = std::move(moved);
 }
 
+namespace {
+
+const QList<std::pair<QString, TextEncoding>>& encodingNames()
+{
+    static const QList<std::pair<QString, TextEncoding>> names = {
+        {QStringLiteral("UTF-8"), TextEncoding::Utf8},
+        {QStringLiteral("UTF-8 (BOM)"), TextEncoding::Utf8Bom},
+        {QStringLiteral("UTF-16LE"), TextEncoding::Utf16LeBom},
+        {QStringLiteral("UTF-16BE"), TextEncoding::Utf16BeBom},
+        {QStringLiteral("Shift_JIS"), TextEncoding::Windows31J},
+        {QStringLiteral("EUC-JP"), TextEncoding::EucJp},
+    };
+    return names;
+}
+
+}  // namespace
+
+QString EncodingName(TextEncoding encoding)
+{
+    for (const auto& [name, named] : encodingNames()) {
+        if (named == encoding)
+            return name;
+    }
+    return QString();
+}
+
+std::optional<TextEncoding> EncodingNamed(const QString& name)
+{
+    for (const auto& [shown, encoding] : encodingNames()) {
+        if (shown == name)
+            return encoding;
+    }
+    return std::nullopt;
+}
+
 }  // namespace tralex

@@ -55,6 +55,11 @@ struct TextEdit {
 // bytes; characters behind an edit move by the difference in length.
 void ShiftKeptBytes(QList<KeptBytes>& kept, const QList<TextEdit>& edits);
 
+// The name the user reads for an encoding ("Shift_JIS", "UTF-8 (BOM)", "UTF-16LE" ...), and the
+// encoding of such a name.
+QString EncodingName(TextEncoding encoding);
+std::optional<TextEncoding> EncodingNamed(const QString& name);
+
 // The encoding's byte order mark (empty for UTF-8 without one and Windows-31J), and its size.
 const QByteArray& ByteOrderMark(TextEncoding encoding);
 qsizetype ByteOrderMarkSize(TextEncoding encoding);
