@@ -210,7 +210,8 @@ void clsTextTralex::TralexGo()
 
 QString clsTextTralex::ProgressText(const QString&, const QString& name) const
 {
-    return name + QStringLiteral(" を置換中...");
+    // A preview changes nothing: it looks the file through.
+    return name + (Preview() ? QStringLiteral(" を調べています...") : QStringLiteral(" を置換中..."));
 }
 
 // A binary file is reported whether or not it holds a find text: the user asked for files of this
