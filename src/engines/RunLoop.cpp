@@ -555,12 +555,18 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
             break;
     }
 
+    // The paths the report and the journal name, made once.
+    FileReport report = reportOf(trail, file, work);
+    report.rawBackUp = backUpPathOf(trail, target);
+    report.backUp = QFile::decodeName(report.rawBackUp);
+
     // The journal has the file before its new content takes its name: a run killed at any
     // point has every file it changed in its journal.
     std::optional<JournalFile> line;
     bool recorded = false;
     if (mJournal) {
-        line = journalLine(trail, file, target, content);
+        line = JournalFile{report.absolutePath, report.rawBackUp, content.size(), 0,
+                           RunJournal::ContentHash(content)};
         target.beforeTakingName = [&](qint64 modifiedNs) {
             line->modifiedNs = modifiedNs;
             recorded = mJournal->Record(*line);
@@ -572,20 +578,10 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     const RenewOutcome outcome = mRenewal.RenewAt(target, content, *file.snapshot);
     if (recorded && outcome != RenewOutcome::Renewed)
         mJournal->Drop(line->target);
-    FileReport report = reportOf(trail, file, work);
-    report.rawBackUp = backUpPathOf(trail, target);
-    report.backUp = QFile::decodeName(report.rawBackUp);
     if (mEngine.reportRenewal(file.path, outcome, mark, std::move(report))) {
         mFlush.Note(target.folder);
         mFlush.Note(target.backUpFolder);
     }
-}
-
-JournalFile RunLoop::journalLine(const Trail& trail, const FileAtHand& file, const RenewalTarget& target,
-                                 const QByteArray& content) const
-{
-    return JournalFile{mStartBytes + trail.Raw() + file.rawName, backUpPathOf(trail, target),
-                       content.size(), 0, RunJournal::ContentHash(content)};
 }
 
 QByteArray RunLoop::backUpPathOf(const Trail& trail, const RenewalTarget& target) const

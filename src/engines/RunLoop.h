@@ -106,9 +106,6 @@ private:
     // Starts the run's journal when it keeps one; refuses the run when it cannot.
     void beginJournal();
     void endJournal();
-    // The journal line of a file about to be renewed.
-    JournalFile journalLine(const Trail& trail, const FileAtHand& file, const RenewalTarget& target,
-                            const QByteArray& content) const;
     // The report the file in hand was listed with, in RunListed.
     const FileReport* listedReport() const;
     // Opens the folder of a given file (a path below the target folder, its name cut off).
