@@ -24,6 +24,18 @@ FolderEntry::Kind kindOf(mode_t mode)
     return FolderEntry::Kind::Other;
 }
 
+// The kind the folder records for an entry; nothing where the file system keeps none.
+std::optional<FolderEntry::Kind> recordedKind(unsigned char type)
+{
+    switch (type) {
+    case DT_REG: return FolderEntry::Kind::File;
+    case DT_DIR: return FolderEntry::Kind::Folder;
+    case DT_LNK: return FolderEntry::Kind::SymLink;
+    case DT_UNKNOWN: return std::nullopt;
+    default: return FolderEntry::Kind::Other;
+    }
+}
+
 bool isDotOrDotDot(const char* raw)
 {
     return raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0'));
@@ -64,13 +76,19 @@ bool readEntries(int folderFd, Visit visit)
 }  // namespace
 
 std::optional<QList<FolderEntry>> ListFolderAt(int folderFd,
-                                               const std::function<bool(const QString&)>& accept)
+                                               const std::function<bool(const QString&)>& accept,
+                                               bool withTimes)
 {
     QList<FolderEntry> entries;
     const bool read = readEntries(folderFd, [&](int fd, const dirent& d) {
         FolderEntry entry = entryNamed(d.d_name);
         if (!accept(entry.name))
             return;
+        if (const std::optional<FolderEntry::Kind> kind = recordedKind(d.d_type); kind && !withTimes) {
+            entry.kind = *kind;
+            entries.append(entry);
+            return;
+        }
         struct stat st{};
         if (::fstatat(fd, d.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             return;  // gone since the folder was read

@@ -28,9 +28,12 @@ struct FolderEntry {
 
 // The entries of an opened folder ("." and ".." left out, hidden ones included) in the order the
 // file system gives them, only those whose name passes accept (nothing else is looked at).
-// Nothing when the folder cannot be read. The descriptor is left open.
+// Nothing when the folder cannot be read. The descriptor is left open. With withTimes false,
+// each entry's kind comes from the type the folder records where the file system keeps one,
+// and its lastWrite is left invalid: no entry is looked at one by one.
 std::optional<QList<FolderEntry>> ListFolderAt(int folderFd,
-                                               const std::function<bool(const QString&)>& accept);
+                                               const std::function<bool(const QString&)>& accept,
+                                               bool withTimes = true);
 
 // The folders directly inside an opened folder (not links to folders), in the order the file
 // system gives them; hidden ones included. Entries of other kinds are told apart by the type the

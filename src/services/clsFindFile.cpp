@@ -79,13 +79,13 @@ void clsFindFile::setFileMask(const QString& vstrMask)
         setFileMaskAt(handle.fd(), pattern);
 }
 
-bool clsFindFile::setFileMaskAt(int folderFd, const QString& pattern)
+bool clsFindFile::setFileMaskAt(int folderFd, const QString& pattern, bool withTimes)
 {
     mEntries.clear();
     mNext = 0;
     mCurrent = -1;
-    const auto listed =
-        ListFolderAt(folderFd, [&](const QString& name) { return MatchesPattern(name, pattern); });
+    const auto listed = ListFolderAt(
+        folderFd, [&](const QString& name) { return MatchesPattern(name, pattern); }, withTimes);
     if (!listed)
         return false;
     takeEntries(*listed);

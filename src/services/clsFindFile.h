@@ -29,7 +29,9 @@ public:
     // Starts a new listing with this mask; a missing or unreadable folder lists nothing.
     void setFileMask(const QString& vstrMask);
     // The same for a folder already opened and a pattern alone; false when it cannot be read.
-    bool setFileMaskAt(int folderFd, const QString& pattern);
+    // Without times the entries are not looked at one by one (where the file system records
+    // their kinds), and LastWriteTime is not known.
+    bool setFileMaskAt(int folderFd, const QString& pattern, bool withTimes = true);
     // The name (not the path) of the next matching entry; the empty text when there are no more.
     QString NextFile();
 
