@@ -257,10 +257,10 @@ bool RunLoop::enter(Searching& s, FolderHandle folder, const QString& name, cons
         return false;
     mVisited.insert(*identity);
     // The search lists the whole folder when the mask is set, so the backups and temporary files
-    // made below never appear in it.
+    // made below never appear in it. Each file is looked at when it is opened, not while listed.
     Frame frame{clsFindFile(), *identity};
     try {
-        if (!frame.search.setFileMaskAt(folder.fd(), QStringLiteral("*.") + mEngine.TargetType())) {
+        if (!frame.search.setFileMaskAt(folder.fd(), QStringLiteral("*.") + mEngine.TargetType(), false)) {
             mEngine.skip(path, ReasonFolderCannotOpen);
             return false;
         }
@@ -441,7 +441,7 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
     else if (mEngine.Preview())
         notePreview(trail, file, mark, work, std::move(read));
     else
-        renew(folder, trail, file, mark, work);
+        renew(folder, trail, file, mark, work, !first);
 }
 
 const FileReport* RunLoop::listedReport() const
@@ -520,10 +520,10 @@ void RunLoop::notePreview(const Trail& trail, const FileAtHand& file, const QStr
 }
 
 void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
-                    const QString& mark, const FileWork& work)
+                    const QString& mark, const FileWork& work, bool checked)
 {
     const QByteArray& content = work.content;
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = mClock.Now();
     const QString backUpPath = mEngine.BackUpPath();
     FolderHandle backUpFolder;
     if (!backUpPath.isEmpty()) {
@@ -540,6 +540,7 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     target.folder = folder.fd();
     target.name = file.rawName;
     target.backUpFolder = backUpFolder.valid() ? backUpFolder.fd() : folder.fd();
+    target.checkedBeforeWriting = checked;
     // A backup name taken refuses the file, unless the engine may take the next free second (an
     // undo right after its run).
     const int seconds = mEngine.mLaterBackUpStamps ? 60 : 1;
@@ -579,8 +580,10 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     if (recorded && outcome != RenewOutcome::Renewed)
         mJournal->Drop(line->target);
     if (mEngine.reportRenewal(file.path, outcome, mark, std::move(report))) {
-        mFlush.Note(target.folder);
-        mFlush.Note(target.backUpFolder);
+        // The new content took a name of this folder: the file's file system is the folder's.
+        mFlush.Note(target.folder, quint64(file.snapshot->device));
+        if (target.backUpFolder != target.folder)
+            mFlush.Note(target.backUpFolder);
     }
 }
 

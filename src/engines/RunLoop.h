@@ -30,6 +30,7 @@
 #include "platform/FileNameText.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
+#include "platform/LocalClock.h"
 #include "platform/FolderHandle.h"
 #include "services/RunJournal.h"
 
@@ -89,8 +90,9 @@ private:
     FileWork workOn(FileAtHand& file, std::optional<ReadStamp>& read);
     // What a file holds now, as a preview notes it and the files chosen from it are checked.
     ReadStamp stampOf(const FileSnapshot& snapshot, const QByteArray& bytes) const;
+    // Puts the new content in place; `checked`: CheckBeforeWriting passed just now.
     void renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
-               const QString& mark, const FileWork& work);
+               const QString& mark, const FileWork& work, bool checked);
     // Lists a file a preview found to change, with what a run would do to it.
     void notePreview(const Trail& trail, const FileAtHand& file, const QString& mark,
                      FileWork& work, std::optional<ReadStamp> read);
@@ -122,6 +124,7 @@ private:
     qsizetype mListed = -1;       // the index of the given file in hand, in RunListed
     const QList<FileReport>* mListedFiles = nullptr;  // the given files, in RunListed
     QByteArray mStartBytes;       // the target folder's absolute path, for the backup mirror
+    LocalClock mClock;            // the time the backups are stamped with
 };
 
 }  // namespace tralex

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -32,6 +33,29 @@ bool nameHolds(int folder, const QByteArray& name, dev_t device, ino_t inode)
 }
 
 // Whether the open file still has the size and time it had when it was read.
+// Reads the file a snapshot holds open into bytes from offset `from` to the end of bytes, and
+// gives how far it got; nothing when reading fails. The file is read up to the size it had when
+// it was opened, and no further: one that grew since then, or was cut short (a read that gives
+// less than asked), no longer has the size and modification time of its snapshot, which every
+// step that writes checks. So the end is never looked for with a read of its own.
+std::optional<qsizetype> readFrom(const FileSnapshot& snapshot, QByteArray& bytes, qsizetype from)
+{
+    const int fd = snapshot.opened->get();
+    qsizetype done = from;
+    while (done < bytes.size()) {
+        const size_t asked = size_t(bytes.size() - done);
+        const ssize_t n = ::pread(fd, bytes.data() + done, asked, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        done += n;
+        if (size_t(n) < asked)
+            break;
+    }
+    return done;
+}
+
 bool unchangedSinceRead(const FileSnapshot& snapshot)
 {
     struct stat st {};
@@ -60,9 +84,9 @@ bool mayKeepOwner(uid_t owner)
 
 // Whether the running user may give a file of his own this group: root any, everyone else the
 // groups he belongs to.
-bool mayKeepGroup(gid_t group)
+bool mayKeepGroup(gid_t group, uid_t me)
 {
-    if (::geteuid() == 0 || ::getegid() == group)
+    if (me == 0 || ::getegid() == group)
         return true;
     const int count = ::getgroups(0, nullptr);
     if (count <= 0)
@@ -76,12 +100,11 @@ bool mayKeepGroup(gid_t group)
 // folder. In a folder with the sticky bit (as /tmp) only the file's owner, the folder's owner
 // and root may; elsewhere the folder's write permission decides, which creating names there
 // needs anyway.
-bool mayReplaceIn(int folder, uid_t fileOwner)
+bool mayReplaceIn(int folder, uid_t fileOwner, uid_t me = ::geteuid())
 {
     struct stat st {};
     if (::fstat(folder, &st) != 0)
         return false;
-    const uid_t me = ::geteuid();
     return (st.st_mode & S_ISVTX) == 0 || me == 0 || me == fileOwner || me == st.st_uid;
 }
 
@@ -162,47 +185,24 @@ ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArr
 
 ReadOutcome FileRenewal::ReadOpened(FileSnapshot& snapshot, QByteArray& bytes, const QByteArray& head)
 {
-    const int fd = snapshot.opened->get();
-    // The head read before is not read again.
+    // The head read before is not read again; the rest is read up to the size the file had when
+    // it was opened.
     bytes = head;
-    qsizetype done = head.size();
-    bytes.resize(std::max(qsizetype(snapshot.size), done));
-    for (;;) {
-        if (done == bytes.size())
-            bytes.resize(done + 65536);  // the file grew since fstat; read to its end
-        const ssize_t n = ::pread(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            bytes.clear();
-            return ReadOutcome::CannotOpen;
-        }
-        if (n == 0)
-            break;
-        done += n;
+    bytes.resize(std::max(qsizetype(snapshot.size), head.size()));
+    const std::optional<qsizetype> done = readFrom(snapshot, bytes, head.size());
+    if (!done) {
+        bytes.clear();
+        return ReadOutcome::CannotOpen;
     }
-    bytes.resize(done);
-    // What was read is what the later checks compare against.
-    snapshot.size = off_t(done);
-    struct stat st {};
-    if (::fstat(fd, &st) == 0)
-        snapshot.modified = st.st_mtim;
+    bytes.resize(*done);
+    snapshot.size = off_t(*done);
     return ReadOutcome::Read;
 }
 
 QByteArray FileRenewal::ReadHead(const FileSnapshot& snapshot, qsizetype size)
 {
-    QByteArray head(size, Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(snapshot.opened->get(), head.data() + done, size_t(size - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    head.resize(done);
+    QByteArray head(std::min(size, qsizetype(snapshot.size)), Qt::Uninitialized);
+    head.resize(readFrom(snapshot, head, 0).value_or(0));
     return head;
 }
 
@@ -275,6 +275,8 @@ int FileRenewal::copyExtendedAttributes(int from, int to)
     const ssize_t listSize = ::flistxattr(from, nullptr, 0);
     if (listSize < 0)
         return (errno == ENOTSUP) ? 0 : errno;
+    if (listSize == 0)
+        return 0;  // no attribute to carry over
     QByteArray names(listSize, '\0');
     const ssize_t got = ::flistxattr(from, names.data(), size_t(names.size()));
     if (got < 0)
@@ -302,12 +304,11 @@ int FileRenewal::copyExtendedAttributes(int from, int to)
 // (RenewAt checks that first). An owner or group that should take and does not (a network file
 // system that maps root to nobody, say) is OwnerLost: the file's group members could lose their
 // access, or others gain it.
-int FileRenewal::carryOverAttributes(int fd, const FileSnapshot& snapshot)
+int FileRenewal::carryOverAttributes(int fd, const FileSnapshot& snapshot, struct stat& now)
 {
-    struct stat now {};
     if (::fstat(fd, &now) != 0)
         return errno;
-    const uid_t owner = mayKeepOwner(snapshot.owner) ? snapshot.owner : now.st_uid;
+    const uid_t owner = now.st_uid == snapshot.owner || mayKeepOwner(snapshot.owner) ? snapshot.owner : now.st_uid;
     if (now.st_uid != owner || now.st_gid != snapshot.group) {
         (void)setOwner(fd, owner == now.st_uid ? uid_t(-1) : owner, snapshot.group);
         if (::fstat(fd, &now) != 0)
@@ -335,17 +336,16 @@ int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& tempora
             continue;
         }
         error = writeAll(fd.get(), content.constData(), size_t(content.size()));
+        // Its inode, and its time: nothing that follows writes to it.
+        struct stat st {};
         if (error == 0) {
-            if (const int carried = carryOverAttributes(fd.get(), snapshot); carried != 0)
+            if (const int carried = carryOverAttributes(fd.get(), snapshot, st); carried != 0)
                 error = carried == OwnerLost ? OwnerLost : AttributesLost;
         }
         if (error == 0 && mSyncData && ::fdatasync(fd.get()) != 0)
             error = errno;
         else if (error == 0)  // start writing it out now, so the flush at the end of the run waits less
             (void)::sync_file_range(fd.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-        struct stat st {};
-        if (error == 0 && ::fstat(fd.get(), &st) != 0)
-            error = errno;
         written = st.st_ino;
         modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         const int closeError = fd.close();
@@ -390,7 +390,8 @@ int FileRenewal::copyBackUp(int copyFolder, const QByteArray& copy, const FileSn
     // system keeps them) and times. It is always flushed, since after the renewal it is the only
     // place the old content is kept. An owner or group it cannot have refuses the file: the copy
     // would be readable by others than the old file was.
-    if (error == 0 && carryOverAttributes(out.get(), snapshot) == OwnerLost)
+    struct stat copied {};
+    if (error == 0 && carryOverAttributes(out.get(), snapshot, copied) == OwnerLost)
         error = OwnerLost;
     if (error == 0) {
         const timespec times[2] = {snapshot.accessed, snapshot.modified};
@@ -435,8 +436,11 @@ int FileRenewal::makeBackUp(const RenewalTarget& target, const FileSnapshot& sna
 {
     copied = false;
     // A second name for another user's file in a sticky folder could not be taken away again if
-    // the renewal fails: there the backup is a copy, which is the running user's own.
-    int error = mayReplaceIn(target.backUpFolder, snapshot.owner)
+    // the renewal fails: there the backup is a copy, which is the running user's own. (Beside
+    // the file, CheckBeforeWriting has asked that already.)
+    const bool mayLink = (target.checkedBeforeWriting && target.backUpFolder == target.folder)
+                         || mayReplaceIn(target.backUpFolder, snapshot.owner);
+    int error = mayLink
                     ? linkOpened(snapshot.opened->get(), target.backUpFolder, target.backUp.constData())
                     : EPERM;
     if (error == 0) {
@@ -528,12 +532,13 @@ RenewOutcome FileRenewal::CheckBeforeWriting(int folder, const QByteArray& name,
     // would be allowed by access(), so a file without any write bit is refused explicitly.
     // In a sticky folder the final exchange of names would be refused for another user's file
     // (after the backup was made): such a file is not writable for this run either.
+    const uid_t me = ::geteuid();
     if ((snapshot.mode & 0222) == 0 || ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0
-        || !mayReplaceIn(folder, snapshot.owner))
+        || !mayReplaceIn(folder, snapshot.owner, me))
         return RenewOutcome::NotWritable;
     // The new file and a copied backup get the file's group, and its owner where the running
     // user may give it: a group he does not belong to refuses the file before anything changes.
-    if (!mayKeepGroup(snapshot.group))
+    if (!mayKeepGroup(snapshot.group, me))
         return RenewOutcome::OwnerNotKept;
     return RenewOutcome::Renewed;
 }
@@ -546,7 +551,9 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
     struct stat st {};
     if (::fstatat(target.backUpFolder, target.backUp.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return RenewOutcome::BackUpNameTaken;
-    if (const RenewOutcome refused = CheckBeforeWriting(target.folder, target.name, snapshot);
+    if (const RenewOutcome refused = target.checkedBeforeWriting
+                                         ? RenewOutcome::Renewed
+                                         : CheckBeforeWriting(target.folder, target.name, snapshot);
         refused != RenewOutcome::Renewed)
         return refused;
     if (!nameHolds(target.folder, target.name, snapshot.device, snapshot.inode) ||

@@ -28,6 +28,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <ctime>
 #include <functional>
@@ -105,6 +106,9 @@ struct RenewalTarget {
     // takes the file's name, with the new content's modification time (ns since the epoch). When
     // it returns false, the backup and the new content are removed and the file stays as it was.
     std::function<bool(qint64 modifiedNs)> beforeTakingName;
+    // Whether the caller has just found CheckBeforeWriting passing for this file, which the
+    // renewal then does not ask again.
+    bool checkedBeforeWriting = false;
 };
 
 class FileRenewal {
@@ -118,11 +122,13 @@ public:
     // Opens a regular file and takes its snapshot without reading it.
     static ReadOutcome OpenFileAt(int folder, const QByteArray& name, FileSnapshot& snapshot);
     // Reads the whole file a snapshot holds open, from its start, taking `head` (what ReadHead
-    // gave) as its first bytes; the snapshot then describes what was read. CannotOpen when
-    // reading fails.
+    // gave) as its first bytes, up to the size it had when it was opened: a file that grew or
+    // shrank since then is found changed by every later check. The snapshot then describes what
+    // was read. CannotOpen when reading fails.
     static ReadOutcome ReadOpened(FileSnapshot& snapshot, QByteArray& bytes,
                                   const QByteArray& head = QByteArray());
-    // Reads up to `size` bytes from the start of the file a snapshot holds open.
+    // Reads up to `size` bytes from the start of the file a snapshot holds open (no more than
+    // its size when it was opened).
     static QByteArray ReadHead(const FileSnapshot& snapshot, qsizetype size);
 
     // Opens a file for a run (OpenFileAt). A test double overrides it to change or swap the
@@ -169,7 +175,9 @@ protected:
 
 private:
     int copyExtendedAttributes(int from, int to);
-    int carryOverAttributes(int fd, const FileSnapshot& snapshot);
+    // Gives the new file at fd the old one's owner, group, permissions and attributes; `now` is
+    // then what fstat says of the new file.
+    int carryOverAttributes(int fd, const FileSnapshot& snapshot, struct stat& now);
     int writeTemporary(const RenewalTarget& target, QByteArray& temporary,
                        const QByteArray& content, const FileSnapshot& snapshot, ino_t& written,
                        qint64& modifiedNs);

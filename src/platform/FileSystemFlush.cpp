@@ -26,15 +26,19 @@ FileSystemFlush::~FileSystemFlush()
 void FileSystemFlush::Note(int folderFd)
 {
     struct stat st{};
-    if (::fstat(folderFd, &st) != 0)
-        return;
+    if (::fstat(folderFd, &st) == 0)
+        Note(folderFd, quint64(st.st_dev));
+}
+
+void FileSystemFlush::Note(int folderFd, quint64 device)
+{
     std::lock_guard lock(mMutex);
-    if (mFolders.contains(quint64(st.st_dev)))
+    if (mFolders.contains(device))
         return;
     const int copy = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
     if (copy < 0)
         return;
-    mFolders.insert(quint64(st.st_dev), copy);
+    mFolders.insert(device, copy);
     if (mFlushWhileRunning && !mBackground.joinable()) {
         mStopping = false;
         mBackground = std::thread([this] { flushInBackground(); });

@@ -28,6 +28,8 @@ public:
 
     // Notes a folder written in (an open descriptor; a copy of it is kept).
     void Note(int folderFd);
+    // The same for a folder whose file system (st_dev) the caller knows.
+    void Note(int folderFd, quint64 device);
     // Flushes every file system noted and forgets them. False when one of them failed.
     bool Flush();
 
