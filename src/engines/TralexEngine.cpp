@@ -4,6 +4,7 @@
 #include "engines/SkipReasons.h"
 #include "services/basPathControl.h"
 
+#include "platform/HeapSettings.h"
 #include "platform/ProgramError.h"
 
 #include <QFileInfo>
@@ -58,6 +59,7 @@ void TralexEngine::flushProgress()
 
 void TralexEngine::runFiles(FileWorker* worker)
 {
+    KeepFreedMemoryForNextFile();
     RunLoop loop(*this, worker, *mRenewal, *mFlush);
     if (worker && !mListedFiles.isEmpty())
         loop.RunListed(mListedFiles);
