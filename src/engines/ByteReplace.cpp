@@ -46,6 +46,30 @@ TextEncoding innerEncoding(TextEncoding encoding)
     return encoding == TextEncoding::Utf8Bom ? TextEncoding::Utf8 : encoding;
 }
 
+// Whether b, placed `shift` bytes after a's start, agrees with a wherever the two overlap, and
+// they do overlap; with fold, every ASCII letter compares without case.
+bool agreeAt(const QByteArray& a, const QByteArray& b, qsizetype shift, bool fold)
+{
+    const qsizetype from = std::max<qsizetype>(0, shift);
+    const qsizetype to = std::min(a.size(), shift + b.size());
+    for (qsizetype i = from; i < to; ++i) {
+        const uchar x = uchar(a[i]);
+        const uchar y = uchar(b[i - shift]);
+        if (fold ? UpperAscii(x) != UpperAscii(y) : x != y)
+            return false;
+    }
+    return from < to;
+}
+
+// Whether an occurrence of b can share a byte with an occurrence of a in some text.
+bool canOverlap(const QByteArray& a, const QByteArray& b, bool fold)
+{
+    for (qsizetype shift = 1 - b.size(); shift < a.size(); ++shift)
+        if (agreeAt(a, b, shift, fold))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 QList<QByteArray> CaseFoldTrapBytes(TextEncoding encoding)
@@ -75,6 +99,49 @@ ByteReplacer::ByteReplacer(const QList<TextPair>& pairs, TextEncoding encoding,
     if (mUcase)
         for (const QByteArray& trap : CaseFoldTrapBytes(innerEncoding(mEncoding)))
             mFoldTraps.push_back(ByteFinder::Of(trap, false));
+    prepareOnePass();
+}
+
+// Applying pair 1 to the whole text, then pair 2 to the result and so on, is the same as one pass
+// that replaces, at each place from left to right, the find text that occurs there, when
+//   - no two find texts can overlap (one's end being the other's start, or one inside the
+//     other), so that an occurrence of a later pair never loses its place to an earlier match;
+//   - no replace text can overlap a later pair's find text, and none is empty unless no pair
+//     follows it, so that a replacement never makes a later pair's find text.
+// Then every pair's matches in the result of the pairs before it are its matches in the original
+// text (the bytes between matches, and so the characters' starts, are left as they were), and at
+// each place at most one find text occurs. Overlaps are looked for at every byte, with every
+// ASCII letter folded under the upper-case option: more than can really occur, which only leaves
+// more lists to the pair-after-pair way.
+void ByteReplacer::prepareOnePass()
+{
+    // The retry option looks around each match for the replace text: pair after pair only.
+    if (mRetry)
+        return;
+    std::vector<ByteFinder> finders;
+    for (size_t j = 0; j < mPairs.size(); ++j) {
+        const Pair& later = mPairs[j];
+        if (!later.find)
+            continue;  // never matches in this encoding
+        for (size_t i = 0; i < j; ++i) {
+            const Pair& earlier = mPairs[i];
+            if (!earlier.find)
+                continue;  // never replaces anything
+            if (canOverlap(earlier.find->compared, later.find->compared, mUcase))
+                return;
+            if (earlier.replace
+                && (earlier.replace->bytes.isEmpty()
+                    || canOverlap(earlier.replace->bytes, later.find->compared, mUcase)))
+                return;
+        }
+        finders.push_back(*later.finder);
+        mOnePassPairs.push_back(j);
+    }
+    if (finders.size() < 2) {
+        mOnePassPairs.clear();
+        return;  // one pair: its own search is the faster
+    }
+    mOnePass = MultiSearch(std::move(finders), mUcase);
 }
 
 std::optional<ByteReplacer::Encoded> ByteReplacer::encode(const QString& text) const
@@ -145,6 +212,8 @@ std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) co
     for (const ByteFinder& trap : mFoldTraps)
         if (trap.find(data, bytes.size(), start) >= 0)
             return std::nullopt;
+    if (!mOnePass.empty())
+        return applyInOnePass(bytes, start);
     QByteArray current = bytes;  // shared until a pair changes it
     qint64 total = 0;
     // With many pairs, most find texts are not in a given text: a table of the text's four-byte
@@ -255,6 +324,41 @@ std::optional<qint64> ByteReplacer::applyPair(const Pair& pair, QByteArray& byte
                 break;
         }
         known = spos;
+    }
+    if (count == 0)
+        return 0;
+    out.append(reinterpret_cast<const char*>(in) + ipos, inSize - ipos);
+    bytes = std::move(out);
+    return count;
+}
+
+std::optional<qint64> ByteReplacer::applyInOnePass(QByteArray& bytes, qsizetype start) const
+{
+    const uchar* in = reinterpret_cast<const uchar*>(bytes.constData());
+    const qsizetype inSize = bytes.size();
+    const bool checkStarts = mEncoding == TextEncoding::Windows31J;
+    QByteArray out;
+    qsizetype ipos = 0;       // in[ipos..] is not copied to out yet
+    qsizetype known = start;  // a character begins here, at or before the search's start
+    qint64 count = 0;
+    for (qsizetype from = start;;) {
+        MultiSearch::Match m = mOnePass.find(in, inSize, from);
+        while (m.at >= 0 && checkStarts && !StartsCharacter(bytes.constData(), known, m.at, mEncoding)) {
+            known = m.at + 1;  // m.at is the trail byte of a pair, so a character begins behind it
+            m = mOnePass.find(in, inSize, m.at + 1);
+        }
+        if (m.at < 0)
+            break;
+        const Pair& pair = mPairs[mOnePassPairs[m.needle]];
+        if (!pair.replace)
+            return std::nullopt;  // only the decoded text can go on from here
+        if (out.isNull())
+            out.reserve(inSize + inSize / 8 + 16);
+        out.append(reinterpret_cast<const char*>(in) + ipos, m.at - ipos);
+        out.append(pair.replace->bytes);
+        ipos = m.at + pair.find->bytes.size();
+        from = known = ipos;
+        ++count;
     }
     if (count == 0)
         return 0;

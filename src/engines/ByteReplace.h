@@ -13,6 +13,7 @@
 // text, pair after pair, encoded; the bytes outside the matches are never touched. When they do
 // not hold, it says so and the caller decodes.
 #include "engines/ByteSearch.h"
+#include "engines/MultiSearch.h"
 #include "platform/CodePage.h"
 
 #include <QByteArray>
@@ -42,6 +43,10 @@ public:
 
     // Whether every pair can be applied to bytes of this encoding.
     bool usable() const { return mUsable; }
+    // Whether the pairs are applied in one pass over the bytes, which gives what applying them
+    // one after the other gives when no find text can overlap another's occurrence and no
+    // replacement can make a later pair's find text (see prepareOnePass).
+    bool appliesInOnePass() const { return !mOnePass.empty(); }
 
     // Applies every pair in order to the bytes from `start` on (behind a byte order mark), which
     // must be valid text in the encoding. Returns the number of replacements, with bytes holding
@@ -72,6 +77,9 @@ private:
     // texts were inserted are appended to it.
     std::optional<qint64> applyPair(const Pair& pair, QByteArray& bytes, qsizetype start,
                                     QList<qsizetype>* inserted) const;
+    // Applies every pair in one pass (mOnePass), with the result of applying them in turn.
+    std::optional<qint64> applyInOnePass(QByteArray& bytes, qsizetype start) const;
+    void prepareOnePass();
 
     TextEncoding mEncoding;
     bool mRetry;
@@ -79,6 +87,8 @@ private:
     bool mUsable = true;
     std::vector<Pair> mPairs;
     std::vector<ByteFinder> mFoldTraps;  // encoded characters that compare like an ASCII letter
+    MultiSearch mOnePass;                   // when the pairs can be applied in one pass
+    std::vector<size_t> mOnePassPairs;      // its pairs' indices in mPairs
 };
 
 }  // namespace tralex

@@ -29,6 +29,8 @@ public:
     static ByteFinder Of(const QByteArray& needle, bool ignoreAsciiCase);
 
     qsizetype size() const { return mNeedle.size(); }
+    // The needle as it is compared (its folded letters upper-cased).
+    const QByteArray& needle() const { return mNeedle; }
     // The first position at or after `from` where the needle occurs, or -1.
     qsizetype find(const uchar* hay, qsizetype size, qsizetype from) const;
     bool matchesAt(const uchar* p) const;

@@ -23,6 +23,10 @@ FindPrefilter::FindPrefilter(const QStringList& finds, bool ucaseOption) : mUcas
             for (const QByteArray& trap : CaseFoldTrapBytes(encoding))
                 mTraps.push_back(ByteFinder::Of(trap, false));
     mUsable = !mFinders.empty();
+    // A few find texts are looked for one by one, many all at once.
+    constexpr size_t DirectSearchLimit = 8;
+    if (mFinders.size() > DirectSearchLimit)
+        mAll = MultiSearch(mFinders, ucaseOption);
 }
 
 bool FindPrefilter::mayMatch(const QByteArray& bytes) const
@@ -34,21 +38,10 @@ bool FindPrefilter::mayMatch(const QByteArray& bytes) const
     for (const ByteFinder& trap : mTraps)
         if (trap.find(data, bytes.size(), 0) >= 0)
             return true;
-    // A few find texts are looked for one by one; for many, one pass builds a table of the
-    // file's four-byte sequences that every longer find text is then checked against.
-    constexpr qsizetype DirectSearchLimit = 8;
-    qsizetype longFinds = 0;
+    if (!mAll.empty())
+        return mAll.find(data, bytes.size(), 0).at >= 0;
     for (const ByteFinder& finder : mFinders)
-        longFinds += finder.size() >= 4 ? 1 : 0;
-    const bool direct = longFinds <= DirectSearchLimit;
-    for (const ByteFinder& finder : mFinders)
-        if ((direct || finder.size() < 4) && finder.find(data, bytes.size(), 0) >= 0)
-            return true;
-    if (direct || bytes.size() < 4)
-        return false;
-    const QuadGramSet grams(bytes, mUcase);
-    for (const QByteArray& find : mFinds)
-        if (find.size() >= 4 && grams.mayContain(find))
+        if (finder.find(data, bytes.size(), 0) >= 0)
             return true;
     return false;
 }

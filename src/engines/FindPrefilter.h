@@ -8,6 +8,7 @@
 // the bytes are compared without ASCII case, and a file holding a character whose upper case is
 // an ASCII letter (ı, ſ) is always looked at closely.
 #include "engines/ByteSearch.h"
+#include "engines/MultiSearch.h"
 
 #include <QByteArray>
 #include <QList>
@@ -30,6 +31,7 @@ private:
     bool mUsable = false;  // false when some find text is not ASCII: every file may match
     bool mUcase = false;
     std::vector<ByteFinder> mFinders;
+    MultiSearch mAll;          // all of them at once, when there are many
     std::vector<ByteFinder> mTraps;
     QList<QByteArray> mFinds;  // the find texts' bytes
 };

@@ -72,15 +72,19 @@ QString swapAsciiCase(QString text)
 }
 
 struct Tally {
+    int onePass = 0;   // cases applied in one pass
     int taken = 0;     // cases ByteReplacer took on
     int changed = 0;   // of those, cases with at least one replacement
     int declined = 0;  // cases left to decoding
 };
 
 // With longFinds, every find text is a piece repeated to at least 32 characters, so that it is
-// searched by the Two-Way search, and the text holds cut copies of it.
+// searched by the Two-Way search, and the text holds cut copies of it. With bracketed, every find
+// text is "<...>" and every replace text "#...", so that no find text can overlap another and no
+// replacement can make one (unless two find texts are the same): lists that one pass can apply;
+// the text holds stray brackets too.
 void compareRandomCases(const Alphabet& alphabet, int rounds, quint32 seed, Tally& tally,
-                        bool longFinds = false)
+                        bool longFinds = false, bool bracketed = false)
 {
     QStringList simplePieces;
     for (const QString& piece : alphabet.pairPieces) {
@@ -106,7 +110,12 @@ void compareRandomCases(const Alphabet& alphabet, int rounds, quint32 seed, Tall
                 find += piece;
             if (longFinds && random.bounded(2) == 0)
                 find += pairPieces[random.bounded(pairPieces.size())];
-            pairs.append({find, randomText(random, pairPieces, 4)});
+            QString replace = randomText(random, pairPieces, 4);
+            if (bracketed) {
+                find = QLatin1Char('<') + find + QLatin1Char('>');
+                replace.prepend(QLatin1Char('#'));
+            }
+            pairs.append({find, replace});
         }
         // The text is made of the alphabet and, now and then, of whole replace or find texts, so
         // that the retry rule finds copies of replace texts to protect.
@@ -123,13 +132,16 @@ void compareRandomCases(const Alphabet& alphabet, int rounds, quint32 seed, Tall
                 whole.chop(random.bounded(int(whole.size()) + 1));  // a near miss
             if (random.bounded(4) == 0 && CanEncode(whole, inner))
                 bytes += *EncodeText(whole, inner);
+            else if (bracketed && random.bounded(3) == 0)
+                bytes += "<>#"[random.bounded(3)];
             else
                 bytes += alphabet.textPieces[random.bounded(alphabet.textPieces.size())];
         }
-        const bool retry = random.bounded(2) == 1;
+        const bool retry = !bracketed && random.bounded(2) == 1;
         const bool ucase = random.bounded(2) == 1;
 
         const ByteReplacer replacer(pairs, alphabet.encoding, retry, ucase);
+        tally.onePass += replacer.appliesInOnePass() ? 1 : 0;
         QByteArray result = bytes;
         const std::optional<qint64> count =
             replacer.Apply(result, ByteOrderMarkSize(alphabet.encoding));
@@ -215,6 +227,29 @@ TEST(ByteReplace, LongFindTextsGiveExactlyTheDecodedResult)
         compareRandomCases(*alphabet, Rounds, 7, tally, true);
         EXPECT_GT(tally.taken, Rounds / 4);
         EXPECT_GT(tally.changed, Rounds / 50);
+    }
+}
+
+// Lists of pairs that one pass applies, in both encodings, against pair after pair in the
+// decoded text; and lists it must not take (find texts that overlap, a replacement that makes a
+// later find text) in the tests above.
+TEST(ByteReplace, PairsAppliedInOnePassGiveExactlyTheDecodedResult)
+{
+    const Alphabet windows31J{
+        TextEncoding::Windows31J,
+        // a, A, \, ア (83 41), ソ (83 5C), ｱ (B1), LF
+        {hex("61"), hex("41"), hex("5c"), hex("83 41"), hex("83 5c"), hex("b1"), hex("0a")},
+        {u"a"_qs, u"A"_qs, u"\\"_qs, u"ア"_qs, u"ソ"_qs, u"ｱ"_qs, u"b"_qs}};
+    const Alphabet utf8{TextEncoding::Utf8,
+                        // a, A, あ, 😀, LF
+                        {hex("61"), hex("41"), hex("e3 81 82"), hex("f0 9f 98 80"), hex("0a")},
+                        {u"a"_qs, u"A"_qs, u"あ"_qs, u"😀"_qs, u"b"_qs}};
+    for (const Alphabet* alphabet : {&windows31J, &utf8}) {
+        Tally tally;
+        constexpr int Rounds = 40000;
+        compareRandomCases(*alphabet, Rounds, 11, tally, false, true);
+        EXPECT_GT(tally.onePass, Rounds / 3);
+        EXPECT_GT(tally.changed, Rounds / 8);
     }
 }
 

@@ -48,7 +48,7 @@ TEST(FindPrefilter, NeverPassesOverAFileThatAPairWouldChange)
             text.remove(u'ı').remove(u'ſ');
         const QByteArray bytes = *EncodeText(text, encoding);
         QStringList finds;
-        // Few find texts are searched one by one, many through the table of four-byte sequences.
+        // Few find texts are searched one by one, many all at once.
         const int count = random.bounded(2) ? random.bounded(1, 4) : random.bounded(9, 14);
         for (int f = 0; f < count; ++f) {
             QString find;
@@ -79,7 +79,7 @@ TEST(FindPrefilter, CasesThatMustGoThrough)
     EXPECT_TRUE(FindPrefilter({u"KEY"_qs}, true).mayMatch(lower));
     // ı is I with the case option, though its bytes are not.
     EXPECT_TRUE(FindPrefilter({u"is"_qs}, true).mayMatch(u"ıs"_qs.toUtf8()));
-    // Many find texts: the table of four-byte sequences ignores case with the option too.
+    // Many find texts: searched all at once, without case with the option too.
     QStringList many;
     for (int i = 0; i < 20; ++i)
         many << QStringLiteral("tralexkey%1").arg(i, 3, 10, QLatin1Char('0'));
