@@ -44,7 +44,9 @@ int main(int argc, char** argv)
     case CliOptions::Mode::Version:
         printTo(stdout, QStringLiteral("tralex-cli %1\n").arg(AppVersion()));
         return 0;
-    case CliOptions::Mode::Run: break;
+    case CliOptions::Mode::Run:
+    case CliOptions::Mode::Undo:
+    case CliOptions::Mode::History: break;  // CliRun tells these apart
     }
     return CliRun(options).Run();
 }

@@ -34,7 +34,10 @@ protected:
 
     RunResult engineWith(const QStringList& results, const QStringList& skipped)
     {
-        return RunResult{results, skipped};
+        RunResult result;
+        result.changed = results;
+        result.skipped = skipped;
+        return result;
     }
 
     TempFolder settings;
@@ -53,13 +56,6 @@ void showAnd(RunResult result, const std::function<void(QWidget*)>& step)
     window.Show();
     EXPECT_TRUE(answer.allAnswered());
     EXPECT_FALSE(window.isVisible());
-}
-
-QStringList shownLines(RunResult result)
-{
-    QStringList lines;
-    showAnd(std::move(result), [&lines](QWidget* w) { lines = resultLines(w); });
-    return lines;
 }
 
 // A real run over four text files and a binary one: three changed, one skipped.
@@ -183,7 +179,12 @@ TEST_F(frmResultListTest, RowsOpenTheirFileOrFolderAndCompareWithTheirBackup)
     ASSERT_EQ(result.changed.size(), 1);
     // A row without encoding (an office file) cannot be compared.
     result.changed << QStringLiteral("/d/book.xls");
-    result.files << FileReport{QStringLiteral("/d/book.xls"), "book.xls", "/d/book.xls", 3};
+    FileReport book;
+    book.path = QStringLiteral("/d/book.xls");
+    book.rawPath = "book.xls";
+    book.absolutePath = "/d/book.xls";
+    book.replacements = 3;
+    result.files << book;
 
     QList<QUrl> opened;
     frmResultList::instance().setOpener([&opened](const QUrl& url) {
