@@ -243,25 +243,35 @@ TEST_P(HostileFolders, FolderSwappedForALinkMidRunIsNotEntered)
     EXPECT_TRUE(backUpsBelow(outside.path()).isEmpty());
 }
 
-TEST_P(HostileFolders, FileChangedBetweenTheReadAndTheExchangeKeepsTheOtherChange)
+// Someone else appends to the file right after the run opened it (before it is read: the run
+// must not write from the part it saw) or just before the exchange of names.
+TEST_P(HostileFolders, FileChangedAfterOpeningOrBeforeTheExchangeKeepsTheOtherChange)
 {
-    const QString path = make(dir, QStringLiteral("a"));
-    auto renewal = std::make_unique<Meddling>();
-    QByteArray meddled;
-    renewal->beforeExchange = [&] {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::Append));
-        file.write("someone else");
-        file.close();
-        meddled = readBytes(path);
-    };
-    auto run = engine(dir.path(), std::move(renewal));
-    run->TralexGo();
-    EXPECT_EQ(run->CountResult(), 0);
-    EXPECT_EQ(SkipReason(*run, name(QStringLiteral("a"))), QStringLiteral("読み込んだ後にファイルが変更されました"));
-    EXPECT_FALSE(meddled.isEmpty());
-    EXPECT_EQ(readBytes(path), meddled);
-    EXPECT_TRUE(backUpsBelow(dir.path()).isEmpty());
+    for (const bool early : {true, false}) {
+        SCOPED_TRACE(early ? "after opening" : "before the exchange");
+        TempFolder folder;
+        const QString path = make(folder, QStringLiteral("a"));
+        auto renewal = std::make_unique<Meddling>();
+        QByteArray meddled;
+        const auto meddle = [&] {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::Append));
+            file.write("someone else");
+            file.close();
+            meddled = readBytes(path);
+        };
+        if (early)
+            renewal->afterOpen = [&](const QByteArray&) { meddle(); };
+        else
+            renewal->beforeExchange = meddle;
+        auto run = engine(folder.path(), std::move(renewal));
+        run->TralexGo();
+        EXPECT_EQ(run->CountResult(), 0);
+        EXPECT_EQ(SkipReason(*run, name(QStringLiteral("a"))), QStringLiteral("読み込んだ後にファイルが変更されました"));
+        EXPECT_FALSE(meddled.isEmpty());
+        EXPECT_EQ(readBytes(path), meddled);
+        EXPECT_TRUE(backUpsBelow(folder.path()).isEmpty());
+    }
 }
 
 // A folder entered for its name (named like the type) that is moved away while it is searched:
