@@ -3,6 +3,7 @@
 //
 //   tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR] [--sync]
 //                [--journal DIR] [--pairs FILE] [--preview | --preview-then-all]
+//                [--renewal-thread]
 //                TYPE FOLDER [FIND REPLACE ...]
 //       Replaces in every FOLDER/*.TYPE (with --subfolders, in all subfolders too) with the pairs
 //       given as arguments and/or in FILE (one pair per line: find, a tab, replace), in that order.
@@ -37,6 +38,7 @@ int usage()
     std::fprintf(stderr,
                  "usage: tralex_bench [--subfolders] [--ignore-case] [--retry] [--backup DIR]\n"
                  "                    [--sync] [--journal DIR] [--pairs FILE] [--preview | --preview-then-all]\n"
+                 "                    [--renewal-thread]\n"
                  "                    TYPE FOLDER [FIND REPLACE ...]\n"
                  "       tralex_bench --replace-text [MB] [MATCHES]\n");
     return 2;
@@ -85,7 +87,7 @@ int main(int argc, char** argv)
         return replaceTextBench(args.mid(1));
 
     bool subFolders = false, ignoreCase = false, retry = false, sync = false;
-    bool preview = false, thenAll = false;
+    bool preview = false, thenAll = false, renewalThread = false;
     QString backUp, pairsFile, journal;
     while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
         const QString option = args.takeFirst();
@@ -103,6 +105,8 @@ int main(int argc, char** argv)
             pairsFile = args.takeFirst();
         else if (option == QStringLiteral("--journal") && !args.isEmpty())
             journal = args.takeFirst();  // keep a run journal there, as the window does
+        else if (option == QStringLiteral("--renewal-thread"))
+            renewalThread = true;  // each renewal overlaps the next file's work
         else if (option == QStringLiteral("--preview"))
             preview = true;  // write nothing, as the preview window's run
         else if (option == QStringLiteral("--preview-then-all"))
@@ -149,6 +153,7 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         engine.setPreview(preview);
+        engine.setRenewalThread(renewalThread);
         engine.TralexGo();
         if (thenAll) {
             // The files the preview found, handed over as the preview window hands the ticked ones.

@@ -1,6 +1,7 @@
 #include "engines/RunLoop.h"
 
 #include "engines/BackUpFile.h"
+#include "engines/RenewalThread.h"
 #include "engines/SkipReasons.h"
 #include "engines/TralexEngine.h"
 #include "platform/FolderPath.h"
@@ -132,6 +133,16 @@ RunLoop::RunLoop(TralexEngine& engine, FileWorker* worker, FileRenewal& renewal,
                  FileSystemFlush& flush)
     : mEngine(engine), mWorker(worker), mRenewal(renewal), mFlush(flush)
 {
+    if (worker && mEngine.mRenewalThread && !mEngine.Preview()) {
+        mThread = std::make_unique<RenewalThread>();
+        // Whatever the run reports, the renewal in hand is reported first.
+        mEngine.mBeforeReport = [this] { finishRenewal(); };
+    }
+}
+
+RunLoop::~RunLoop()
+{
+    mEngine.mBeforeReport = nullptr;
 }
 
 // What every run does at its end, whichever way it ends: its journal is closed, what it wrote is
@@ -141,6 +152,7 @@ struct RunLoop::EndOfRun {
     RunLoop& loop;
     ~EndOfRun()
     {
+        loop.finishRenewal();
         if (!loop.mEngine.StopFlag())
             loop.mEngine.mFound = loop.mEngine.mDone;
         loop.endJournal();
@@ -522,7 +534,6 @@ void RunLoop::notePreview(const Trail& trail, const FileAtHand& file, const QStr
 void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
                     const QString& mark, const FileWork& work, bool checked)
 {
-    const QByteArray& content = work.content;
     const QDateTime now = mClock.Now();
     const QString backUpPath = mEngine.BackUpPath();
     FolderHandle backUpFolder;
@@ -557,34 +568,91 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     }
 
     // The paths the report and the journal name, made once.
-    FileReport report = reportOf(trail, file, work);
-    report.rawBackUp = backUpPathOf(trail, target);
-    report.backUp = QFile::decodeName(report.rawBackUp);
+    auto renewing = std::make_unique<Renewing>();
+    Renewing& r = *renewing;
+    r.path = file.path;
+    r.mark = mark;
+    r.note = mEngine.resultNote(file.path);
+    r.report = reportOf(trail, file, work);
+    r.report.rawBackUp = backUpPathOf(trail, target);
+    r.report.backUp = QFile::decodeName(r.report.rawBackUp);
+    r.content = work.content;
+    r.snapshot = *file.snapshot;
+    r.backUpFolder = std::move(backUpFolder);
+    if (mThread) {
+        // The folder may be left before the renewal ends: it gets a descriptor of its own.
+        const bool beside = target.backUpFolder == target.folder;
+        r.folder = std::make_shared<UniqueFd>(::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0));
+        if (!r.folder->valid()) {
+            mEngine.skip(file.path + mark, SkipReason::WriteFailed);
+            return;
+        }
+        target.folder = r.folder->get();
+        if (beside)
+            target.backUpFolder = target.folder;
+    }
+    r.target = std::move(target);
+    if (mJournal)
+        r.line = JournalFile{r.report.absolutePath, r.report.rawBackUp, r.content.size(), 0,
+                             RunJournal::ContentHash(r.content)};
+    // Each renewal is reported before anything after it, so the lists keep the order of the files.
+    finishRenewal();
+    if (!mThread) {
+        carryOut(r);
+        report(r);
+        return;
+    }
+    mRenewing = std::move(renewing);
+    mThread->Start([this, job = mRenewing.get()] { carryOut(*job); });
+}
 
+// The renewal itself, on the renewal thread when there is one: it touches nothing of the run but
+// the journal, which nothing else writes to meanwhile.
+void RunLoop::carryOut(Renewing& r)
+{
     // The journal has the file before its new content takes its name: a run killed at any
     // point has every file it changed in its journal.
-    std::optional<JournalFile> line;
     bool recorded = false;
-    if (mJournal) {
-        line = JournalFile{report.absolutePath, report.rawBackUp, content.size(), 0,
-                           RunJournal::ContentHash(content)};
-        target.beforeTakingName = [&](qint64 modifiedNs) {
-            line->modifiedNs = modifiedNs;
-            recorded = mJournal->Record(*line);
+    if (r.line) {
+        r.target.beforeTakingName = [&](qint64 modifiedNs) {
+            r.line->modifiedNs = modifiedNs;
+            recorded = mJournal->Record(*r.line);
             if (recorded && !std::exchange(mJournalNoted, true))
                 mFlush.Note(mJournal->fd());
             return recorded;
         };
     }
-    const RenewOutcome outcome = mRenewal.RenewAt(target, content, *file.snapshot);
-    if (recorded && outcome != RenewOutcome::Renewed)
-        mJournal->Drop(line->target);
-    if (mEngine.reportRenewal(file.path, outcome, mark, std::move(report))) {
+    r.outcome = mRenewal.RenewAt(r.target, r.content, r.snapshot);
+    if (recorded && r.outcome != RenewOutcome::Renewed)
+        mJournal->Drop(r.line->target);
+    r.content = QByteArray();
+}
+
+void RunLoop::report(Renewing& r)
+{
+    if (mEngine.reportRenewal(r.path, r.outcome, r.mark, std::move(r.report), r.note)) {
         // The new content took a name of this folder: the file's file system is the folder's.
-        mFlush.Note(target.folder, quint64(file.snapshot->device));
-        if (target.backUpFolder != target.folder)
-            mFlush.Note(target.backUpFolder);
+        mFlush.Note(r.target.folder, quint64(r.snapshot.device));
+        if (r.target.backUpFolder != r.target.folder)
+            mFlush.Note(r.target.backUpFolder);
     }
+}
+
+void RunLoop::finishRenewal()
+{
+    if (!mRenewing)
+        return;
+    const std::unique_ptr<Renewing> done = std::move(mRenewing);
+    try {
+        mThread->Wait();
+    } catch (const std::bad_alloc&) {
+        mEngine.skip(done->path + done->mark, ReasonOutOfMemory);
+        return;
+    } catch (const std::exception&) {
+        mEngine.skip(done->path + done->mark, SkipReason::WriteFailed);
+        return;
+    }
+    report(*done);
 }
 
 QByteArray RunLoop::backUpPathOf(const Trail& trail, const RenewalTarget& target) const

@@ -26,6 +26,7 @@
 // only the innermost folder open. Running out of memory in a folder skips that folder, reported,
 // and the run goes on.
 #include "engines/FileWorker.h"
+#include "engines/RenewalThread.h"
 #include "engines/RunResult.h"
 #include "platform/FileNameText.h"
 #include "platform/FileRenewal.h"
@@ -48,6 +49,9 @@ class RunLoop {
 public:
     // worker: the format's work; null to delete the backups of the type instead.
     RunLoop(TralexEngine& engine, FileWorker* worker, FileRenewal& renewal, FileSystemFlush& flush);
+    ~RunLoop();
+    RunLoop(const RunLoop&) = delete;
+    RunLoop& operator=(const RunLoop&) = delete;
 
     // Runs over the engine's target folder (and subfolders) for its type. Returns normally after
     // STOP; an exception of the worker, or a backup that cannot be deleted, ends it.
@@ -64,6 +68,20 @@ private:
     struct Frame;
     struct Searching;
     struct EndOfRun;
+    // A file whose new content is being put in place, and what its report needs.
+    struct Renewing {
+        QString path;
+        QString mark;
+        QString note;            // the worker's note on the file, taken before the next file
+        FileReport report;
+        QByteArray content;
+        FileSnapshot snapshot;   // keeps the file open
+        std::shared_ptr<UniqueFd> folder;  // the file's folder, when the renewal has a thread
+        FolderHandle backUpFolder;
+        RenewalTarget target;
+        std::optional<JournalFile> line;
+        RenewOutcome outcome = RenewOutcome::WriteFailed;
+    };
 
     // The target folder with its final "/"; notes its absolute path's bytes for the mirror.
     QString startFolder();
@@ -90,9 +108,14 @@ private:
     FileWork workOn(FileAtHand& file, std::optional<ReadStamp>& read);
     // What a file holds now, as a preview notes it and the files chosen from it are checked.
     ReadStamp stampOf(const FileSnapshot& snapshot, const QByteArray& bytes) const;
-    // Puts the new content in place; `checked`: CheckBeforeWriting passed just now.
+    // Puts the new content in place; `checked`: CheckBeforeWriting passed just now. With a
+    // renewal thread, the renewal is started there and reported later (finishRenewal).
     void renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
                const QString& mark, const FileWork& work, bool checked);
+    void carryOut(Renewing& r);
+    void report(Renewing& r);
+    // Waits for the renewal in hand, if any, and reports it.
+    void finishRenewal();
     // Lists a file a preview found to change, with what a run would do to it.
     void notePreview(const Trail& trail, const FileAtHand& file, const QString& mark,
                      FileWork& work, std::optional<ReadStamp> read);
@@ -125,6 +148,8 @@ private:
     const QList<FileReport>* mListedFiles = nullptr;  // the given files, in RunListed
     QByteArray mStartBytes;       // the target folder's absolute path, for the backup mirror
     LocalClock mClock;            // the time the backups are stamped with
+    std::unique_ptr<Renewing> mRenewing;  // started on mThread, not reported yet
+    std::unique_ptr<RenewalThread> mThread;  // when renewals overlap the next file's work
 };
 
 }  // namespace tralex

@@ -81,6 +81,8 @@ void TralexEngine::runListed(FileWorker* worker, const QList<QByteArray>& files)
 
 void TralexEngine::addResult(const QString& line, FileReport report)
 {
+    if (mBeforeReport)
+        mBeforeReport();
     ItemResult()->Add(line);
     mReports.append(std::move(report));
 }
@@ -200,6 +202,8 @@ void TralexEngine::RemoveFileAll()
 
 void TralexEngine::skip(const QString& path, const QString& reason)
 {
+    if (mBeforeReport)
+        mBeforeReport();
     ItemSkipped()->Add(path + QLatin1Char('\t') + reason);
 }
 
@@ -210,13 +214,13 @@ void TralexEngine::finishWrites(FileSystemFlush& flush)
 }
 
 bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome, const QString& mark,
-                                 FileReport report)
+                                 FileReport report, const QString& note)
 {
     const QString shown = path + mark;
     switch (outcome) {
     case RenewOutcome::Renewed:
         report.path = shown;
-        addResult(shown + resultNote(path), std::move(report));
+        addResult(shown + note, std::move(report));
         return true;
     case RenewOutcome::BackUpNameTaken: skip(shown, SkipReason::BackUpTaken); break;
     case RenewOutcome::BackUpFailed: skip(shown, SkipReason::BackUpFailed); break;

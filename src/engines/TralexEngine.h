@@ -20,6 +20,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace tralex {
@@ -90,6 +91,9 @@ public:
     // changed lines, and the files a run would leave with their reasons.
     void setPreview(bool value) { mPreview = value; }
     bool Preview() const { return mPreview; }
+    // Whether each changed file is put in place on a thread of its own while the next file is
+    // read and replaced. Reports, STOP and the end of the run are as without it.
+    void setRenewalThread(bool value) { mRenewalThread = value; }
     // How many changed lines a preview keeps per file (20 unless set; negative: all of them).
     void setPreviewLineLimit(qsizetype value) { mPreviewLineLimit = value; }
     qsizetype PreviewLineLimit() const { return mPreviewLineLimit; }
@@ -195,9 +199,9 @@ protected:
     void skip(const QString& path, const QString& reason);
     // Lists a renewed file as a result, or a file whose renewal was refused as skipped with its
     // reason; true when the file was renewed. `mark` follows the path where the user reads it
-    // (the mark of a Windows-31J name); the result note is the one for `path`.
+    // (the mark of a Windows-31J name); `note` follows a renewed file's line (resultNote).
     bool reportRenewal(const QString& path, RenewOutcome outcome, const QString& mark = QString(),
-                       FileReport report = FileReport());
+                       FileReport report = FileReport(), const QString& note = QString());
     // Puts what the run wrote on the disk before it reports its outcome. When a file system
     // says it could not, the run is no clean success: the target folder is listed with the reason.
     void finishWrites(FileSystemFlush& flush);
@@ -227,6 +231,10 @@ private:
     FolderWalk::SubfolderLister mSubfolderLister;
     ExcludedFolders mExcluded;
     bool mLaterBackUpStamps = false;  // a taken backup name moves on to the next free second
+    bool mRenewalThread = false;      // renewals run on a thread of their own (setRenewalThread)
+    // Called before anything is reported: a run with a renewal thread reports the renewal in
+    // hand first, so the lists keep the order of the files.
+    std::function<void()> mBeforeReport;
     QString mJournalFolder;
     QString mJournalId;
     bool mPreview = false;
