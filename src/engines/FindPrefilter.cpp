@@ -2,6 +2,8 @@
 
 #include "engines/ByteReplace.h"
 
+#include <algorithm>
+
 
 namespace tralex {
 
@@ -23,12 +25,23 @@ FindPrefilter::FindPrefilter(const QStringList& finds, bool ucaseOption) : mUcas
             for (const QByteArray& trap : CaseFoldTrapBytes(encoding))
                 mTraps.push_back(ByteFinder::Of(trap, false));
     mUsable = !mFinders.empty();
+    for (const ByteFinder& finder : mFinders)
+        mOverlap = std::max(mOverlap, finder.size() - 1);
+    for (const ByteFinder& trap : mTraps)
+        mOverlap = std::max(mOverlap, trap.size() - 1);
 }
 
 bool FindPrefilter::mayMatch(const QByteArray& bytes) const
 {
     // UTF-16 holds ASCII text as other bytes.
     if (!mUsable || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return true;
+    return mayMatchIn(bytes);
+}
+
+bool FindPrefilter::mayMatchIn(QByteArrayView bytes) const
+{
+    if (!mUsable)
         return true;
     const uchar* data = reinterpret_cast<const uchar*>(bytes.constData());
     for (const ByteFinder& trap : mTraps)
@@ -46,7 +59,7 @@ bool FindPrefilter::mayMatch(const QByteArray& bytes) const
             return true;
     if (direct || bytes.size() < 4)
         return false;
-    const QuadGramSet grams(bytes, mUcase);
+    const QuadGramSet grams(QByteArray::fromRawData(bytes.data(), bytes.size()), mUcase);
     for (const QByteArray& find : mFinds)
         if (find.size() >= 4 && grams.mayContain(find))
             return true;

@@ -408,7 +408,11 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
             mEngine.skip(shown, refusal);
             return;
         }
-        opened = FileRenewal::ReadOpened(snapshot, file.bytes, head);
+        // A large file is read by the worker, in blocks, when the run replaces (a preview and
+        // the files chosen from it need the whole content).
+        file.streamed = !mEngine.Preview() && !listedReport() && mWorker->StreamsFile(snapshot.size);
+        if (!file.streamed)
+            opened = FileRenewal::ReadOpened(snapshot, file.bytes, head);
     }
     switch (opened) {
     case ReadOutcome::Read: break;
@@ -562,12 +566,25 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
 
     // The journal has the file before its new content takes its name: a run killed at any
     // point has every file it changed in its journal.
+    // Its size and hash are taken as the new content is written, whole or in blocks.
     std::optional<JournalFile> line;
     bool recorded = false;
+    qint64 size = 0;
+    ContentHasher hasher;
+    const ContentSource source = [&](const PutBytes& put) {
+        const PutBytes counted = [&](QByteArrayView piece) {
+            size += piece.size();
+            if (mJournal)
+                hasher.Add(piece);
+            return put(piece);
+        };
+        return work.stream ? work.stream->write(counted) : counted(content);
+    };
     if (mJournal) {
-        line = JournalFile{report.absolutePath, report.rawBackUp, content.size(), 0,
-                           RunJournal::ContentHash(content)};
+        line = JournalFile{report.absolutePath, report.rawBackUp, 0, 0, QByteArray()};
         target.beforeTakingName = [&](qint64 modifiedNs) {
+            line->size = size;
+            line->hash = hasher.Result();
             line->modifiedNs = modifiedNs;
             recorded = mJournal->Record(*line);
             if (recorded && !std::exchange(mJournalNoted, true))
@@ -575,9 +592,15 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
             return recorded;
         };
     }
-    const RenewOutcome outcome = mRenewal.RenewAt(target, content, *file.snapshot);
+    const RenewOutcome outcome = mRenewal.RenewAt(target, source, *file.snapshot);
     if (recorded && outcome != RenewOutcome::Renewed)
         mJournal->Drop(line->target);
+    if (work.stream) {
+        if (outcome == RenewOutcome::Declined && !work.stream->reason.isEmpty())
+            mEngine.skip(file.path + mark, work.stream->reason);
+        report.replacements = work.stream->replacements;
+        report.encoding = work.stream->encoding;
+    }
     if (mEngine.reportRenewal(file.path, outcome, mark, std::move(report))) {
         mFlush.Note(target.folder);
         mFlush.Note(target.backUpFolder);

@@ -321,7 +321,7 @@ int FileRenewal::carryOverAttributes(int fd, const FileSnapshot& snapshot)
 }
 
 int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& temporary,
-                                const QByteArray& content, const FileSnapshot& snapshot,
+                                const ContentSource& content, const FileSnapshot& snapshot,
                                 ino_t& written, qint64& modifiedNs)
 {
     // A name taken by a leftover of an interrupted run is never reused: a number is added.
@@ -334,7 +334,9 @@ int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& tempora
             error = errno;
             continue;
         }
-        error = writeAll(fd.get(), content.constData(), size_t(content.size()));
+        error = content([this, &fd](QByteArrayView piece) {
+            return writeAll(fd.get(), piece.data(), size_t(piece.size()));
+        });
         if (error == 0) {
             if (const int carried = carryOverAttributes(fd.get(), snapshot); carried != 0)
                 error = carried == OwnerLost ? OwnerLost : AttributesLost;
@@ -541,6 +543,12 @@ RenewOutcome FileRenewal::CheckBeforeWriting(int folder, const QByteArray& name,
 RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray& newContent,
                                   const FileSnapshot& snapshot)
 {
+    return RenewAt(target, [&newContent](const PutBytes& put) { return put(newContent); }, snapshot);
+}
+
+RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const ContentSource& newContent,
+                                  const FileSnapshot& snapshot)
+{
     if (!snapshot.opened || !snapshot.opened->valid())
         return RenewOutcome::WriteFailed;
     struct stat st {};
@@ -562,6 +570,8 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
         return RenewOutcome::AttributesNotKept;
     if (writeError == OwnerLost)
         return RenewOutcome::OwnerNotKept;
+    if (writeError == ContentDeclined)
+        return RenewOutcome::Declined;
     if (writeError != 0)
         return RenewOutcome::WriteFailed;
 
