@@ -563,11 +563,14 @@ int clsTextTralex::writeInBlocks(int fd, TextEncoding encoding, bool lfOnly, boo
             }
             return 0;
         }
+        const QByteArray read = block;  // shared, not copied: a block without a match is kept
         const std::optional<qint64> replaced = replaceIn(block, encoding, lfOnly, first);
         if (!replaced) {
             stream.reason = ReasonUnencodable;
             return FileRenewal::ContentDeclined;
         }
+        if (*replaced == 0)
+            block = read;
         total += *replaced;
         if (asciiOnly && *replaced > 0 && !otherCharacters)
             otherCharacters = !isAscii(block);
