@@ -66,8 +66,10 @@ LineBlocks::Step LineBlocks::Next(QByteArray& block)
         if (mEnded)
             break;
         if (const qsizetype cut = afterLastBreak(old); cut > 0) {
-            block = mRest.first(cut);
-            mRest.remove(0, cut);
+            // The bytes read become the block; only the part of a line after it is copied.
+            block.swap(mRest);
+            mRest = QByteArrayView(block).sliced(cut).toByteArray();
+            block.truncate(cut);
             return Step::Block;
         }
         if (mRest.size() > mLongestLine)
