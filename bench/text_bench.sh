@@ -11,7 +11,8 @@
 #                       [--settle S] [--work DIR] [--keep] [--loopfs] [--compare PROGRAM]
 #
 # --files 0, --small-files 0 or --big-mb 0 leaves that part out. --compare times another build's
-# tralex_bench (say, of the main branch) on the large file in the same rounds.
+# tralex_bench (say, of the main branch) on the corpus (1 pair) and the large file in the same
+# rounds.
 #
 # --loopfs runs everything on a journaled ext4 made in a loop file (direct I/O) under build/,
 # instead of the file system of --work: on a root file system without a journal and with
@@ -105,6 +106,7 @@ run_tool() {
     "perl -pi.bak 100-pair") find_txt "$dir" | xargs -0 perl -pi.bak -e "$(perl_prog 100)" ;;
     "cp -r") cp -r "$dir" "$dir-copy" ;;
     "floor 1-pair") "$bin/safe_floor" "$dir" txt tralexkey001 replaced001 ;;
+    "compared 1-pair") "$compare" --subfolders txt "$dir/" $(tralex_args 1) ;;
   esac
 }
 
@@ -136,6 +138,7 @@ time_rounds() {
 # the inode of a file deleted in the last minutes, and every file created searches past each
 # such inode: deleting a finished run's copy would slow whichever tool comes next.)
 # --files 0, --small-files 0 and --big-mb 0 leave out their part.
+[ -z "$compare" ] || tools+=("compared 1-pair")
 if [ "$files" -gt 0 ]; then
   echo "corpus: $files files, about $mb MB, in $work"
   "$bin/make_corpus" tree "$work/corpus" "$files" "$mb" 1
@@ -210,5 +213,6 @@ if [ "$big_mb" -gt 0 ]; then
 fi
 if [ "$files" -gt 0 ]; then
   echo "ratio tralex/cp 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[cp -r]}")"
+  [ -z "$compare" ] || echo "ratio tralex/compared corpus 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[compared 1-pair]}")"
   echo "ratio tralex/sed 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[sed -i.bak 1-pair]}"), 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[sed -i.bak 100-pair]}"); tralex/perl 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[perl -pi.bak 1-pair]}"); tralex/cp: $(ratio "${result[tralex 1-pair]}" "${result[cp -r]}")"
 fi

@@ -1,6 +1,9 @@
 // The text engine's part of a run, file by file; the run loop (RunLoop) walks the folders, reads
 // each file whole through a descriptor that stays open until the file is renewed, and puts the
-// new content in place. Here:
+// new content in place. Steps 1 to 3 and the line-break kind are one look through the bytes
+// (TextScan). A file above the block limit is not read whole: it is looked through in blocks
+// first, then read again in blocks of whole lines, each replaced as below and written as it goes.
+// Here:
 //   1. binary and UTF-32 files are reported;
 //   2. prefilter: a file whose bytes hold no find text (four-byte sequences, ASCII case folded
 //      with the case option) is passed over without being decoded;

@@ -1,7 +1,8 @@
 #pragma once
 // The engine for plain text files: every file of the chosen type in the target folder (and, with
-// SubFolder, in its subfolders) is read whole, the pairs are applied in list order, and a file in
-// which at least one pair matched gets its new content while its old content stays in a backup.
+// SubFolder, in its subfolders) is read whole (a large one in blocks of whole lines, see
+// setBlockLimits), the pairs are applied in list order, and a file in which at least one pair
+// matched gets its new content while its old content stays in a backup.
 // The accepted types come from "TextFile.tfd" in the settings folder. KillBackUpFile deletes the
 // backups of a type instead.
 //
