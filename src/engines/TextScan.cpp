@@ -189,7 +189,14 @@ void TextScan::lineBreaks(QByteArrayView block)
     const size_t n = size_t(block.size());
     mHasCrLf = mHasCrLf || (mCrLast && p[0] == '\n');
     mHasLf = mHasLf || std::memchr(p, '\n', n);
-    mHasCrLf = mHasCrLf || (mHasLf && ::memmem(p, n, "\r\n", 2));
+    // CR is rare outside CR LF: the first CR of a file that has CR LF is nearly always one.
+    const char* const end = p + n;
+    for (const char* cr = p; !mHasCrLf && mHasLf && cr < end; ++cr) {
+        cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(end - cr)));
+        if (!cr)
+            break;
+        mHasCrLf = cr + 1 < end && cr[1] == '\n';
+    }
     mCrLast = p[n - 1] == '\r';
 }
 
