@@ -483,9 +483,9 @@ std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncodi
     bytes = QByteArray();  // the file may be large: keep one copy at a time
     QString& text = decoded->text;
     QList<KeptBytes>& kept = decoded->kept;
-    // In a file whose line breaks are LF alone, the CR LF of a pair text stands for LF.
     qint64 total = 0;
     QList<TextEdit> edits;
+    // In a file whose line breaks are LF alone, the CR LF of a pair text stands for LF.
     for (const TextPair& pair : pairsFor(encoding, lfOnly)) {
         edits.clear();
         const qint64 n = ReplaceText(text, pair.find, pair.replace, mRetryOption, mUcaseOption,
