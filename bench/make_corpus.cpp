@@ -118,9 +118,18 @@ int makeSingle(const QString& path, qint64 mb, quint32 seed)
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 1;
     const qint64 target = mb * 1024 * 1024;
-    while (f.size() < target) {
+    // Whole lines only: the last chunk is cut after its last line break that fits, never inside a
+    // character (a file cut there is not Windows-31J text, and every tool would skip it).
+    for (;;) {
         const QByteArray chunk = toWindows31J(makeText(rng, 4 * 1024 * 1024, true, QStringLiteral("\r\n")));
-        f.write(chunk.left(int(qMin<qint64>(chunk.size(), target - f.size()))));
+        if (f.size() + chunk.size() <= target) {
+            f.write(chunk);
+            continue;
+        }
+        const qint64 room = target - f.size();
+        const qsizetype fits = room > 0 ? chunk.lastIndexOf('\n', qsizetype(room) - 1) + 1 : 0;
+        f.write(chunk.left(fits));
+        break;
     }
     return 0;
 }

@@ -8,7 +8,11 @@
 # never a test.
 #
 #   bench/text_bench.sh [--files N] [--mb N] [--runs N] [--small-files N] [--big-mb N]
-#                       [--settle S] [--work DIR] [--keep] [--loopfs]
+#                       [--settle S] [--work DIR] [--keep] [--loopfs] [--compare PROGRAM]
+#
+# --files 0, --small-files 0 or --big-mb 0 leaves that part out. --compare times another build's
+# tralex_bench (say, of the main branch) on the corpus (1 pair) and the large file in the same
+# rounds.
 #
 # --loopfs runs everything on a journaled ext4 made in a loop file (direct I/O) under build/,
 # instead of the file system of --work: on a root file system without a journal and with
@@ -25,7 +29,7 @@
 # ratio for 100 pairs, where the hundred passes over every matching file dominate.)
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-files=2000 mb=100 runs=3 small_files=20000 big_mb=1024 settle=2 keep=0 loopfs=0
+files=2000 mb=100 runs=3 small_files=20000 big_mb=1024 settle=2 keep=0 loopfs=0 compare=""
 work="$top/build/bench-work"
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -38,13 +42,17 @@ while [ $# -gt 0 ]; do
     --settle) settle=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     --keep) keep=1; shift ;;
+    --compare) compare=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
 
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" >/dev/null
-bin="${TRALEX_BUILD_DIR:-$top/build}/bench"
+# Only the programs the benchmark runs are built, on two cores at most.
+build_dir=${TRALEX_BUILD_DIR:-$top/build}
+CCACHE_BASEDIR=${CCACHE_BASEDIR:-"$top"} cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build_dir" --target tralex_bench safe_floor make_corpus -j2 >/dev/null
+bin="$build_dir/bench"
 
 cleanup() {
   [ "$keep" = 1 ] || rm -rf "$work"
@@ -58,7 +66,8 @@ cleanup() {
 if [ "$loopfs" = 1 ]; then
   image="$top/build/text-bench-fs.img"
   mnt=$(mktemp -d)
-  truncate -s $(((big_mb * 3 + runs * 8 * mb * 3 + 4096) / 1024 + 1))G "$image"
+  corpus_mb=$(( files > 0 ? runs * 8 * mb * 3 : 0 ))
+  truncate -s $(((big_mb * 4 + corpus_mb + 4096) / 1024 + 1))G "$image"
   mkfs.ext4 -q -F "$image"
   loop=$(losetup --direct-io=on -f --show "$image")
   mount "$loop" "$mnt"
@@ -68,9 +77,6 @@ fi
 rm -rf "$work"
 mkdir -p "$work"
 trap cleanup EXIT
-echo "corpus: $files files, about $mb MB, in $work"
-"$bin/make_corpus" tree "$work/corpus" "$files" "$mb" 1
-du -sh "$work/corpus" | awk '{print "corpus size on disk: " $1}'
 
 # The pairs: tralexkeyNNN -> replacedNNN (the key 001 alone for the 1-pair case).
 pairs() {  # $1 = number of pairs; prints "find replace" per line
@@ -100,6 +106,7 @@ run_tool() {
     "perl -pi.bak 100-pair") find_txt "$dir" | xargs -0 perl -pi.bak -e "$(perl_prog 100)" ;;
     "cp -r") cp -r "$dir" "$dir-copy" ;;
     "floor 1-pair") "$bin/safe_floor" "$dir" txt tralexkey001 replaced001 ;;
+    "compared 1-pair") "$compare" --subfolders txt "$dir/" $(tralex_args 1) ;;
   esac
 }
 
@@ -130,52 +137,82 @@ time_rounds() {
 # copy is deleted before the end. (On ext4 without a journal, as here, a new file never takes
 # the inode of a file deleted in the last minutes, and every file created searches past each
 # such inode: deleting a finished run's copy would slow whichever tool comes next.)
-time_rounds "$work/corpus" "${tools[@]}"
-for name in "${tools[@]}"; do
-  # shellcheck disable=SC2086
-  result[$name]=$(printf '%s\n' ${times[$name]} | median)
-  printf '%-22s median %6.2f s   runs: %s\n' "$name" "${result[$name]}" "${times[$name]}"
-done
-rm -rf "$work"/corpus-run-* "$work/corpus"
+# --files 0, --small-files 0 and --big-mb 0 leave out their part.
+[ -z "$compare" ] || tools+=("compared 1-pair")
+if [ "$files" -gt 0 ]; then
+  echo "corpus: $files files, about $mb MB, in $work"
+  "$bin/make_corpus" tree "$work/corpus" "$files" "$mb" 1
+  du -sh "$work/corpus" | awk '{print "corpus size on disk: " $1}'
+  time_rounds "$work/corpus" "${tools[@]}"
+  for name in "${tools[@]}"; do
+    # shellcheck disable=SC2086
+    result[$name]=$(printf '%s\n' ${times[$name]} | median)
+    printf '%-22s median %6.2f s   runs: %s\n' "$name" "${result[$name]}" "${times[$name]}"
+  done
+  rm -rf "$work"/corpus-run-* "$work/corpus"
+fi
 
 # Many small files: Tralex against the floor.
-"$bin/make_corpus" tree "$work/small" "$small_files" "$((small_files * 2 / 1000 + 1))" 1 >/dev/null
-small_tools=("tralex 1-pair" "floor 1-pair")
-for name in "${small_tools[@]}"; do times[$name]=""; done
-time_rounds "$work/small" "${small_tools[@]}"
 declare -A small
-for name in "${small_tools[@]}"; do
-  # shellcheck disable=SC2086
-  small[$name]=$(printf '%s\n' ${times[$name]} | median)
-  printf '%-22s median %6.2f s   runs: %s   (%d small files)\n' "$name" "${small[$name]}" "${times[$name]}" "$small_files"
-done
-rm -rf "$work"/small*
+if [ "$small_files" -gt 0 ]; then
+  "$bin/make_corpus" tree "$work/small" "$small_files" "$((small_files * 2 / 1000 + 1))" 1 >/dev/null
+  small_tools=("tralex 1-pair" "floor 1-pair")
+  for name in "${small_tools[@]}"; do times[$name]=""; done
+  time_rounds "$work/small" "${small_tools[@]}"
+  for name in "${small_tools[@]}"; do
+    # shellcheck disable=SC2086
+    small[$name]=$(printf '%s\n' ${times[$name]} | median)
+    printf '%-22s median %6.2f s   runs: %s   (%d small files)\n' "$name" "${small[$name]}" "${times[$name]}" "$small_files"
+  done
+  rm -rf "$work"/small*
+fi
 
-# One large file: time and peak memory (GNU time's maximum resident set size) of Tralex and sed.
-mkdir -p "$work/big"
-"$bin/make_corpus" single "$work/big/big.txt" "$big_mb" 1 >/dev/null
+# One large file: time and peak memory (GNU time's maximum resident set size) of Tralex and sed
+# (and of the --compare program), in turns, round after round; the median time and the largest
+# peak of each.
 declare -A big_time big_kb
-for tool in tralex sed; do
-  cp "$work/big/big.txt" "$work/big/$tool.txt.orig"
-done
-for tool in tralex sed; do
-  mkdir -p "$work/big-$tool"
-  mv "$work/big/$tool.txt.orig" "$work/big-$tool/big.txt"
-  sync
-  sleep "$settle"
-  case "$tool" in
-    tralex) line=$( { /usr/bin/time -f '%M %e' "$bin/tralex_bench" txt "$work/big-$tool/" tralexkey001 replaced001 >/dev/null; } 2>&1 | tail -n 1) ;;
-    sed) line=$( { /usr/bin/time -f '%M %e' sed -i.bak -e s/tralexkey001/replaced001/g "$work/big-$tool/big.txt"; } 2>&1 | tail -n 1) ;;
-  esac
-  read -r kb secs <<<"$line"
-  big_kb[$tool]=$kb
-  big_time[$tool]=$secs
-  printf 'large file %d MB: %-6s %6.2f s, peak memory %d MB\n' "$big_mb" "$tool" "$secs" "$((kb / 1024))"
-  rm -rf "$work/big-$tool"
-done
+if [ "$big_mb" -gt 0 ]; then
+  mkdir -p "$work/big"
+  "$bin/make_corpus" single "$work/big/big.txt" "$big_mb" 1 >/dev/null
+  big_tools=(tralex sed)
+  [ -n "$compare" ] && big_tools+=(compared)
+  declare -A big_times
+  for ((r = 1; r <= runs; r++)); do
+    for tool in "${big_tools[@]}"; do
+      rm -rf "$work/big-$tool"
+      mkdir -p "$work/big-$tool"
+      cp "$work/big/big.txt" "$work/big-$tool/big.txt"
+      sync
+      sleep "$settle"
+      case "$tool" in
+        tralex) line=$( { /usr/bin/time -f '%M %e' "$bin/tralex_bench" txt "$work/big-$tool/" tralexkey001 replaced001 >/dev/null; } 2>&1 | tail -n 1) ;;
+        compared) line=$( { /usr/bin/time -f '%M %e' "$compare" txt "$work/big-$tool/" tralexkey001 replaced001 >/dev/null; } 2>&1 | tail -n 1) ;;
+        sed) line=$( { /usr/bin/time -f '%M %e' sed -i.bak -e s/tralexkey001/replaced001/g "$work/big-$tool/big.txt"; } 2>&1 | tail -n 1) ;;
+      esac
+      read -r kb secs <<<"$line"
+      big_times[$tool]+="$secs "
+      [ "${big_kb[$tool]:-0}" -ge "$kb" ] || big_kb[$tool]=$kb
+      rm -rf "$work/big-$tool"
+    done
+  done
+  for tool in "${big_tools[@]}"; do
+    # shellcheck disable=SC2086
+    big_time[$tool]=$(printf '%s\n' ${big_times[$tool]} | median)
+    printf 'large file %d MB: %-8s median %6.2f s, peak memory %d MB   runs: %s\n' "$big_mb" "$tool" \
+      "${big_time[$tool]}" "$((big_kb[$tool] / 1024))" "${big_times[$tool]}"
+  done
+fi
 
 ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
-echo "ratio tralex/floor corpus 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[floor 1-pair]}"), small files: $(ratio "${small[tralex 1-pair]}" "${small[floor 1-pair]}"), 100-pair/1-pair: $(ratio "${result[tralex 100-pair]}" "${result[tralex 1-pair]}")"
-echo "ratio tralex/sed large file time: $(ratio "${big_time[tralex]}" "${big_time[sed]}"), peak memory tralex $((big_kb[tralex] / 1024)) MB, sed $((big_kb[sed] / 1024)) MB"
-echo "ratio tralex/cp 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[cp -r]}")"
-echo "ratio tralex/sed 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[sed -i.bak 1-pair]}"), 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[sed -i.bak 100-pair]}"); tralex/perl 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[perl -pi.bak 1-pair]}"); tralex/cp: $(ratio "${result[tralex 1-pair]}" "${result[cp -r]}")"
+if [ "$files" -gt 0 ] && [ "$small_files" -gt 0 ]; then
+  echo "ratio tralex/floor corpus 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[floor 1-pair]}"), small files: $(ratio "${small[tralex 1-pair]}" "${small[floor 1-pair]}"), 100-pair/1-pair: $(ratio "${result[tralex 100-pair]}" "${result[tralex 1-pair]}")"
+fi
+if [ "$big_mb" -gt 0 ]; then
+  echo "ratio tralex/sed large file time: $(ratio "${big_time[tralex]}" "${big_time[sed]}"), peak memory tralex $((big_kb[tralex] / 1024)) MB, sed $((big_kb[sed] / 1024)) MB"
+  [ -z "$compare" ] || echo "ratio compared/sed large file time: $(ratio "${big_time[compared]}" "${big_time[sed]}"), peak memory compared $((big_kb[compared] / 1024)) MB"
+fi
+if [ "$files" -gt 0 ]; then
+  echo "ratio tralex/cp 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[cp -r]}")"
+  [ -z "$compare" ] || echo "ratio tralex/compared corpus 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[compared 1-pair]}")"
+  echo "ratio tralex/sed 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[sed -i.bak 1-pair]}"), 100-pair: $(ratio "${result[tralex 100-pair]}" "${result[sed -i.bak 100-pair]}"); tralex/perl 1-pair: $(ratio "${result[tralex 1-pair]}" "${result[perl -pi.bak 1-pair]}"); tralex/cp: $(ratio "${result[tralex 1-pair]}" "${result[cp -r]}")"
+fi

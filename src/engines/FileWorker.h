@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 namespace tralex {
 
 // One file, open, as the loop hands it to the worker.
@@ -19,7 +21,20 @@ struct FileAtHand {
     QByteArray rawName;         // its name in the folder, as the file system has it
     const FileSnapshot* snapshot = nullptr;  // the inode that was opened; the only one to use
     QByteArray bytes;           // its whole content, when the worker reads bytes
+    bool streamed = false;      // too large to be read whole: the worker reads it in blocks
     qsizetype listed = -1;      // in a run over given files, its index among them
+};
+
+// The new content of a file worked on in blocks, made as it is written (ContentSource).
+struct ContentStream {
+    // Puts the new content through put; 0, put's first error, or FileRenewal::ContentDeclined
+    // when it finds partway that the file is to be left as it is.
+    ContentSource write;
+    // Known once write is done: the replacements and the encoding written, or why it declined
+    // (empty: no pair matched after all, nothing to report).
+    qint64 replacements = 0;
+    QString encoding;
+    QString reason;
 };
 
 // What the worker made of a file.
@@ -32,6 +47,7 @@ struct FileWork {
     Kind kind = Kind::Unchanged;
     QString reason;
     QByteArray content;         // empty from a preview of a format the worker does not keep
+    std::shared_ptr<ContentStream> stream;  // of a streamed file: makes the content instead
     qint64 replacements = 0;    // of a changed file: how many
     QString encoding;           // of a changed text file: the encoding it is written in
     // Of a changed file in a preview: the lines (or texts) that change, the first few unless all
@@ -69,6 +85,14 @@ public:
     {
         Q_UNUSED(head);
         return QString();
+    }
+    // Whether a file of this size is worked on in blocks (FileAtHand::streamed) in a run that
+    // replaces: Work then reads it from the snapshot's descriptor, and a changed file's content
+    // is a FileWork::stream.
+    virtual bool StreamsFile(qint64 size) const
+    {
+        Q_UNUSED(size);
+        return false;
     }
     // Whether a file the run may not replace is refused before Work (where Work is costly);
     // otherwise it is refused only when Work would change it.

@@ -2,6 +2,8 @@
 
 #include "engines/ByteReplace.h"
 
+#include <algorithm>
+
 
 namespace tralex {
 
@@ -23,6 +25,10 @@ FindPrefilter::FindPrefilter(const QStringList& finds, bool ucaseOption) : mUcas
             for (const QByteArray& trap : CaseFoldTrapBytes(encoding))
                 mTraps.push_back(ByteFinder::Of(trap, false));
     mUsable = !mFinders.empty();
+    for (const ByteFinder& finder : mFinders)
+        mOverlap = std::max(mOverlap, finder.size() - 1);
+    for (const ByteFinder& trap : mTraps)
+        mOverlap = std::max(mOverlap, trap.size() - 1);
     // A few find texts are looked for one by one, many all at once.
     constexpr size_t DirectSearchLimit = 8;
     if (mFinders.size() > DirectSearchLimit)
@@ -33,6 +39,13 @@ bool FindPrefilter::mayMatch(const QByteArray& bytes) const
 {
     // UTF-16 holds ASCII text as other bytes.
     if (!mUsable || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return true;
+    return mayMatchIn(bytes);
+}
+
+bool FindPrefilter::mayMatchIn(QByteArrayView bytes) const
+{
+    if (!mUsable)
         return true;
     const uchar* data = reinterpret_cast<const uchar*>(bytes.constData());
     for (const ByteFinder& trap : mTraps)

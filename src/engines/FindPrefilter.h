@@ -26,10 +26,16 @@ public:
 
     // False only when none of the find texts can occur in the file.
     bool mayMatch(const QByteArray& bytes) const;
+    // The same for a part of a file's bytes (its start looked at by the caller for a UTF-16
+    // mark), and how many bytes before the part a find text can begin in and still reach into
+    // it: a file given in parts also looks at each edge with that many bytes on either side.
+    bool mayMatchIn(QByteArrayView bytes) const;
+    qsizetype overlap() const { return mOverlap; }
 
 private:
     bool mUsable = false;  // false when some find text is not ASCII: every file may match
     bool mUcase = false;
+    qsizetype mOverlap = 0;
     std::vector<ByteFinder> mFinders;
     MultiSearch mAll;          // all of them at once, when there are many
     std::vector<ByteFinder> mTraps;

@@ -420,7 +420,11 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
             mEngine.skip(shown, refusal);
             return;
         }
-        opened = FileRenewal::ReadOpened(snapshot, file.bytes, head);
+        // A large file is read by the worker, in blocks, when the run replaces (a preview and
+        // the files chosen from it need the whole content).
+        file.streamed = !mEngine.Preview() && !listedReport() && mWorker->StreamsFile(snapshot.size);
+        if (!file.streamed)
+            opened = FileRenewal::ReadOpened(snapshot, file.bytes, head);
     }
     switch (opened) {
     case ReadOutcome::Read: break;
@@ -577,6 +581,7 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     r.report.rawBackUp = backUpPathOf(trail, target);
     r.report.backUp = QFile::decodeName(r.report.rawBackUp);
     r.content = work.content;
+    r.stream = work.stream;
     r.snapshot = *file.snapshot;
     r.backUpFolder = std::move(backUpFolder);
     if (mThread) {
@@ -592,13 +597,13 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
             target.backUpFolder = target.folder;
     }
     r.target = std::move(target);
-    if (mJournal)
-        r.line = JournalFile{r.report.absolutePath, r.report.rawBackUp, r.content.size(), 0,
-                             RunJournal::ContentHash(r.content)};
     // Each renewal is reported before anything after it, so the lists keep the order of the files.
     finishRenewal();
-    if (!mThread) {
+    // A file in blocks is written by the worker as it is replaced: on this thread, in its turn.
+    if (!mThread || r.stream) {
         carryOut(r);
+        if (r.stream)
+            r.note = mEngine.resultNote(file.path);  // the worker knows its note once it wrote
         report(r);
         return;
     }
@@ -611,25 +616,47 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
 void RunLoop::carryOut(Renewing& r)
 {
     // The journal has the file before its new content takes its name: a run killed at any
-    // point has every file it changed in its journal.
+    // point has every file it changed in its journal. Its size and hash are taken as the new
+    // content is written, whole or in blocks.
     bool recorded = false;
-    if (r.line) {
+    qint64 size = 0;
+    ContentHasher hasher;
+    const ContentSource source = [&](const PutBytes& put) {
+        const PutBytes counted = [&](QByteArrayView piece) {
+            size += piece.size();
+            if (mJournal)
+                hasher.Add(piece);
+            return put(piece);
+        };
+        return r.stream ? r.stream->write(counted) : counted(r.content);
+    };
+    std::optional<JournalFile> line;
+    if (mJournal) {
+        line = JournalFile{r.report.absolutePath, r.report.rawBackUp, 0, 0, QByteArray()};
         r.target.beforeTakingName = [&](qint64 modifiedNs) {
-            r.line->modifiedNs = modifiedNs;
-            recorded = mJournal->Record(*r.line);
+            line->size = size;
+            line->hash = hasher.Result();
+            line->modifiedNs = modifiedNs;
+            recorded = mJournal->Record(*line);
             if (recorded && !std::exchange(mJournalNoted, true))
                 mFlush.Note(mJournal->fd());
             return recorded;
         };
     }
-    r.outcome = mRenewal.RenewAt(r.target, r.content, r.snapshot);
+    r.outcome = mRenewal.RenewAt(r.target, source, r.snapshot);
     if (recorded && r.outcome != RenewOutcome::Renewed)
-        mJournal->Drop(r.line->target);
+        mJournal->Drop(line->target);
     r.content = QByteArray();
 }
 
 void RunLoop::report(Renewing& r)
 {
+    if (r.stream) {
+        if (r.outcome == RenewOutcome::Declined && !r.stream->reason.isEmpty())
+            mEngine.skip(r.path + r.mark, r.stream->reason);
+        r.report.replacements = r.stream->replacements;
+        r.report.encoding = r.stream->encoding;
+    }
     if (mEngine.reportRenewal(r.path, r.outcome, r.mark, std::move(r.report), r.note)) {
         // The new content took a name of this folder: the file's file system is the folder's.
         mFlush.Note(r.target.folder, quint64(r.snapshot.device));

@@ -75,11 +75,11 @@ private:
         QString note;            // the worker's note on the file, taken before the next file
         FileReport report;
         QByteArray content;
+        std::shared_ptr<ContentStream> stream;  // of a file in blocks: makes the content instead
         FileSnapshot snapshot;   // keeps the file open
         std::shared_ptr<UniqueFd> folder;  // the file's folder, when the renewal has a thread
         FolderHandle backUpFolder;
         RenewalTarget target;
-        std::optional<JournalFile> line;
         RenewOutcome outcome = RenewOutcome::WriteFailed;
     };
 

@@ -230,6 +230,7 @@ bool TralexEngine::reportRenewal(const QString& path, RenewOutcome outcome, cons
     case RenewOutcome::AttributesNotKept: skip(shown, SkipReason::Attributes); break;
     case RenewOutcome::OwnerNotKept: skip(shown, SkipReason::Owner); break;
     case RenewOutcome::NotRecorded: skip(shown, SkipReason::NotRecorded); break;
+    case RenewOutcome::Declined: break;  // the worker's reason is reported by the run loop
     }
     return false;
 }

@@ -1,6 +1,9 @@
 // The text engine's part of a run, file by file; the run loop (RunLoop) walks the folders, reads
 // each file whole through a descriptor that stays open until the file is renewed, and puts the
-// new content in place. Here:
+// new content in place. Steps 1 to 3 and the line-break kind are one look through the bytes
+// (TextScan). A file above the block limit is not read whole: it is looked through in blocks
+// first, then read again in blocks of whole lines, each replaced as below and written as it goes.
+// Here:
 //   1. binary and UTF-32 files are reported;
 //   2. prefilter: a file whose bytes hold no find text (four-byte sequences, ASCII case folded
 //      with the case option) is passed over without being decoded;
@@ -24,6 +27,8 @@
 #include "engines/BackUpFile.h"
 #include "engines/ReplaceText.h"
 #include "engines/SkipReasons.h"
+#include "engines/TextBlocks.h"
+#include "engines/TextScan.h"
 #include "platform/CodePage.h"
 #include "platform/FolderHandle.h"
 #include "platform/FolderListing.h"
@@ -60,6 +65,7 @@ const QString ReasonBinary = QStringLiteral("バイナリファイルです");
 const QString ReasonUndecodable = QStringLiteral("文字コードを判別できません");
 const QString ReasonUtf32 = QStringLiteral("UTF-32 の文字コードには対応していません");
 const QString ReasonUnencodable = QStringLiteral("置換後の文字を保存できる文字コードではありません");
+const QString ReasonLineTooLong = QStringLiteral("行が長すぎるため読み込めません");
 
 // How much of each other file of a folder is read to learn its encoding.
 constexpr qsizetype EvidenceBytes = 64 * 1024;
@@ -235,32 +241,26 @@ FileWork clsTextTralex::Work(FileAtHand& file)
     mNotePath.clear();
     if (mPairs.isEmpty())
         return FileWork::unchanged();
-    // The same checks on the whole file, for what its first bytes did not show.
-    if (HasUtf32ByteOrderMark(bytes))
-        return FileWork::skipped(ReasonUtf32);
-    if (LooksBinary(bytes))
-        return FileWork::skipped(ReasonBinary);
-    if (!mPrefilter.mayMatch(bytes))
-        return FileWork::unchanged();  // no find text in it: not touched, whatever its encoding
-    bool alsoEucJp = false;
-    std::optional<TextEncoding> encoding = DetectFileEncoding(bytes, &alsoEucJp);
+    if (file.streamed)
+        return workInBlocks(file);
+    // The same checks on the whole file, for what its first bytes did not show, in one look.
+    TextScan scan(mPrefilter);
+    scan.Feed(bytes, true);
+    FileWork refused;
+    std::optional<TextEncoding> encoding = scannedEncoding(scan, file, refused);
     if (!encoding)
-        return FileWork::skipped(ReasonUndecodable);
-    if (alsoEucJp) {
-        const FolderEvidence& evidence = folderEvidence(file.folder);
-        if (evidence.eucJp > evidence.windows31J)
-            encoding = TextEncoding::EucJp;
-    }
+        return refused;
+    const bool lfOnly = scan.LfOnly();
     // A file of ASCII alone is replaced as UTF-8 first: only when the result holds other
     // characters does its encoding matter, and then it is replaced again in the chosen one.
-    const bool asciiOnly = *encoding == TextEncoding::Utf8 && isAscii(bytes);
+    const bool asciiOnly = *encoding == TextEncoding::Utf8 && scan.Ascii();
     const QByteArray original = asciiOnly || Preview() ? bytes : QByteArray();  // shared, not copied
-    std::optional<qint64> total = replaceIn(bytes, *encoding);
+    std::optional<qint64> total = replaceIn(bytes, *encoding, lfOnly);
     if (asciiOnly && total && *total > 0 && !isAscii(bytes)) {
         const TextEncoding chosen = encodingForAsciiFile(file);
         if (chosen != TextEncoding::Utf8) {
             bytes = original;
-            total = replaceIn(bytes, chosen);
+            total = replaceIn(bytes, chosen, lfOnly);
             encoding = chosen;
         }
         mNotePath = file.path;
@@ -292,11 +292,36 @@ QList<ChangedLine> clsTextTralex::changedLines(const QByteArray& before, const Q
                             });
 }
 
-std::optional<qint64> clsTextTralex::replaceIn(QByteArray& bytes, TextEncoding encoding)
+std::optional<TextEncoding> clsTextTralex::scannedEncoding(const TextScan& scan,
+                                                          const FileAtHand& file, FileWork& work)
 {
-    std::optional<qint64> total = replaceInBytes(bytes, encoding);
+    work = FileWork::unchanged();
+    if (scan.Utf32())
+        work = FileWork::skipped(ReasonUtf32);
+    else if (scan.Binary())
+        work = FileWork::skipped(ReasonBinary);
+    if (scan.Refused() || !scan.MayMatch())
+        return std::nullopt;  // no find text in it: not touched, whatever its encoding
+    bool alsoEucJp = false;
+    std::optional<TextEncoding> encoding = scan.Encoding(&alsoEucJp);
+    if (!encoding) {
+        work = FileWork::skipped(ReasonUndecodable);
+        return std::nullopt;
+    }
+    if (alsoEucJp) {
+        const FolderEvidence& evidence = folderEvidence(file.folder);
+        if (evidence.eucJp > evidence.windows31J)
+            encoding = TextEncoding::EucJp;
+    }
+    return encoding;
+}
+
+std::optional<qint64> clsTextTralex::replaceIn(QByteArray& bytes, TextEncoding encoding,
+                                               bool lfOnly, bool marked)
+{
+    std::optional<qint64> total = replaceInBytes(bytes, encoding, lfOnly, marked);
     if (!total)
-        total = replaceInText(bytes, encoding);
+        total = replaceInText(bytes, encoding, lfOnly, marked);
     return total;
 }
 
@@ -438,19 +463,19 @@ const ByteReplacer& clsTextTralex::byteReplacer(TextEncoding encoding, bool lfOn
     return found->second;
 }
 
-std::optional<qint64> clsTextTralex::replaceInBytes(QByteArray& bytes, TextEncoding encoding)
+std::optional<qint64> clsTextTralex::replaceInBytes(QByteArray& bytes, TextEncoding encoding,
+                                                    bool lfOnly, bool marked)
 {
     if (encoding != TextEncoding::Utf8 && encoding != TextEncoding::Utf8Bom
         && encoding != TextEncoding::Windows31J)
         return std::nullopt;
-    // Line-break bytes are the same in both encodings and never part of another character.
-    const bool lfOnly = bytes.contains('\n') && !bytes.contains("\r\n");
-    return byteReplacer(encoding, lfOnly).Apply(bytes, ByteOrderMarkSize(encoding));
+    return byteReplacer(encoding, lfOnly).Apply(bytes, marked ? ByteOrderMarkSize(encoding) : 0);
 }
 
-std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncoding encoding)
+std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncoding encoding,
+                                                   bool lfOnly, bool marked)
 {
-    const qsizetype bom = ByteOrderMarkSize(encoding);
+    const qsizetype bom = marked ? ByteOrderMarkSize(encoding) : 0;
     std::optional<DecodedText> decoded =
         DecodeAs(QByteArray::fromRawData(bytes.constData() + bom, bytes.size() - bom), encoding);
     if (!decoded)
@@ -458,10 +483,9 @@ std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncodi
     bytes = QByteArray();  // the file may be large: keep one copy at a time
     QString& text = decoded->text;
     QList<KeptBytes>& kept = decoded->kept;
-    // In a file whose line breaks are LF alone, the CR LF of a pair text stands for LF.
-    const bool lfOnly = text.contains(QLatin1Char('\n')) && !text.contains(QStringLiteral("\r\n"));
     qint64 total = 0;
     QList<TextEdit> edits;
+    // In a file whose line breaks are LF alone, the CR LF of a pair text stands for LF.
     for (const TextPair& pair : pairsFor(encoding, lfOnly)) {
         edits.clear();
         const qint64 n = ReplaceText(text, pair.find, pair.replace, mRetryOption, mUcaseOption,
@@ -475,8 +499,87 @@ std::optional<qint64> clsTextTralex::replaceInText(QByteArray& bytes, TextEncodi
     std::optional<QByteArray> encoded = EncodeText(text, encoding, kept);
     if (!encoded)
         return std::nullopt;
+    if (!marked)
+        encoded->remove(0, ByteOrderMarkSize(encoding));
     bytes = std::move(*encoded);
     return total;
+}
+
+// ---- files too large to be read whole ----
+
+bool clsTextTralex::StreamsFile(qint64 size) const
+{
+    // Blocks cut after line breaks keep every match whole only when no pair text holds a line
+    // break; with one, every file is read whole, whatever its size.
+    return mLinesKept && size > mBlockLimits.above;
+}
+
+FileWork clsTextTralex::workInBlocks(FileAtHand& file)
+{
+    // First one look through the whole file: a file found binary or undecodable anywhere, or
+    // holding no find text, is never written.
+    const int fd = file.snapshot->opened->get();
+    TextScan scan(mPrefilter);
+    if (!ScanOpenFile(fd, scan, mBlockLimits.block))
+        return FileWork::skipped(SkipReason::CannotOpen);
+    FileWork work;
+    const std::optional<TextEncoding> encoding = scannedEncoding(scan, file, work);
+    if (!encoding)
+        return work;
+    // A file of ASCII alone is replaced in the encoding chosen for it from the start: its text,
+    // and so each match, is the same in each encoding, and only a result holding other
+    // characters shows which one it is written in.
+    const bool asciiOnly = *encoding == TextEncoding::Utf8 && scan.Ascii();
+    const TextEncoding writtenIn = asciiOnly ? encodingForAsciiFile(file) : *encoding;
+    auto stream = std::make_shared<ContentStream>();
+    stream->write = [this, fd, writtenIn, asciiOnly, lfOnly = scan.LfOnly(), path = file.path,
+                     state = stream.get()](const PutBytes& put) {
+        return writeInBlocks(fd, writtenIn, lfOnly, asciiOnly, path, *state, put);
+    };
+    work = FileWork::changed(QByteArray(), 0);
+    work.stream = std::move(stream);
+    return work;
+}
+
+int clsTextTralex::writeInBlocks(int fd, TextEncoding encoding, bool lfOnly, bool asciiOnly,
+                                 const QString& path, ContentStream& stream, const PutBytes& put)
+{
+    LineBlocks blocks(fd, encoding, mBlockLimits.block, mBlockLimits.longestLine);
+    QByteArray block;
+    qint64 total = 0;
+    bool otherCharacters = false;  // of a file of ASCII alone: the result holds others
+    for (bool first = true;; first = false) {
+        switch (blocks.Next(block)) {
+        case LineBlocks::Step::Block: break;
+        case LineBlocks::Step::ReadFailed: return EIO;
+        case LineBlocks::Step::LineTooLong:
+            stream.reason = ReasonLineTooLong;
+            return FileRenewal::ContentDeclined;
+        case LineBlocks::Step::End:
+            if (total == 0)
+                return FileRenewal::ContentDeclined;  // no pair matched after all
+            stream.replacements = total;
+            stream.encoding = EncodingName(asciiOnly && !otherCharacters ? TextEncoding::Utf8 : encoding);
+            if (asciiOnly && otherCharacters) {
+                mNotePath = path;
+                mNote = QStringLiteral(" (%1)").arg(EncodingName(encoding));
+            }
+            return 0;
+        }
+        const QByteArray read = block;  // shared, not copied: a block without a match is kept
+        const std::optional<qint64> replaced = replaceIn(block, encoding, lfOnly, first);
+        if (!replaced) {
+            stream.reason = ReasonUnencodable;
+            return FileRenewal::ContentDeclined;
+        }
+        if (*replaced == 0)
+            block = read;
+        total += *replaced;
+        if (asciiOnly && *replaced > 0 && !otherCharacters)
+            otherCharacters = !isAscii(block);
+        if (const int error = put(block); error != 0)
+            return error;
+    }
 }
 
 }  // namespace tralex

@@ -1,7 +1,8 @@
 #pragma once
 // The engine for plain text files: every file of the chosen type in the target folder (and, with
-// SubFolder, in its subfolders) is read whole, the pairs are applied in list order, and a file in
-// which at least one pair matched gets its new content while its old content stays in a backup.
+// SubFolder, in its subfolders) is read whole (a large one in blocks of whole lines, see
+// setBlockLimits), the pairs are applied in list order, and a file in which at least one pair
+// matched gets its new content while its old content stays in a backup.
 // The accepted types come from "TextFile.tfd" in the settings folder. KillBackUpFile deletes the
 // backups of a type instead.
 //
@@ -27,6 +28,8 @@
 #include <utility>
 
 namespace tralex {
+
+class TextScan;
 
 class clsTextTralex : public TralexEngine, private FileWorker {
     Q_OBJECT
@@ -55,6 +58,17 @@ public:
     enum class AsciiFileEncoding { Auto, ShiftJis, Utf8 };
     void setAsciiFileEncoding(AsciiFileEncoding value) { mAsciiFileEncoding = value; }
     AsciiFileEncoding asciiFileEncoding() const { return mAsciiFileEncoding; }
+
+    // Files larger than `above` bytes are read, replaced and written in blocks of about `block`
+    // bytes cut after line breaks, never held whole, when no pair text holds a line break (else
+    // a match could reach over a cut: such a run reads every file whole). A line longer than
+    // `longestLine` skips such a file. A preview reads every file whole.
+    struct BlockLimits {
+        qint64 above = qint64(16) << 20;
+        qsizetype block = qsizetype(1) << 20;
+        qsizetype longestLine = qsizetype(8) << 20;
+    };
+    void setBlockLimits(const BlockLimits& limits) { mBlockLimits = limits; }
 
     // The name of the type file in the settings folder.
     static QString TypeFileName() { return QStringLiteral("TextFile.tfd"); }
@@ -88,19 +102,34 @@ private:
     bool KeepsPreviewContent() const override { return mPairs.size() >= 4; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;
+    bool StreamsFile(qint64 size) const override;
+    // The encoding a scanned file is replaced in; nothing when it is left as it is, as `work`
+    // then says.
+    std::optional<TextEncoding> scannedEncoding(const TextScan& scan, const FileAtHand& file,
+                                                FileWork& work);
+    // A file too large to be read whole: scanned in blocks, and given a stream that replaces and
+    // writes it block after block (writeInBlocks).
+    FileWork workInBlocks(FileAtHand& file);
+    int writeInBlocks(int fd, TextEncoding encoding, bool lfOnly, bool asciiOnly,
+                      const QString& path, ContentStream& stream, const PutBytes& put);
     // Apply the pairs to a file's bytes and leave the result in them. Both return the number of
     // replacements. replaceInBytes works on the bytes as they are and returns nothing when the
     // text has to be decoded instead; replaceInText decodes, replaces and encodes, and returns
     // nothing when the result cannot be written in the file's encoding.
-    std::optional<qint64> replaceInBytes(QByteArray& bytes, TextEncoding encoding);
-    std::optional<qint64> replaceInText(QByteArray& bytes, TextEncoding encoding);
+    // lfOnly: the file's line breaks are LF alone; marked: the bytes begin with the encoding's
+    // byte order mark (a block of a file further on does not).
+    std::optional<qint64> replaceInBytes(QByteArray& bytes, TextEncoding encoding, bool lfOnly,
+                                         bool marked);
+    std::optional<qint64> replaceInText(QByteArray& bytes, TextEncoding encoding, bool lfOnly,
+                                        bool marked);
     // The pair texts as files of one encoding and line-break kind hold them (LF for CR LF in
     // LF-only files, the Windows-31J forms of characters typed in their JIS form), made on use
     // and given to both ways of replacing, so that they keep giving the same result.
     const QList<TextPair>& pairsFor(TextEncoding encoding, bool lfOnly);
     const ByteReplacer& byteReplacer(TextEncoding encoding, bool lfOnly);
     // Both ways of replacing in turn; nothing when the result cannot be written.
-    std::optional<qint64> replaceIn(QByteArray& bytes, TextEncoding encoding);
+    std::optional<qint64> replaceIn(QByteArray& bytes, TextEncoding encoding, bool lfOnly,
+                                    bool marked = true);
     // The lines a preview shows of a file: its content before and after, in its encoding.
     QList<ChangedLine> changedLines(const QByteArray& before, const QByteArray& after,
                                     TextEncoding encoding, qint64& total) const;
@@ -133,6 +162,7 @@ private:
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise
     AsciiFileEncoding mAsciiFileEncoding = AsciiFileEncoding::Utf8;
+    BlockLimits mBlockLimits;
     QHash<FileIdentity, FolderEvidence> mEvidence;  // per folder, in this run
     std::optional<FileIdentity> mSearchedFolder;     // the folder the run searches
     QString mNotePath;                           // the last file given a result note, and the note

@@ -322,7 +322,7 @@ int FileRenewal::carryOverAttributes(int fd, const FileSnapshot& snapshot, struc
 }
 
 int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& temporary,
-                                const QByteArray& content, const FileSnapshot& snapshot,
+                                const ContentSource& content, const FileSnapshot& snapshot,
                                 ino_t& written, qint64& modifiedNs)
 {
     // A name taken by a leftover of an interrupted run is never reused: a number is added.
@@ -335,7 +335,9 @@ int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& tempora
             error = errno;
             continue;
         }
-        error = writeAll(fd.get(), content.constData(), size_t(content.size()));
+        error = content([this, &fd](QByteArrayView piece) {
+            return writeAll(fd.get(), piece.data(), size_t(piece.size()));
+        });
         // Its inode, and its time: nothing that follows writes to it.
         struct stat st {};
         if (error == 0) {
@@ -546,6 +548,12 @@ RenewOutcome FileRenewal::CheckBeforeWriting(int folder, const QByteArray& name,
 RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray& newContent,
                                   const FileSnapshot& snapshot)
 {
+    return RenewAt(target, [&newContent](const PutBytes& put) { return put(newContent); }, snapshot);
+}
+
+RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const ContentSource& newContent,
+                                  const FileSnapshot& snapshot)
+{
     if (!snapshot.opened || !snapshot.opened->valid())
         return RenewOutcome::WriteFailed;
     struct stat st {};
@@ -569,6 +577,8 @@ RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray&
         return RenewOutcome::AttributesNotKept;
     if (writeError == OwnerLost)
         return RenewOutcome::OwnerNotKept;
+    if (writeError == ContentDeclined)
+        return RenewOutcome::Declined;
     if (writeError != 0)
         return RenewOutcome::WriteFailed;
 

@@ -26,6 +26,7 @@
 // temporary name have the renewal form, which no run takes for a target. So F always holds the
 // old or the new content, and whenever it holds the new one, B holds the old.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <sys/stat.h>
@@ -84,7 +85,14 @@ enum class RenewOutcome {
     AttributesNotKept, // its extended attributes or ACLs cannot be given to the new file
     OwnerNotKept,      // its group (or, for root, its owner) cannot be given to the new file or copy
     NotRecorded,       // beforeTakingName refused: the file was left as it was
+    Declined,          // the content source gave up partway: the file was left as it was
 };
+
+// Writes one piece of new content; 0 or an errno value.
+using PutBytes = std::function<int(QByteArrayView piece)>;
+// Makes the new content through put, piece after piece, and returns 0, the first error put
+// returned, or FileRenewal::ContentDeclined when it finds partway that it cannot make it.
+using ContentSource = std::function<int(const PutBytes& put)>;
 
 // The names of one renewal, as paths.
 struct RenewalPaths {
@@ -146,6 +154,12 @@ public:
                        const FileSnapshot& snapshot);
     RenewOutcome RenewAt(const RenewalTarget& target, const QByteArray& newContent,
                          const FileSnapshot& snapshot);
+    // The same with content made as it is written, so that it is never held whole: the same
+    // steps, the temporary file filled piece by piece. A source that declines partway leaves
+    // no temporary file and no backup (Declined).
+    RenewOutcome RenewAt(const RenewalTarget& target, const ContentSource& newContent,
+                         const FileSnapshot& snapshot);
+    static constexpr int ContentDeclined = -3;
 
     // Whether the new content is flushed to the disk before it takes the file's name. Off by
     // default: the old content is never written to (the backup is the old file itself, and a
@@ -179,7 +193,7 @@ private:
     // then what fstat says of the new file.
     int carryOverAttributes(int fd, const FileSnapshot& snapshot, struct stat& now);
     int writeTemporary(const RenewalTarget& target, QByteArray& temporary,
-                       const QByteArray& content, const FileSnapshot& snapshot, ino_t& written,
+                       const ContentSource& content, const FileSnapshot& snapshot, ino_t& written,
                        qint64& modifiedNs);
     int makeBackUp(const RenewalTarget& target, const FileSnapshot& snapshot, bool& copied);
     int copyBackUp(int copyFolder, const QByteArray& copy, const FileSnapshot& snapshot);

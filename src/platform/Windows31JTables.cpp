@@ -117,11 +117,10 @@ qsizetype CheckWindows31J(const uchar* data, qsizetype size)
     const uchar* p = data;
     const uchar* const end = data + size;
     while (p < end) {
-        p = SkipAscii(p, end);
-        if (p == end)
-            break;
         const uchar b = *p;
-        if (t.kind[b] == Windows31JTables::Single) {
+        if (b < 0x80) {
+            p = SkipAscii(p, end);  // a run of ASCII at once; a character after another, one by one
+        } else if (t.kind[b] == Windows31JTables::Single) {
             ++p;
         } else if (end - p >= 2 && t.validPair.test(quint16(b << 8 | p[1]))) {
             p += 2;

@@ -277,22 +277,52 @@ quint64 merge64(quint64 acc, quint64 lane)
     return (acc ^ round64(0, lane)) * P1 + P4;
 }
 
-quint64 hash64(const char* p, qsizetype size)
+// One 32-byte stripe into the four lanes.
+void stripe(quint64 v[4], const char* p)
 {
-    const char* const end = p + size;
+    for (int i = 0; i < 4; ++i)
+        v[i] = round64(v[i], word64(p + 8 * i));
+}
+
+}  // namespace
+
+ContentHasher::ContentHasher() : mLanes{P1 + P2, P2, 0, 0 - P1} {}
+
+void ContentHasher::Add(QByteArrayView bytes)
+{
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    mSize += bytes.size();
+    if (mBuffered > 0) {
+        const qsizetype take = std::min<qsizetype>(32 - mBuffered, end - p);
+        std::memcpy(mBuffer + mBuffered, p, size_t(take));
+        mBuffered += int(take);
+        p += take;
+        if (mBuffered < 32)
+            return;
+        stripe(mLanes, mBuffer);
+        mBuffered = 0;
+    }
+    for (; end - p >= 32; p += 32)
+        stripe(mLanes, p);
+    std::memcpy(mBuffer, p, size_t(end - p));
+    mBuffered = int(end - p);
+}
+
+QByteArray ContentHasher::Result() const
+{
     quint64 h;
-    if (size >= 32) {
-        quint64 v[4] = {P1 + P2, P2, 0, 0 - P1};
-        for (; end - p >= 32; p += 32)
-            for (int i = 0; i < 4; ++i)
-                v[i] = round64(v[i], word64(p + 8 * i));
+    if (mSize >= 32) {
+        const quint64* v = mLanes;
         h = rotl(v[0], 1) + rotl(v[1], 7) + rotl(v[2], 12) + rotl(v[3], 18);
-        for (const quint64 lane : v)
-            h = merge64(h, lane);
+        for (int i = 0; i < 4; ++i)
+            h = merge64(h, v[i]);
     } else {
         h = P5;
     }
-    h += quint64(size);
+    h += quint64(mSize);
+    const char* p = mBuffer;
+    const char* const end = p + mBuffered;
     for (; end - p >= 8; p += 8)
         h = rotl(h ^ round64(0, word64(p)), 27) * P1 + P4;
     if (end - p >= 4) {
@@ -306,14 +336,14 @@ quint64 hash64(const char* p, qsizetype size)
     h ^= h >> 29;
     h *= P3;
     h ^= h >> 32;
-    return h;
+    return QByteArray::number(h, 16).rightJustified(16, '0');
 }
-
-}  // namespace
 
 QByteArray RunJournal::ContentHash(const QByteArray& content)
 {
-    return QByteArray::number(hash64(content.constData(), content.size()), 16).rightJustified(16, '0');
+    ContentHasher hasher;
+    hasher.Add(content);
+    return hasher.Result();
 }
 
 std::optional<JournalRun> RunJournal::Load(const QString& folder, const QString& id)

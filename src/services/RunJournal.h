@@ -20,6 +20,7 @@
 //   dropped <target>          (the last file line of that target was not put in place after all)
 //   undone  <when, ISO 8601>
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -54,6 +55,21 @@ struct JournalRun {
     std::optional<QDateTime> undone;  // when it was taken back
 };
 
+// The hash of a content given in pieces, the same whatever the cut: what the journal records
+// of each file's new content, taken as the content is written.
+class ContentHasher {
+public:
+    ContentHasher();
+    void Add(QByteArrayView bytes);
+    QByteArray Result() const;  // 64 bits, hex
+
+private:
+    quint64 mLanes[4];
+    char mBuffer[32];
+    int mBuffered = 0;
+    qint64 mSize = 0;
+};
+
 class RunJournal {
 public:
     static constexpr int MaxJournals = 20;
@@ -83,7 +99,7 @@ public:
     // beyond MaxJournals are removed.
     bool Finish();
 
-    // The hash that a file's new content is recorded with (64 bits, hex).
+    // The hash that a file's new content is recorded with (64 bits, hex): ContentHasher's.
     static QByteArray ContentHash(const QByteArray& content);
 
     // The runs of the journals in `folder`, newest first; unreadable journals are left out.

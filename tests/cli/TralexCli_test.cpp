@@ -14,6 +14,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -396,4 +397,42 @@ TEST_F(TralexCli, UndoAndHistoryTakeRunsBack)
     ASSERT_EQ(states.size(), 2);
     EXPECT_TRUE(states[0].endsWith(QStringLiteral("\tundo")));
     EXPECT_TRUE(states[1].startsWith(id) && states[1].endsWith(QStringLiteral("\tundone")));
+}
+
+// A file far larger than the memory a run may take is replaced in blocks: the program's peak
+// memory, as the kernel counts it, stays under 64 MiB for a 200 MB file, and every line is
+// replaced.
+TEST_F(TralexCli, LargeFileIsReplacedInLittleMemory)
+{
+    const QByteArray chunk = QStringLiteral("行 0123456789 abc ABC テキストの行です\n").toUtf8().repeated(20000);
+    const int chunks = 200 * 1000 * 1000 / int(chunk.size()) + 1;
+    QFile big(t.mkdir(QStringLiteral("d")) + QStringLiteral("big.txt"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    for (int i = 0; i < chunks; ++i)
+        ASSERT_EQ(big.write(chunk), chunk.size());
+    big.close();
+
+    const QByteArray program = sProgram.toLocal8Bit();
+    const QByteArray folder = t.file(QStringLiteral("d")).toLocal8Bit();
+    const char* argv[] = {program.constData(), "--case", folder.constData(), "txt", "--pair", "abc", "xyz", nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage {};
+    ASSERT_EQ(::wait4(pid, &status, 0, &usage), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "peak KiB";
+
+    QByteArray expected = chunk;
+    expected.replace("abc", "xyz");
+    ASSERT_TRUE(big.open(QIODevice::ReadOnly));
+    EXPECT_EQ(big.size(), qint64(chunk.size()) * chunks);
+    for (int i = 0; i < chunks; ++i)
+        ASSERT_EQ(big.read(chunk.size()), expected) << "chunk " << i;
 }

@@ -21,6 +21,7 @@
 #include <sys/ioctl.h>
 #include <functional>
 #include <climits>
+#include <limits>
 #include <cstdlib>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -981,6 +982,7 @@ TEST_F(TextTralexTest, FileTooLargeForTheMemoryLeftIsSkipped)
     const QString sparse = data.write(QStringLiteral("c_sparse.txt"), QByteArray());
     ASSERT_EQ(::truncate(QFile::encodeName(sparse).constData(), 8LL << 30), 0);
     auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
+    engine->setBlockLimits({std::numeric_limits<qint64>::max()});  // every file read whole
     rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
     QFile statm(QStringLiteral("/proc/self/statm"));

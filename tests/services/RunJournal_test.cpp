@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 using namespace tralex;
@@ -106,4 +107,32 @@ TEST(RunJournal, ARunThatCannotKeepAJournalIsToldWhy)
     QString error;
     EXPECT_FALSE(RunJournal::Begin(folder.file(QStringLiteral("taken/Journal/")), header(QDateTime::currentDateTime()), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// The hash of a content is the same given whole or in any pieces, and the same as journals
+// written before keep (a later undo compares the file against it).
+TEST(RunJournal, ContentHashIsTheSameWhateverThePieces)
+{
+    QByteArray content;
+    for (int i = 0; i < 100; ++i)
+        content += char('a' + i % 26);
+    const struct {
+        qsizetype size;
+        const char* hash;
+    } rows[] = {{0, "ef46db3751d8e999"}, {5, "07e3670c0c8dc7eb"}, {31, "f7d421c242541ac9"},
+                {32, "4da6cbe536cf55c7"}, {100, "79c9fa152bb53c71"}};
+    QRandomGenerator random(5);
+    for (const auto& row : rows) {
+        const QByteArray bytes = content.first(row.size);
+        EXPECT_EQ(RunJournal::ContentHash(bytes), row.hash);
+        for (int round = 0; round < 50; ++round) {
+            ContentHasher hasher;
+            for (qsizetype at = 0; at < bytes.size();) {
+                const qsizetype n = std::min(bytes.size() - at, qsizetype(random.bounded(40)));
+                hasher.Add(QByteArrayView(bytes).sliced(at, n));
+                at += n;
+            }
+            EXPECT_EQ(hasher.Result(), row.hash);
+        }
+    }
 }
