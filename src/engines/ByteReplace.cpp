@@ -115,9 +115,11 @@ ByteReplacer::ByteReplacer(const QList<TextPair>& pairs, TextEncoding encoding,
 // more lists to the pair-after-pair way.
 void ByteReplacer::prepareOnePass()
 {
-    // The retry option looks around each match for the replace text: pair after pair only.
-    if (mRetry)
-        return;
+    // The retry option looks around each match for a replace text that holds the find text:
+    // such a pair is applied pair after pair only.
+    for (const Pair& pair : mPairs)
+        if (mRetry && pair.innerBytes >= 0)
+            return;
     std::vector<ByteFinder> finders;
     for (size_t j = 0; j < mPairs.size(); ++j) {
         const Pair& later = mPairs[j];

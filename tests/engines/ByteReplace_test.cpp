@@ -137,7 +137,7 @@ void compareRandomCases(const Alphabet& alphabet, int rounds, quint32 seed, Tall
             else
                 bytes += alphabet.textPieces[random.bounded(alphabet.textPieces.size())];
         }
-        const bool retry = !bracketed && random.bounded(2) == 1;
+        const bool retry = random.bounded(2) == 1;
         const bool ucase = random.bounded(2) == 1;
 
         const ByteReplacer replacer(pairs, alphabet.encoding, retry, ucase);
