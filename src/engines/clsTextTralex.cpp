@@ -207,6 +207,8 @@ void clsTextTralex::TralexGo()
     mByteReplacers.clear();
     mEvidence.clear();
     mSearchedFolder = FolderHandle::Open(TargetPath()).Identity();
+    mKeepsPreviewContent =
+        mPairs.size() >= 4 && !byteReplacer(TextEncoding::Utf8, false).appliesInOnePass();
     runFiles(this);
     mPairs.clear();
     mPrefilter = FindPrefilter();

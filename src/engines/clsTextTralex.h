@@ -99,7 +99,7 @@ private:
     bool RefusesUnwritableFirst() const override { return false; }
     // Each pair is a pass over the file: with a few of them, replacing again costs less than
     // keeping the new content (and the memory faults of keeping it).
-    bool KeepsPreviewContent() const override { return mPairs.size() >= 4; }
+    bool KeepsPreviewContent() const override { return mKeepsPreviewContent; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;
     bool StreamsFile(qint64 size) const override;
@@ -159,6 +159,9 @@ private:
     QList<Pair> mPairs;                         // the pair list as split at the start of a run
     FindPrefilter mPrefilter;                    // passes over files no pair can change
     bool mLinesKept = true;                      // no pair holds a line break
+    // A preview keeps each file's new content for the files chosen from it: only where making
+    // it again costs more than the page faults of keeping it (many pairs applied one by one).
+    bool mKeepsPreviewContent = false;
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise
     AsciiFileEncoding mAsciiFileEncoding = AsciiFileEncoding::Utf8;
