@@ -1,0 +1,124 @@
+// What an office package shows from outside itself, read from packages zipped by the zip program.
+#include "office/support/OfficeFixtures.h"
+#include "platform/office/OfficePackageLinks.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+using namespace tralex;
+using namespace tralex::test;
+
+namespace {
+
+const QByteArray OpenDocumentNamespaces =
+    "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+    "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+    "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+    "xmlns:xlink=\"http://www.w3.org/1999/xlink\"";
+
+QByteArray OpenDocumentPart(const QByteArray& elements)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content " + OpenDocumentNamespaces + ">"
+           + elements + "</office:document-content>\n";
+}
+
+QByteArray Relationships(const QByteArray& elements)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Relationships "
+           "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" + elements + "</Relationships>\n";
+}
+
+QByteArray Relationship(const char* type, const char* target, const char* mode)
+{
+    return "<Relationship Id=\"r\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+           + QByteArray(type) + "\" Target=\"" + target + "\"" + (mode ? " TargetMode=\"" + QByteArray(mode) + "\"" : "")
+           + "/>";
+}
+
+// The links found, as "picture ../a.png", "object file:///o.ods", "web picture http://h/a.png".
+QStringList Found(const PackageLinks& links)
+{
+    QStringList found;
+    for (const PackageLink& link : links.links) {
+        found.append((link.web ? QStringLiteral("web ") : QString())
+                     + (link.kind == PackageLink::Kind::Object ? QStringLiteral("object ") : QStringLiteral("picture "))
+                     + link.target);
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST(OfficePackageLinks, ListsWhatAPackageShowsFromOutsideItself)
+{
+    struct Case {
+        const char* name;
+        QList<std::pair<QString, QByteArray>> parts;
+        QStringList found;
+        QStringList zipOptions = {};
+    };
+    const QList<Case> cases = {
+        {"parts of the package itself",
+         {{"content.xml", OpenDocumentPart("<draw:image xlink:href=\"Pictures/a.png\"/><draw:object xlink:href=\"./Object 1\"/>"
+                                           "<draw:image xlink:href=\"./ObjectReplacements/Object 1\"/>")}},
+         {}},
+        {"beside, above, absolute and addressed",
+         {{"content.xml", OpenDocumentPart("<draw:image xlink:href=\"../a.png\"/>"
+                                           "<draw:image xlink:href=\"Pictures/../../b.png\"/>"
+                                           "<draw:fill-image xlink:href=\"/etc/c.png\"/>"
+                                           "<draw:object xlink:href=\"file:///tmp/o.ods\"/>"
+                                           "<draw:object-ole xlink:href=\"..%2Fp.doc\"/>"
+                                           "<draw:image xlink:href=\"HTTPS://host/d.png\"/>")}},
+         {"picture ../a.png", "picture Pictures/../../b.png", "picture /etc/c.png", "object file:///tmp/o.ods",
+          "object ..%2Fp.doc", "web picture HTTPS://host/d.png"}},
+        {"page backgrounds, and embedded documents, whatever the prefixes",
+         {{"styles.xml", "<s xmlns:st=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" xmlns:l=\"http://www.w3.org/1999/xlink\">"
+                         "<st:background-image l:href=\"../bg.png\"/></s>"},
+          {"Object 1/content.xml", OpenDocumentPart("<draw:image xlink:href=\"../../e.png\"/>")}},
+         {"picture ../bg.png", "picture ../../e.png"}},
+        {"hyperlinks and other elements are not shown",
+         {{"content.xml", OpenDocumentPart("<office:a xlink:href=\"../a.odt\"/><draw:a xlink:href=\"http://h/\"/>")}},
+         {}},
+        {"relationships outside an Office Open XML package",
+         {{"xl/drawings/_rels/drawing1.xml.rels",
+           Relationships(Relationship("image", "file:///tmp/a.png", "External") + Relationship("image", "../media/b.png", nullptr)
+                         + Relationship("hyperlink", "http://h/", "External")
+                         + Relationship("oleObject", "../o.xlsx", "External")
+                         + Relationship("image", "http://h/c.png", "External"))}},
+         {"picture file:///tmp/a.png", "object ../o.xlsx", "web picture http://h/c.png"}},
+        {"a package of the 64-bit form",
+         {{"content.xml", OpenDocumentPart("<draw:image xlink:href=\"../a.png\"/>")}},
+         {"picture ../a.png"},
+         {QStringLiteral("-fz")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder dir;
+        const QString path = dir.file(QStringLiteral("a.zip"));
+        WritePackage(path, c.parts, c.zipOptions);
+
+        const PackageLinks links = LinksOfPackage(path);
+
+        EXPECT_TRUE(links.package);
+        EXPECT_FALSE(links.unreadable);
+        EXPECT_EQ(Found(links), c.found);
+    }
+}
+
+// A part that starts as XML and breaks off may hide links: the package is unreadable. A part
+// that is no XML at all (encrypted by a password) and a file that is no package list nothing.
+TEST(OfficePackageLinks, TellsAPackageItCannotReadFromOneWithoutLinks)
+{
+    TempFolder dir;
+    const QString broken = dir.file(QStringLiteral("broken.ods"));
+    WritePackage(broken, {{QStringLiteral("content.xml"), OpenDocumentPart("<draw:image xlink:href=\"Pictures/a.png\"></draw:object>")}});
+    const QString encrypted = dir.file(QStringLiteral("encrypted.ods"));
+    WritePackage(encrypted, {{QStringLiteral("content.xml"), QByteArray("\x9c\x12\xf0<draw:image", 14)}});
+    const QString binary = dir.write(QStringLiteral("old.xls"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\0'));
+
+    EXPECT_TRUE(LinksOfPackage(broken).unreadable);
+    EXPECT_FALSE(LinksOfPackage(encrypted).unreadable);
+    EXPECT_TRUE(LinksOfPackage(encrypted).package);
+    EXPECT_FALSE(LinksOfPackage(binary).package);
+    EXPECT_FALSE(LinksOfPackage(binary).unreadable);
+}
