@@ -37,6 +37,7 @@
 #include <com/sun/star/text/XDocumentIndex.hpp>
 #include <com/sun/star/text/XReferenceMarksSupplier.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/util/XRefreshable.hpp>
 
 #include <QDir>
@@ -547,6 +548,28 @@ void appendMarked(const uno::Reference<lang::XComponent>& component, const QStri
     text->insertString(cursor.get(), lo::ToOU(after), false);
 }
 
+// Turns the header of the default page style on and makes it `before`, then `named` wrapped in a
+// bookmark of that name, then `after`.
+void markInHeader(const uno::Reference<lang::XComponent>& component, const QString& before, const char* name,
+                  const QString& named, const QString& after)
+{
+    const uno::Reference<container::XNameAccess> pageStyles(
+        uno::Reference<style::XStyleFamiliesSupplier>(component, uno::UNO_QUERY_THROW)
+            ->getStyleFamilies()->getByName(rtl::OUString("PageStyles")),
+        uno::UNO_QUERY_THROW);
+    const uno::Reference<beans::XPropertySet> page(pageStyles->getByName(rtl::OUString("Standard")), uno::UNO_QUERY_THROW);
+    page->setPropertyValue(rtl::OUString("HeaderIsOn"), uno::Any(true));
+    const uno::Reference<text::XText> header(page->getPropertyValue(rtl::OUString("HeaderText")), uno::UNO_QUERY_THROW);
+    header->setString(lo::ToOU(before + named));
+    const auto cursor = header->createTextCursorByRange(header->getEnd());
+    cursor->goLeft(sal_Int16(named.size()), true);
+    const auto mark = make(component, "com.sun.star.text.Bookmark");
+    uno::Reference<container::XNamed>(mark, uno::UNO_QUERY_THROW)->setName(rtl::OUString::createFromAscii(name));
+    header->insertTextContent(cursor.get(), uno::Reference<text::XTextContent>(mark, uno::UNO_QUERY_THROW), true);
+    cursor->gotoEnd(false);
+    header->insertString(cursor.get(), lo::ToOU(after), false);
+}
+
 // Appends a heading that shows the text of a bookmark or reference mark, after `before`.
 void appendReferenceHeading(const uno::Reference<lang::XComponent>& component, sal_Int16 source, const QString& name,
                             const QString& before = QString())
@@ -622,6 +645,7 @@ void MakeDocumentWithMarks(OfficeApplication& office, const QString& path)
                 appendReferenceHeading(component, std::strcmp(m.service, bookmark) == 0 ? 2 : 0,
                                        QString::fromLatin1(m.name), QStringLiteral("アルファ: "));
             }
+            markInHeader(component, QStringLiteral("ヘッダ "), "head", QStringLiteral("draw.Page"), QStringLiteral(" 終"));
             uno::Reference<util::XRefreshable>(
                 uno::Reference<text::XTextFieldsSupplier>(component, uno::UNO_QUERY_THROW)->getTextFields(),
                 uno::UNO_QUERY_THROW)

@@ -89,6 +89,7 @@ void MakeWorkbookWithFormula(OfficeApplication& office, const QString& path, con
 //   "x" [bookmark whole: "Page"] "y"
 //   "第二 " [bookmark word: "アルファ"] " 節"
 //   "要約 " [reference mark mark: "drawPage"]
+// and in the header of its pages: "ヘッダ " [bookmark head: "draw.Page"] " 終".
 void MakeDocumentWithMarks(OfficeApplication& office, const QString& path);
 // A document with a table of contents of its headings "アルファ章", "draw.Page 説明" and "第三章",
 // each followed by the paragraph "本文 アルファ", and a fourth such heading "追加章" that the
