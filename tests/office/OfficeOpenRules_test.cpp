@@ -31,7 +31,7 @@ namespace {
 
 std::unique_ptr<OfficeEngine> EngineFor(const QString& type)
 {
-    if (type == QLatin1String("odt"))
+    if (type == QLatin1String("odt") || type == QLatin1String("docx"))
         return std::make_unique<clsWordControl>();
     return std::make_unique<clsExcelControl>();
 }
@@ -114,14 +114,23 @@ private:
 
 namespace {
 
-// Where a link of an OpenDocument file leads from the file's place: the first link of the
-// element `element` (a picture or an object), relative to the file as LibreOffice stores it.
-QString LinkedPlace(const QString& path, const QString& element)
+// The pictures a document links to (.odt, .docx), as the places they lead to from the file's own
+// place (a web address as it is).
+QStringList LinkedPictures(const QString& path)
 {
-    const QString content = CommandOutput(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QStringLiteral("content.xml")});
-    const QRegularExpression link(QLatin1Char('<') + element + QStringLiteral(" [^>]*xlink:href=\"([^\"]*)\""));
-    const QString href = link.match(content).captured(1);
-    return QUrl::fromLocalFile(path + QLatin1Char('/')).resolved(QUrl(href)).toLocalFile();
+    const bool openDocument = QFileInfo(path).suffix().startsWith(QLatin1Char('o'));
+    const QString part = openDocument ? QStringLiteral("content.xml") : QStringLiteral("word/_rels/document.xml.rels");
+    const QRegularExpression link(openDocument ? QStringLiteral("<draw:image [^>]*xlink:href=\"([^\"]*)\"")
+                                               : QStringLiteral("Target=\"([^\"]*)\" TargetMode=\"External\""));
+    // A link in an OpenDocument file is relative to the file as if it were a folder.
+    const QUrl base = QUrl::fromLocalFile(openDocument ? path + QLatin1Char('/') : path);
+    QStringList places;
+    QRegularExpressionMatchIterator links = link.globalMatch(CommandOutput(QStringLiteral("unzip"), {QStringLiteral("-p"), path, part}));
+    while (links.hasNext()) {
+        const QUrl place = base.resolved(QUrl(links.next().captured(1)));
+        places.append(place.isLocalFile() ? place.toLocalFile() : place.toString());
+    }
+    return places;
 }
 
 }  // namespace
@@ -138,7 +147,7 @@ TEST(OfficeEngineLinks, LinkedImagesAreNeverFetchedNorStoredWhileAFileIsChanged)
         const char* type;
         bool fileLinkChanged, webLinkChanged;
     };
-    const QList<Case> cases = {{"odt", true, true}, {"ods", false, true}, {"xlsx", false, false}};
+    const QList<Case> cases = {{"odt", true, true}, {"docx", true, true}, {"ods", false, true}, {"xlsx", false, false}};
     ConnectionCounter web;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
@@ -178,13 +187,14 @@ TEST(OfficeEngineLinks, LinkedImagesAreNeverFetchedNorStoredWhileAFileIsChanged)
                 continue;
             }
             const QString parts = CommandOutput(QStringLiteral("unzip"), {QStringLiteral("-l"), path});
-            EXPECT_FALSE(parts.contains(QStringLiteral("Thumbnails/")) || parts.contains(QStringLiteral("Pictures/")))
+            EXPECT_FALSE(parts.contains(QStringLiteral("Thumbnails/")) || parts.contains(QStringLiteral("Pictures/"))
+                         || parts.contains(QStringLiteral("media/")))
                 << parts.toStdString();
         }
         if (c.fileLinkChanged)
-            EXPECT_EQ(LinkedPlace(byFile, QStringLiteral("draw:image")), image) << "the link is lost or leads elsewhere";
+            EXPECT_EQ(LinkedPictures(byFile), QStringList{image}) << "the link is lost or leads elsewhere";
         if (c.webLinkChanged)
-            EXPECT_TRUE(ReadBack(byWeb).contains(web.url(QStringLiteral("picture.png")))) << "the link is lost";
+            EXPECT_EQ(LinkedPictures(byWeb), QStringList{web.url(QStringLiteral("picture.png"))}) << "the link is lost";
     }
 }
 

@@ -35,6 +35,13 @@ QByteArray Relationship(const char* type, const char* target, const char* mode)
            + "/>";
 }
 
+// An XML part written in UTF-16 (little-endian, with its byte order mark) instead of UTF-8.
+QByteArray Utf16(const QByteArray& utf8Part)
+{
+    const QString text = QString::fromUtf8(utf8Part).replace(QStringLiteral("UTF-8"), QStringLiteral("UTF-16"));
+    return QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
 // The links found, as "picture ../a.png", "object file:///o.ods", "web picture http://h/a.png".
 QStringList Found(const PackageLinks& links)
 {
@@ -86,6 +93,9 @@ TEST(OfficePackageLinks, ListsWhatAPackageShowsFromOutsideItself)
                          + Relationship("oleObject", "../o.xlsx", "External")
                          + Relationship("image", "http://h/c.png", "External"))}},
          {"picture file:///tmp/a.png", "object ../o.xlsx", "web picture http://h/c.png"}},
+        {"a part in UTF-16",
+         {{"content.xml", Utf16(OpenDocumentPart("<draw:image xlink:href=\"../a.png\"/>"))}},
+         {"picture ../a.png"}},
         {"a package of the 64-bit form",
          {{"content.xml", OpenDocumentPart("<draw:image xlink:href=\"../a.png\"/>")}},
          {"picture ../a.png"},
@@ -105,18 +115,26 @@ TEST(OfficePackageLinks, ListsWhatAPackageShowsFromOutsideItself)
     }
 }
 
-// A part that starts as XML and breaks off may hide links: the package is unreadable. A part
-// that is no XML at all (encrypted by a password) and a file that is no package list nothing.
+// A part that does not read as XML may hide links: the package is unreadable. A part that the
+// manifest names as encrypted (by a password) and a file that is no package list nothing.
 TEST(OfficePackageLinks, TellsAPackageItCannotReadFromOneWithoutLinks)
 {
     TempFolder dir;
     const QString broken = dir.file(QStringLiteral("broken.ods"));
     WritePackage(broken, {{QStringLiteral("content.xml"), OpenDocumentPart("<draw:image xlink:href=\"Pictures/a.png\"></draw:object>")}});
     const QString encrypted = dir.file(QStringLiteral("encrypted.ods"));
-    WritePackage(encrypted, {{QStringLiteral("content.xml"), QByteArray("\x9c\x12\xf0<draw:image", 14)}});
+    WritePackage(encrypted,
+                 {{QStringLiteral("content.xml"), QByteArray("\x9c\x12\xf0<draw:image", 14)},
+                  {QStringLiteral("META-INF/manifest.xml"),
+                   "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
+                   "<manifest:file-entry manifest:full-path=\"content.xml\"><manifest:encryption-data/>"
+                   "</manifest:file-entry></manifest:manifest>"}});
+    const QString undeclared = dir.file(QStringLiteral("undeclared.ods"));
+    WritePackage(undeclared, {{QStringLiteral("content.xml"), QByteArray("\x9c\x12\xf0<draw:image", 14)}});
     const QString binary = dir.write(QStringLiteral("old.xls"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\0'));
 
     EXPECT_TRUE(LinksOfPackage(broken).unreadable);
+    EXPECT_TRUE(LinksOfPackage(undeclared).unreadable);
     EXPECT_FALSE(LinksOfPackage(encrypted).unreadable);
     EXPECT_TRUE(LinksOfPackage(encrypted).package);
     EXPECT_FALSE(LinksOfPackage(binary).package);

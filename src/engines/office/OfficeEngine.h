@@ -8,11 +8,12 @@
 // stored in its own format into the private folder, from where the loop takes the new content.
 //
 // A file that cannot be handled (damaged, protected by a password, locked, read-only, of another
-// format, refused by LibreOffice while it is worked on, or one that crashed or hung LibreOffice)
-// is left unchanged and listed with its reason in ItemSkipped; the run goes on with the next
-// file, in a fresh process where the last one crashed or hung. Only a LibreOffice that cannot be
-// started ends the run with an error. A file is listed in ItemResult only when its new content is in
-// place and its backup made.
+// format, showing what LibreOffice would load from other files (linkRefusal, known from the
+// copy before LibreOffice sees it), refused by LibreOffice while it is worked on, or one that
+// crashed or hung LibreOffice) is left unchanged and listed with its reason in ItemSkipped; the
+// run goes on with the next file, in a fresh process where the last one crashed or hung. Only a
+// LibreOffice that cannot be started ends the run with an error. A file is listed in ItemResult
+// only when its new content is in place and its backup made.
 #include "engines/TralexEngine.h"
 #include "platform/office/OfficeDocument.h"
 #include "platform/office/OfficePackageLinks.h"

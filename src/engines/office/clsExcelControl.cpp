@@ -63,8 +63,8 @@ OfficeEngine::FormatCheck clsExcelControl::checkFormat(const QString& type, cons
 
 // LibreOffice reads every picture a workbook links to while it loads the workbook, and in an Excel
 // format stores a copy of it in place of the link. Only a web address in a workbook of its own
-// format is safe: no request leaves the process (its profile sends them to no proxy), and the
-// link is stored as it was.
+// format is safe: no request leaves the process (its profile sends them to a proxy that is not
+// there), and the link is stored as it was.
 QString clsExcelControl::linkRefusal(const PackageLinks& links) const
 {
     const QString refusal = OfficeEngine::linkRefusal(links);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <QUrl>
 #include <QXmlStreamReader>
 
@@ -81,6 +82,8 @@ void readWideFields(const ZipBytes& zip, quint64 extra, quint64 extraSize, quint
     for (quint64 at = extra; at + 4 <= extra + extraSize;) {
         const quint64 id = zip.number(at, 2);
         const quint64 length = zip.number(at + 2, 2);
+        if (at + 4 + length > extra + extraSize)
+            return;
         if (id == 1) {
             quint64 field = at + 4;
             for (quint64* value : {&size, &entry.compressed, &entry.offset}) {
@@ -231,42 +234,46 @@ bool isScannedPart(const QByteArray& name)
     return base == "content.xml" || base == "styles.xml" || base.endsWith(".rels");
 }
 
-// Reads one part into `links`. A part that does not begin as XML is encrypted (an OpenDocument
-// with a password) and left to LibreOffice, which refuses it for that.
-void scanPart(const ZipBytes& zip, const ZipEntry& entry, PackageLinks& links)
+// Reads a part as XML, handing each element that starts to `element`. False when the part is not
+// XML through to its end; a part that cannot be unpacked (damaged) reads as far as it goes.
+bool readXml(const ZipBytes& zip, const ZipEntry& entry, const std::function<void(const QXmlStreamReader&)>& element)
 {
     QXmlStreamReader reader;
-    bool started = false;
-    bool xml = true;
-    const auto feed = [&](const QByteArray& piece) {
-        if (!started) {
-            const QByteArray head = piece.trimmed();
-            if (head.isEmpty())
-                return true;
-            started = true;
-            xml = head.startsWith('<') || head.startsWith("\xEF\xBB\xBF<");
-            if (!xml)
-                return false;
-        }
-        reader.addData(QByteArray(piece.constData(), piece.size()));
-        while (!reader.atEnd()) {
-            reader.readNext();
-            if (reader.isStartElement()) {
-                if (const std::optional<PackageLink> link = linkOf(reader))
-                    links.links.append(*link);
-            }
-        }
+    const auto wellFormed = [&] {
         return reader.error() == QXmlStreamReader::NoError || reader.error() == QXmlStreamReader::PrematureEndOfDocumentError;
     };
-    const bool unpacked = unpack(zip, entry, feed);
-    if (!started || !xml)
-        return;
-    // A damaged entry is left to LibreOffice, which refuses a damaged file; XML that does not
-    // read as such may hide links.
-    if (unpacked && reader.error() != QXmlStreamReader::NoError)
-        links.unreadable = true;
-    if (!unpacked && reader.error() != QXmlStreamReader::NoError && reader.error() != QXmlStreamReader::PrematureEndOfDocumentError)
-        links.unreadable = true;
+    const bool unpacked = unpack(zip, entry, [&](const QByteArray& piece) {
+        reader.addData(QByteArray(piece.constData(), piece.size()));
+        while (!reader.atEnd()) {
+            if (reader.readNext() == QXmlStreamReader::StartElement)
+                element(reader);
+        }
+        return wellFormed();
+    });
+    return unpacked ? reader.error() == QXmlStreamReader::NoError : wellFormed();
+}
+
+const QString ManifestNamespace = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:manifest:1.0");
+
+// The parts of an OpenDocument package that its manifest names as encrypted (the file has a
+// password): they are left to LibreOffice, which refuses such a file for that.
+QSet<QByteArray> encryptedParts(const ZipBytes& zip, const QList<ZipEntry>& entries)
+{
+    QSet<QByteArray> encrypted;
+    for (const ZipEntry& entry : entries) {
+        if (entry.name != "META-INF/manifest.xml")
+            continue;
+        QByteArray part;
+        readXml(zip, entry, [&](const QXmlStreamReader& reader) {
+            if (reader.namespaceUri() != ManifestNamespace)
+                return;
+            if (reader.name() == QLatin1String("file-entry"))
+                part = reader.attributes().value(ManifestNamespace, QLatin1String("full-path")).toUtf8();
+            else if (reader.name() == QLatin1String("encryption-data"))
+                encrypted.insert(part);
+        });
+    }
+    return encrypted;
 }
 
 }  // namespace
@@ -285,9 +292,16 @@ PackageLinks LinksOfPackage(const QString& path)
     if (!entries)
         return links;
     links.package = true;
+    const QSet<QByteArray> encrypted = encryptedParts(zip, *entries);
     for (const ZipEntry& entry : *entries) {
-        if (isScannedPart(entry.name))
-            scanPart(zip, entry, links);
+        if (!isScannedPart(entry.name) || encrypted.contains(entry.name))
+            continue;
+        // XML that does not read as such may hide links.
+        if (!readXml(zip, entry, [&](const QXmlStreamReader& reader) {
+                if (const std::optional<PackageLink> link = linkOf(reader))
+                    links.links.append(*link);
+            }))
+            links.unreadable = true;
     }
     return links;
 }

@@ -25,7 +25,7 @@ struct PackageLinks {
     // .xls, a .doc, an encrypted .xlsx) has nothing listed.
     bool package = false;
     // Whether a part that should be XML could not be read as XML: what the file links to is
-    // then unknown.
+    // then unknown. (The parts a password encrypts are not read: LibreOffice refuses the file.)
     bool unreadable = false;
     QList<PackageLink> links;
 };
