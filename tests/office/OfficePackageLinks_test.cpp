@@ -116,7 +116,8 @@ TEST(OfficePackageLinks, ListsWhatAPackageShowsFromOutsideItself)
 }
 
 // A part that does not read as XML may hide links: the package is unreadable. A part that the
-// manifest names as encrypted (by a password) and a file that is no package list nothing.
+// manifest names as encrypted (by a password, as LibreOffice encrypts a workbook) and a file
+// that is no package list nothing.
 TEST(OfficePackageLinks, TellsAPackageItCannotReadFromOneWithoutLinks)
 {
     TempFolder dir;
@@ -131,12 +132,17 @@ TEST(OfficePackageLinks, TellsAPackageItCannotReadFromOneWithoutLinks)
                    "</manifest:file-entry></manifest:manifest>"}});
     const QString undeclared = dir.file(QStringLiteral("undeclared.ods"));
     WritePackage(undeclared, {{QStringLiteral("content.xml"), QByteArray("\x9c\x12\xf0<draw:image", 14)}});
+    const QString protectedBook = dir.file(QStringLiteral("protected.ods"));
+    OfficeApplication office;
+    MakeProtectedWorkbook(office, protectedBook);
     const QString binary = dir.write(QStringLiteral("old.xls"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\0'));
 
     EXPECT_TRUE(LinksOfPackage(broken).unreadable);
     EXPECT_TRUE(LinksOfPackage(undeclared).unreadable);
     EXPECT_FALSE(LinksOfPackage(encrypted).unreadable);
     EXPECT_TRUE(LinksOfPackage(encrypted).package);
+    EXPECT_FALSE(LinksOfPackage(protectedBook).unreadable);
+    EXPECT_TRUE(LinksOfPackage(protectedBook).package);
     EXPECT_FALSE(LinksOfPackage(binary).package);
     EXPECT_FALSE(LinksOfPackage(binary).unreadable);
 }
