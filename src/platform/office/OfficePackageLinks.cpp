@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
-#include <QUrl>
 #include <QXmlStreamReader>
 
 #include <functional>
@@ -178,15 +177,22 @@ const QString LinkNamespace = QStringLiteral("http://www.w3.org/1999/xlink");
 const QString RelationshipNamespace = QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
 
 // Whether a link of an OpenDocument package names a part of the package itself ("Pictures/1.png",
-// "./Object 1"), not a file beside it or an address.
+// "./Object 1"), decided as LibreOffice decides it when it loads the file: a link that starts with
+// "/" or "..", or with a scheme (a colon before any slash), leads outside; any other is read from
+// the package, which nothing can leave.
 bool insidePackage(const QString& href)
 {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
-    const QString path = QUrl::fromPercentEncoding(href.toUtf8());
-    if (path.contains(scheme) || path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1Char('\\')))
+    if (href.startsWith(QLatin1Char('/')) || href.startsWith(QLatin1String("..")))
         return false;
-    static const QRegularExpression separator(QStringLiteral("[/\\\\]"));
-    return !path.split(separator).contains(QStringLiteral(".."));
+    if (href.startsWith(QLatin1String("./")))
+        return true;
+    for (qsizetype i = 1; i < href.size(); ++i) {
+        if (href.at(i) == QLatin1Char('/'))
+            return true;
+        if (href.at(i) == QLatin1Char(':'))
+            return false;
+    }
+    return true;
 }
 
 bool isWebAddress(const QString& target)
