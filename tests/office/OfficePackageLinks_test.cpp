@@ -42,6 +42,17 @@ QByteArray Utf16(const QByteArray& utf8Part)
     return QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
+// A part whose link's attribute name begins two bytes before the end of the first 64 KiB
+// (the pieces a part is unpacked and searched in), after a comment that fills them.
+QByteArray LinkAcrossPieces()
+{
+    const QByteArray whole = OpenDocumentPart("<!---->" "<draw:image xlink:href=\"../a.png\"/>");
+    const qsizetype filler = 64 * 1024 - 2 - whole.indexOf("href");
+    const QByteArray part = OpenDocumentPart("<!--" + QByteArray(filler, 'x') + "--><draw:image xlink:href=\"../a.png\"/>");
+    EXPECT_EQ(part.indexOf("href"), 64 * 1024 - 2);
+    return part;
+}
+
 // The links found, as "picture ../a.png", "object file:///o.ods", "web picture http://h/a.png".
 QStringList Found(const PackageLinks& links)
 {
@@ -97,6 +108,7 @@ TEST(OfficePackageLinks, ListsWhatAPackageShowsFromOutsideItself)
         {"a part in UTF-16",
          {{"content.xml", Utf16(OpenDocumentPart("<draw:image xlink:href=\"../a.png\"/>"))}},
          {"picture ../a.png"}},
+        {"a link across the pieces a part is searched in", {{"content.xml", LinkAcrossPieces()}}, {"picture ../a.png"}},
         {"a package of the 64-bit form",
          {{"content.xml", OpenDocumentPart("<draw:image xlink:href=\"../a.png\"/>")}},
          {"picture ../a.png"},

@@ -233,11 +233,43 @@ std::optional<PackageLink> linkOf(const QXmlStreamReader& reader)
     return PackageLink{kind, href, isWebAddress(href)};
 }
 
-bool isScannedPart(const QByteArray& name)
+bool isRelationshipPart(const QByteArray& name)
 {
-    const qsizetype slash = name.lastIndexOf('/');
-    const QByteArray base = name.mid(slash + 1);
-    return base == "content.xml" || base == "styles.xml" || base.endsWith(".rels");
+    return name.endsWith(".rels");
+}
+
+bool isOpenDocumentPart(const QByteArray& name)
+{
+    const QByteArray base = name.mid(name.lastIndexOf('/') + 1);
+    return base == "content.xml" || base == "styles.xml";
+}
+
+// Whether an OpenDocument part may show a link. In UTF-8 (declared so, or not declared) a link
+// can only be named by the letters "href", and a large workbook's cells, which take the XML
+// reader many times longer than unpacking them, hold none: such a part is passed by after one
+// search. A part in another encoding is read as XML.
+bool mayShowLinks(const ZipBytes& zip, const ZipEntry& entry)
+{
+    bool utf8 = false;
+    bool found = false;
+    QByteArray tail;
+    bool first = true;
+    unpack(zip, entry, [&](const QByteArray& piece) {
+        if (first) {
+            first = false;
+            const QByteArray start = piece.startsWith("\xEF\xBB\xBF") ? piece.mid(3, 200) : piece.left(200);
+            const qsizetype declarationEnd = start.indexOf("?>");
+            const QByteArray declaration = start.startsWith("<?xml") ? start.left(declarationEnd).toLower() : QByteArray();
+            utf8 = start.startsWith('<')
+                   && (!declaration.contains("encoding") || declaration.contains("\"utf-8\"") || declaration.contains("'utf-8'"));
+            if (!utf8)
+                return false;
+        }
+        found = (tail + piece.left(3)).contains("href") || piece.contains("href");
+        tail = piece.right(3);
+        return !found;
+    });
+    return !utf8 || found;
 }
 
 // Reads a part as XML, handing each element that starts to `element`. False when the part is not
@@ -300,7 +332,8 @@ PackageLinks LinksOfPackage(const QString& path)
     links.package = true;
     const QSet<QByteArray> encrypted = encryptedParts(zip, *entries);
     for (const ZipEntry& entry : *entries) {
-        if (!isScannedPart(entry.name) || encrypted.contains(entry.name))
+        if (encrypted.contains(entry.name) || !(isRelationshipPart(entry.name)
+                                                || (isOpenDocumentPart(entry.name) && mayShowLinks(zip, entry))))
             continue;
         // XML that does not read as such may hide links.
         if (!readXml(zip, entry, [&](const QXmlStreamReader& reader) {

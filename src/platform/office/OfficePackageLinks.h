@@ -24,7 +24,7 @@ struct PackageLinks {
     // Whether the file is a zip package whose parts were read; a file that is no package (an
     // .xls, a .doc, an encrypted .xlsx) has nothing listed.
     bool package = false;
-    // Whether a part that should be XML could not be read as XML: what the file links to is
+    // Whether a part that may show links could not be read as XML: what the file links to is
     // then unknown. (The parts a password encrypts are not read: LibreOffice refuses the file.)
     bool unreadable = false;
     QList<PackageLink> links;
