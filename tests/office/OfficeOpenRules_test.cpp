@@ -8,11 +8,14 @@
 #include "support/TestFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -28,7 +31,7 @@ namespace {
 
 std::unique_ptr<OfficeEngine> EngineFor(const QString& type)
 {
-    if (type == QLatin1String("odt"))
+    if (type == QLatin1String("odt") || type == QLatin1String("docx"))
         return std::make_unique<clsWordControl>();
     return std::make_unique<clsExcelControl>();
 }
@@ -109,48 +112,118 @@ private:
 
 }  // namespace
 
-// A file that shows images linked from the web and from a file only root may read. The run (as
-// root) sends no request, stores nothing it could have loaded (no image, no preview picture),
-// and keeps the links. Documents never open the linked file; workbooks read it while they are
-// loaded, which no setting of LibreOffice prevents.
+namespace {
+
+// The pictures a document links to (.odt, .docx), as the places they lead to from the file's own
+// place (a web address as it is).
+QStringList LinkedPictures(const QString& path)
+{
+    const bool openDocument = QFileInfo(path).suffix().startsWith(QLatin1Char('o'));
+    const QString part = openDocument ? QStringLiteral("content.xml") : QStringLiteral("word/_rels/document.xml.rels");
+    const QRegularExpression link(openDocument ? QStringLiteral("<draw:image [^>]*xlink:href=\"([^\"]*)\"")
+                                               : QStringLiteral("Target=\"([^\"]*)\" TargetMode=\"External\""));
+    // A link in an OpenDocument file is relative to the file as if it were a folder.
+    const QUrl base = QUrl::fromLocalFile(openDocument ? path + QLatin1Char('/') : path);
+    QStringList places;
+    QRegularExpressionMatchIterator links = link.globalMatch(CommandOutput(QStringLiteral("unzip"), {QStringLiteral("-p"), path, part}));
+    while (links.hasNext()) {
+        const QUrl place = base.resolved(QUrl(links.next().captured(1)));
+        places.append(place.isLocalFile() ? place.toLocalFile() : place.toString());
+    }
+    return places;
+}
+
+}  // namespace
+
+// A file that shows an image linked from a file only root may read, or from the web. The run (as
+// root) sends no request and never opens the image. LibreOffice reads the pictures a workbook
+// links to while it loads the workbook, and stores a copy of them in place of the links in
+// .xlsx: such a workbook is left as it was, unless its links are web addresses that .ods keeps.
+// A changed file stores nothing it could have loaded (no image, no preview picture) and keeps
+// its links, which lead to the image from the file's own place.
 TEST(OfficeEngineLinks, LinkedImagesAreNeverFetchedNorStoredWhileAFileIsChanged)
 {
+    struct Case {
+        const char* type;
+        bool fileLinkChanged, webLinkChanged;
+    };
+    const QList<Case> cases = {{"odt", true, true}, {"docx", true, true}, {"ods", false, true}, {"xlsx", false, false}};
     ConnectionCounter web;
-    for (const char* type : {"odt", "ods"}) {
-        SCOPED_TRACE(type);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
         TempFolder dir;
         TempFolder elsewhere;
         const QString image = elsewhere.write(QStringLiteral("secret.png"), Png);
         ASSERT_EQ(::chmod(QFile::encodeName(image).constData(), 0600), 0);
-        const auto engine = EngineFor(QLatin1String(type));
+        const auto engine = EngineFor(QLatin1String(c.type));
         OfficeApplication& office = engine->Application();
-        // A link to a file is stored relative to the file's folder. The run works on a copy in a
-        // private folder as deep below the temporary folder as this one, where it reaches the
-        // same image.
-        const QString folder = dir.mkdir(QStringLiteral("sub"));
-        const QString byFile = folder + QStringLiteral("file.") + QLatin1String(type);
-        const QString byWeb = folder + QStringLiteral("web.") + QLatin1String(type);
-        MakeFileWithLinkedImage(office, byFile, QUrl::fromLocalFile(image).toString());
-        MakeFileWithLinkedImage(office, byWeb, web.url(QStringLiteral("picture.png")));
-        ASSERT_TRUE(ReadBack(byWeb).contains(QStringLiteral("127.0.0.1"))) << "the fixture holds no link";
+        // Deeper than the run's private copy, so that a link read or written from the copy's
+        // place would lead elsewhere.
+        const QString folder = dir.mkdir(QStringLiteral("a/b/c/d"));
+        const QString byFile = folder + QStringLiteral("file.") + QLatin1String(c.type);
+        const QString byWeb = folder + QStringLiteral("web.") + QLatin1String(c.type);
+        const auto make = QLatin1String(c.type) == QLatin1String("xlsx") ? MakeXlsxWithLinkedImage : MakeFileWithLinkedImage;
+        make(office, byFile, QUrl::fromLocalFile(image).toString());
+        make(office, byWeb, web.url(QStringLiteral("picture.png")));
+        const QByteArray fileBytes = readBytes(byFile);
+        const QByteArray webBytes = readBytes(byWeb);
         office.Quit();  // the run starts afresh, with nothing loaded yet
         web.takeCount();
         const OpenCounter opens(image);
-        Configure(*engine, folder, QLatin1String(type), {{QStringLiteral("アルファ"), QStringLiteral("ベータ")}});
+        Configure(*engine, folder, QLatin1String(c.type), {{QStringLiteral("アルファ"), QStringLiteral("ベータ")}});
 
         engine->TralexGo();
 
-        ASSERT_EQ(engine->CountResult(), 2) << engine->ItemSkipped()->items().join(u'\n').toStdString();
+        EXPECT_EQ(engine->CountResult(), int(c.fileLinkChanged) + int(c.webLinkChanged))
+            << engine->ItemSkipped()->items().join(u'\n').toStdString();
         EXPECT_EQ(web.takeCount(), 0);
-        if (QLatin1String(type) == QLatin1String("odt"))
-            EXPECT_EQ(opens.count(), 0);
-        for (const QString& path : {byFile, byWeb}) {
+        EXPECT_EQ(opens.count(), 0);
+        const QList<std::tuple<QString, QByteArray, bool>> files = {{byFile, fileBytes, c.fileLinkChanged},
+                                                                    {byWeb, webBytes, c.webLinkChanged}};
+        for (const auto& [path, bytes, changed] : files) {
+            if (!changed) {
+                EXPECT_EQ(readBytes(path), bytes);
+                EXPECT_EQ(SkipReason(*engine, QFileInfo(path).fileName()), QStringLiteral("他のファイルにリンクした画像があります"));
+                continue;
+            }
             const QString parts = CommandOutput(QStringLiteral("unzip"), {QStringLiteral("-l"), path});
-            EXPECT_FALSE(parts.contains(QStringLiteral("Thumbnails/")) || parts.contains(QStringLiteral("Pictures/")))
+            EXPECT_FALSE(parts.contains(QStringLiteral("Thumbnails/")) || parts.contains(QStringLiteral("Pictures/"))
+                         || parts.contains(QStringLiteral("media/")))
                 << parts.toStdString();
         }
-        EXPECT_TRUE(ReadBack(byFile).contains(QStringLiteral("secret.png"))) << "the link is lost";
-        EXPECT_TRUE(ReadBack(byWeb).contains(QStringLiteral("127.0.0.1"))) << "the link is lost";
+        if (c.fileLinkChanged)
+            EXPECT_EQ(LinkedPictures(byFile), QStringList{image}) << "the link is lost or leads elsewhere";
+        if (c.webLinkChanged)
+            EXPECT_EQ(LinkedPictures(byWeb), QStringList{web.url(QStringLiteral("picture.png"))}) << "the link is lost";
+    }
+}
+
+// A file that shows another file as an object linked to it: LibreOffice would read that file
+// while it loads the file (and store the object without its link where it could not). The run
+// opens nothing linked and leaves the file as it was.
+TEST(OfficeEngineLinks, FilesWithLinkedObjectsAreLeftAsTheyWereAndTheLinkedFileIsNeverOpened)
+{
+    for (const char* type : {"odt", "ods"}) {
+        SCOPED_TRACE(type);
+        TempFolder dir;
+        TempFolder elsewhere;
+        const QString name = QStringLiteral("a.") + QLatin1String(type);
+        const QString path = dir.file(name);
+        const QString source = elsewhere.file(QStringLiteral("source.ods"));
+        const auto engine = EngineFor(QLatin1String(type));
+        MakeLinkSource(engine->Application(), source, QStringLiteral("秘密の値"));
+        MakeFileWithLinkedObject(path, QUrl::fromLocalFile(source).toString());
+        const QByteArray bytes = readBytes(path);
+        engine->Application().Quit();
+        const OpenCounter opens(source);
+        Configure(*engine, dir.path(), QLatin1String(type), {{QStringLiteral("アルファ"), QStringLiteral("ベータ")}});
+
+        engine->TralexGo();
+
+        EXPECT_EQ(engine->CountResult(), 0);
+        EXPECT_EQ(SkipReason(*engine, name), QStringLiteral("他のファイルにリンクしたオブジェクトがあります"));
+        EXPECT_EQ(opens.count(), 0);
+        EXPECT_EQ(readBytes(path), bytes);
     }
 }
 

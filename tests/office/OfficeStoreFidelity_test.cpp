@@ -161,12 +161,12 @@ TEST(WordEngineFields, ReferenceFieldsKeepTheTextTheyShowed)
     }
 }
 
-// Bookmarks (and a reference mark, kept as a bookmark by Word's formats) that begin or end in a
-// replaced word keep covering it, the reference fields that show their text keep the text they
-// showed, and nothing but the matches changes. Each reference sits in a heading that holds a
-// match too: LibreOffice would update the fields of every paragraph it replaces in, from the
-// bookmarks as replace-all leaves them (cut short, or empty). It works out a .doc file's
-// references from their bookmarks when it opens the file: there, the headings show the
+// Bookmarks (in the body and in a header, and a reference mark, kept as a bookmark by Word's
+// formats) that begin or end in a replaced word keep covering it, the reference fields that show
+// their text keep the text they showed, and nothing but the matches changes. Each reference sits in
+// a heading that holds a match too: LibreOffice would update the fields of every paragraph it
+// replaces in, from the bookmarks as replace-all leaves them (cut short, or empty). It works out a
+// .doc file's references from their bookmarks when it opens the file: there, the headings show the
 // bookmarks' new text, while the file itself keeps the old one.
 TEST(WordEngineFields, BookmarksKeepCoveringTheirReplacedTextAndReferencesTheirOldText)
 {

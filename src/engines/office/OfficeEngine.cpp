@@ -20,6 +20,8 @@ namespace {
 const QString ReasonReadOnly = QStringLiteral("読み取り専用でしか開けません");
 const QString ReasonInUse = QStringLiteral("他のプログラムが使用中です");
 const QString ReasonStopped = QStringLiteral("中断したため変更していません");
+const QString ReasonLinkedObject = QStringLiteral("他のファイルにリンクしたオブジェクトがあります");
+const QString ReasonPackageUnreadable = QStringLiteral("ファイルの中身を読み取れません");
 
 // Only U+0020 counts as a blank here, as in the text engine's pair check.
 bool isBlanks(const QString& text)
@@ -191,6 +193,10 @@ FileWork OfficeEngine::Work(FileAtHand& file)
     QFile::remove(work.copy);
     if (!copyOpened(file.snapshot->opened->get(), work.copy))
         return FileWork::skipped(SkipReason::CannotOpen);
+    // Known from the file itself, before LibreOffice would read what it links to.
+    const QString linked = linkRefusal(LinksOfPackage(work.copy));
+    if (!linked.isEmpty())
+        return FileWork::skipped(linked);
     // A crash may come from outside (the system ending a process that grew too large): the file
     // gets a second try in a fresh process. A hang costs the whole time limit and is not tried
     // again. A file that crashes or hangs LibreOffice is skipped and the run goes on with a
@@ -198,7 +204,7 @@ FileWork OfficeEngine::Work(FileAtHand& file)
     // started ends the run.
     for (int attempt = 1;; ++attempt) {
         try {
-            return workOnCopy(work.copy);
+            return workOnCopy(work.copy, file.path);
         } catch (const OfficeError& e) {
             if (e.kind() == OfficeError::Kind::NotStarted)
                 raise(e.reason());
@@ -223,12 +229,24 @@ void OfficeEngine::restartOffice()
     }
 }
 
-FileWork OfficeEngine::workOnCopy(const QString& copy)
+QString OfficeEngine::linkRefusal(const PackageLinks& links) const
+{
+    if (links.unreadable)
+        return ReasonPackageUnreadable;
+    for (const PackageLink& link : links.links) {
+        if (link.kind == PackageLink::Kind::Object)
+            return ReasonLinkedObject;
+    }
+    return QString();
+}
+
+FileWork OfficeEngine::workOnCopy(const QString& copy, const QString& original)
 {
     OfficeApplication& application = Application();
     application.Start();
     OfficeApplication::FileTime time(application);
-    std::unique_ptr<OfficeDocument> document = application.Open(copy);
+    // Links relative to the file are read and written from its own place, not the copy's.
+    std::unique_ptr<OfficeDocument> document = application.Open(copy, original);
     const FormatCheck format = checkFormat(mTargetType, document->FilterName());
     if (!format.accepted)
         return FileWork::skipped(format.reason);
@@ -254,7 +272,7 @@ FileWork OfficeEngine::workOnCopy(const QString& copy)
     const QString stored = JoinPath(application.WorkFolder(QStringLiteral("out")),
                                     copy.mid(copy.lastIndexOf(QLatin1Char('/')) + 1));
     QFile::remove(stored);
-    document->StoreTo(stored, document->FilterName());
+    document->StoreTo(stored, document->FilterName(), original);
     document->Close();
     // A format may hold less than the document did (a text cut short, a character dropped): the
     // stored copy is read again, and a file that would lose what was written is left as it was.

@@ -8,13 +8,15 @@
 // stored in its own format into the private folder, from where the loop takes the new content.
 //
 // A file that cannot be handled (damaged, protected by a password, locked, read-only, of another
-// format, refused by LibreOffice while it is worked on, or one that crashed or hung LibreOffice)
-// is left unchanged and listed with its reason in ItemSkipped; the run goes on with the next
-// file, in a fresh process where the last one crashed or hung. Only a LibreOffice that cannot be
-// started ends the run with an error. A file is listed in ItemResult only when its new content is in
-// place and its backup made.
+// format, showing what LibreOffice would load from other files (linkRefusal, known from the
+// copy before LibreOffice sees it), refused by LibreOffice while it is worked on, or one that
+// crashed or hung LibreOffice) is left unchanged and listed with its reason in ItemSkipped; the
+// run goes on with the next file, in a fresh process where the last one crashed or hung. Only a
+// LibreOffice that cannot be started ends the run with an error. A file is listed in ItemResult
+// only when its new content is in place and its backup made.
 #include "engines/TralexEngine.h"
 #include "platform/office/OfficeDocument.h"
+#include "platform/office/OfficePackageLinks.h"
 
 #include <QList>
 #include <memory>
@@ -69,6 +71,11 @@ protected:
     enum class Reading { Before, After, Stored };
     virtual QStringList changeableTexts(OfficeDocument& document, Reading reading) = 0;
 
+    // Why a file that shows the given pictures or objects from outside itself is left as it was,
+    // or an empty text. LibreOffice reads a linked object while it loads any file and stores
+    // none it did not read; a package whose parts do not read as XML may hide such links.
+    virtual QString linkRefusal(const PackageLinks& links) const;
+
     // The pairs of the run, in list order: blank find texts left out.
     const TextPairs& pairs() const { return mPairs; }
     // A text with every pair applied in turn, as header, footer and sheet-name texts are
@@ -89,8 +96,9 @@ private:
     bool RefusesUnwritableFirst() const override { return true; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;
-    // One attempt at the private copy of a file; OfficeError when LibreOffice failed.
-    FileWork workOnCopy(const QString& copy);
+    // One attempt at the private copy of a file whose place is `original`; OfficeError when
+    // LibreOffice failed.
+    FileWork workOnCopy(const QString& copy, const QString& original);
     // Whether each text that differs between `before` and `after` reads `stored` as in `after`.
     static bool readsBackAsWritten(const QStringList& before, const QStringList& after, const QStringList& stored);
     // After a crash or hang: a fresh process, or the run ends.

@@ -17,6 +17,8 @@ constexpr int ExcelSheetNameLimit = 31;
 // The characters of a header or footer, its three parts together.
 constexpr int ExcelPageTextLimit = 255;
 
+const QString ReasonLinkedPicture = QStringLiteral("他のファイルにリンクした画像があります");
+
 bool excelFormat(const QString& type)
 {
     return type == QLatin1String("xls") || type == QLatin1String("xlsx");
@@ -57,6 +59,22 @@ OfficeEngine::FormatCheck clsExcelControl::checkFormat(const QString& type, cons
 {
     // Excel 95 and older files open but cannot be stored in their own format.
     return checkFilter(filter, filtersFor(type), {QStringLiteral("MS Excel 95"), QStringLiteral("MS Excel 5.0/95"), QStringLiteral("MS Excel 4.0")});
+}
+
+// LibreOffice reads every picture a workbook links to while it loads the workbook, and in an Excel
+// format stores a copy of it in place of the link. Only a web address in a workbook of its own
+// format is safe: no request leaves the process (its profile sends them to a proxy that is not
+// there), and the link is stored as it was.
+QString clsExcelControl::linkRefusal(const PackageLinks& links) const
+{
+    const QString refusal = OfficeEngine::linkRefusal(links);
+    if (!refusal.isEmpty())
+        return refusal;
+    for (const PackageLink& link : links.links) {
+        if (link.kind == PackageLink::Kind::Picture && (!link.web || excelFormat(TargetType())))
+            return ReasonLinkedPicture;
+    }
+    return QString();
 }
 
 QStringList clsExcelControl::changeableTexts(OfficeDocument& document, Reading reading)

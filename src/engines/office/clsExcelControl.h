@@ -86,6 +86,7 @@ protected:
     FormatCheck checkFormat(const QString& type, const QString& filter) const override;
     PairsApplied applyPairs(OfficeDocument& document) override;
     QStringList changeableTexts(OfficeDocument& document, Reading reading) override;
+    QString linkRefusal(const PackageLinks& links) const override;
 
 private:
     using SheetEvent = void (clsExcelControl::*)(OfficeWorksheet*, bool&);

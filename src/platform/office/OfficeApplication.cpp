@@ -311,21 +311,24 @@ void lockUndo(const uno::Reference<lang::XComponent>& component)
 
 }  // namespace
 
-std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path)
+std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path, const QString& shownAs)
 {
     if (mOpenedByProcess >= mRestartEvery)
         Quit();
     Start();
     d->interaction->Reset();
     d->opened.append(path);
+    const rtl::OUString url = ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
+    const rtl::OUString base =
+        shownAs.isEmpty() ? url : ToOU(QString::fromLatin1(QUrl::fromLocalFile(shownAs).toEncoded()));
     const uno::Sequence<beans::PropertyValue> arguments = lo::Properties({
         lo::Property("Hidden", uno::Any(true)),
+        lo::Property("DocumentBaseURL", uno::Any(base)),
         lo::Property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
         lo::Property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
         lo::Property("InteractionHandler",
                      uno::Any(uno::Reference<task::XInteractionHandler>(d->interaction.get()))),
     });
-    const rtl::OUString url = ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
     uno::Reference<lang::XComponent> component;
     try {
         component = d->desktop->loadComponentFromURL(url, rtl::OUString("_blank"), 0, arguments);

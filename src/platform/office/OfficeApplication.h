@@ -48,8 +48,9 @@ public:
     int StartCount() const { return mStartCount; }
 
     // Opens a file (starting the process when needed). A file LibreOffice cannot open raises
-    // OfficeError of kind File with the reason.
-    std::unique_ptr<OfficeDocument> Open(const QString& path);
+    // OfficeError of kind File with the reason. A copy opened in place of a file (`shownAs`)
+    // reads the links relative to the file from the file's place.
+    std::unique_ptr<OfficeDocument> Open(const QString& path, const QString& shownAs = QString());
     // A new empty document of a kind.
     std::unique_ptr<OfficeDocument> Create(Kind kind);
 

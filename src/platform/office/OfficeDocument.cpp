@@ -91,17 +91,20 @@ bool OfficeDocument::IsModified()
     });
 }
 
-void OfficeDocument::StoreTo(const QString& path, const QString& filterName)
+void OfficeDocument::StoreTo(const QString& path, const QString& filterName, const QString& shownAs)
 {
     lo::Guarded(mApplication, QStringLiteral("ファイルを保存できません"), [&] {
+        const rtl::OUString url = ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
+        const rtl::OUString base =
+            shownAs.isEmpty() ? url : ToOU(QString::fromLatin1(QUrl::fromLocalFile(shownAs).toEncoded()));
         const uno::Sequence<beans::PropertyValue> arguments = lo::Properties({
             lo::Property("FilterName", uno::Any(ToOU(filterName))),
             lo::Property("Overwrite", uno::Any(true)),
             // A preview picture would be drawn from the document, and drawing it loads what the
             // document links to.
             lo::Property("NoThumbnail", uno::Any(true)),
+            lo::Property("DocumentBaseURL", uno::Any(base)),
         });
-        const rtl::OUString url = ToOU(QString::fromLatin1(QUrl::fromLocalFile(path).toEncoded()));
         uno::Reference<frame::XStorable>(d->component, uno::UNO_QUERY_THROW)->storeToURL(url, arguments);
     });
 }

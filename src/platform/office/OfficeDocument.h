@@ -32,8 +32,9 @@ public:
     // Whether it holds changes not stored yet (the opposite of Excel's and Word's Saved).
     bool IsModified();
     // Writes the document to a path with an export filter, without a preview picture; the
-    // document itself stays as it is.
-    void StoreTo(const QString& path, const QString& filterName);
+    // document itself stays as it is. A copy stored to take the place of a file (`shownAs`)
+    // writes its links relative to that place, where they will be read.
+    void StoreTo(const QString& path, const QString& filterName, const QString& shownAs = QString());
     // Closes without storing. Never raises: a process that is gone has closed it already.
     void Close();
 

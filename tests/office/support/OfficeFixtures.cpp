@@ -37,10 +37,13 @@
 #include <com/sun/star/text/XDocumentIndex.hpp>
 #include <com/sun/star/text/XReferenceMarksSupplier.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/util/XRefreshable.hpp>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
@@ -397,6 +400,105 @@ void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, con
     storeFlat(office, path, flatFile(isSpreadsheet(path), linkedFrame("image", imageUrl)));
 }
 
+namespace {
+
+// Zips the files of `folder` into `path` as an office package: "mimetype", when there is one,
+// first and uncompressed, as the formats require.
+void zipFolder(const QString& folder, const QString& path, const QStringList& options = {})
+{
+    QFile::remove(path);
+    const auto zip = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(folder);
+        process.start(QStringLiteral("zip"), QStringList{QStringLiteral("-q"), QStringLiteral("-X")} + options + arguments);
+        ASSERT_TRUE(process.waitForFinished(60000) && process.exitCode() == 0) << process.readAllStandardError().toStdString();
+    };
+    if (QFileInfo::exists(folder + QStringLiteral("/mimetype")))
+        zip({QStringLiteral("-0"), path, QStringLiteral("mimetype")});
+    zip({QStringLiteral("-r"), path, QStringLiteral("."), QStringLiteral("-x"), QStringLiteral("mimetype")});
+}
+
+void writePart(const QString& folder, const QString& name, const QByteArray& bytes)
+{
+    const QString full = folder + QLatin1Char('/') + name;
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile file(full);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << full.toStdString();
+    file.write(bytes);
+}
+
+QByteArray readPart(const QString& folder, const QString& name)
+{
+    QFile file(folder + QLatin1Char('/') + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+void MakeXlsxWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl)
+{
+    MakeFileWithLinkedImage(office, path, imageUrl);
+    QTemporaryDir parts;
+    ASSERT_TRUE(parts.isValid());
+    CommandOutput(QStringLiteral("unzip"), {QStringLiteral("-q"), path, QStringLiteral("-d"), parts.path()});
+    QDir(parts.filePath(QStringLiteral("xl/media"))).removeRecursively();
+    const QString drawing = QStringLiteral("xl/drawings/drawing1.xml");
+    QByteArray shapes = readPart(parts.path(), drawing);
+    const qsizetype picture = shapes.indexOf("r:embed=\"");
+    ASSERT_GE(picture, 0) << "the workbook holds no picture";
+    shapes.replace(picture, shapes.indexOf('"', picture + 9) + 1 - picture, "r:link=\"rIdLinked\"");
+    writePart(parts.path(), drawing, shapes);
+    writePart(parts.path(), QStringLiteral("xl/drawings/_rels/drawing1.xml.rels"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Relationships "
+              "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rIdLinked\" "
+              "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" Target=\""
+              + imageUrl.toUtf8().toPercentEncoding(":/") + "\" TargetMode=\"External\"/></Relationships>\n");
+    zipFolder(parts.path(), path);
+}
+
+void MakeFileWithLinkedObject(const QString& path, const QString& href)
+{
+    const bool spreadsheet = isSpreadsheet(path);
+    const QByteArray mediaType = spreadsheet ? "application/vnd.oasis.opendocument.spreadsheet"
+                                             : "application/vnd.oasis.opendocument.text";
+    const QByteArray frame = "<draw:frame draw:name=\"linked\" text:anchor-type=\"as-char\" svg:x=\"1cm\" svg:y=\"1cm\" "
+                             "svg:width=\"4cm\" svg:height=\"2cm\"><draw:object xlink:href=\""
+                             + href.toUtf8().toPercentEncoding(":/") + "\" xlink:type=\"simple\" xlink:show=\"embed\" "
+                             "xlink:actuate=\"onLoad\"/></draw:frame>";
+    const QByteArray body = spreadsheet
+        ? "<office:spreadsheet><table:table table:name=\"Sheet1\"><table:shapes>" + frame
+              + "</table:shapes><table:table-row><table:table-cell office:value-type=\"string\"><text:p>アルファ</text:p>"
+                "</table:table-cell></table:table-row></table:table></office:spreadsheet>"
+        : "<office:text><text:p>アルファ本文" + frame + "</text:p></office:text>";
+    WritePackage(path, {
+        {QStringLiteral("mimetype"), mediaType},
+        {QStringLiteral("content.xml"),
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content "
+         "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+         "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+         "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+         "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+         "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
+         "xmlns:xlink=\"http://www.w3.org/1999/xlink\" office:version=\"1.3\"><office:body>"
+             + body + "</office:body></office:document-content>\n"},
+        {QStringLiteral("META-INF/manifest.xml"),
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
+         "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.3\">"
+         "<manifest:file-entry manifest:full-path=\"/\" manifest:media-type=\"" + mediaType + "\"/>"
+         "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
+         "</manifest:manifest>\n"},
+    });
+}
+
+void WritePackage(const QString& path, const QList<std::pair<QString, QByteArray>>& parts, const QStringList& zipOptions)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const auto& [name, bytes] : parts)
+        writePart(folder.path(), name, bytes);
+    zipFolder(folder.path(), path, zipOptions);
+}
+
 void MakeFileWithDdeLink(OfficeApplication& office, const QString& path, const QString& source, const QString& shown)
 {
     const QByteArray topic = source.toHtmlEscaped().toUtf8();
@@ -444,6 +546,28 @@ void appendMarked(const uno::Reference<lang::XComponent>& component, const QStri
     text->insertTextContent(start.get(), uno::Reference<text::XTextContent>(mark, uno::UNO_QUERY_THROW), true);
     cursor->gotoEnd(false);
     text->insertString(cursor.get(), lo::ToOU(after), false);
+}
+
+// Turns the header of the default page style on and makes it `before`, then `named` wrapped in a
+// bookmark of that name, then `after`.
+void markInHeader(const uno::Reference<lang::XComponent>& component, const QString& before, const char* name,
+                  const QString& named, const QString& after)
+{
+    const uno::Reference<container::XNameAccess> pageStyles(
+        uno::Reference<style::XStyleFamiliesSupplier>(component, uno::UNO_QUERY_THROW)
+            ->getStyleFamilies()->getByName(rtl::OUString("PageStyles")),
+        uno::UNO_QUERY_THROW);
+    const uno::Reference<beans::XPropertySet> page(pageStyles->getByName(rtl::OUString("Standard")), uno::UNO_QUERY_THROW);
+    page->setPropertyValue(rtl::OUString("HeaderIsOn"), uno::Any(true));
+    const uno::Reference<text::XText> header(page->getPropertyValue(rtl::OUString("HeaderText")), uno::UNO_QUERY_THROW);
+    header->setString(lo::ToOU(before + named));
+    const auto cursor = header->createTextCursorByRange(header->getEnd());
+    cursor->goLeft(sal_Int16(named.size()), true);
+    const auto mark = make(component, "com.sun.star.text.Bookmark");
+    uno::Reference<container::XNamed>(mark, uno::UNO_QUERY_THROW)->setName(rtl::OUString::createFromAscii(name));
+    header->insertTextContent(cursor.get(), uno::Reference<text::XTextContent>(mark, uno::UNO_QUERY_THROW), true);
+    cursor->gotoEnd(false);
+    header->insertString(cursor.get(), lo::ToOU(after), false);
 }
 
 // Appends a heading that shows the text of a bookmark or reference mark, after `before`.
@@ -521,6 +645,7 @@ void MakeDocumentWithMarks(OfficeApplication& office, const QString& path)
                 appendReferenceHeading(component, std::strcmp(m.service, bookmark) == 0 ? 2 : 0,
                                        QString::fromLatin1(m.name), QStringLiteral("アルファ: "));
             }
+            markInHeader(component, QStringLiteral("ヘッダ "), "head", QStringLiteral("draw.Page"), QStringLiteral(" 終"));
             uno::Reference<util::XRefreshable>(
                 uno::Reference<text::XTextFieldsSupplier>(component, uno::UNO_QUERY_THROW)->getTextFields(),
                 uno::UNO_QUERY_THROW)

@@ -3,9 +3,12 @@
 // independent readers (catdoc's xls2csv and catdoc, unzip) that show what another program sees.
 #include "platform/office/OfficeApplication.h"
 
+#include <QList>
 #include <QMap>
+#include <QStringList>
 #include <QString>
 #include <sys/types.h>
+#include <utility>
 
 namespace tralex::test {
 
@@ -51,6 +54,19 @@ QString ShownText(OfficeApplication& office, const QString& path);
 // A workbook (.ods, .xlsx: A1 "アルファ") or a document (.odt, .docx: the text "アルファ本文") that
 // shows an image linked from `imageUrl` (a file or a web address) instead of holding it.
 void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl);
+// An .xlsx that shows an image linked from `imageUrl` instead of holding it. LibreOffice stores
+// the pictures of an .xlsx inside it (an empty one for a picture it did not load), so the file is
+// made as MakeFileWithLinkedImage makes one and its picture is then linked by hand, as Excel
+// links them.
+void MakeXlsxWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl);
+// A workbook (.ods: "アルファ" in A1) or a document (.odt: the text "アルファ本文") zipped by hand,
+// that shows the file `href` as an object linked to it instead of held in it (LibreOffice drops
+// such an object from a file it stores from a flat file).
+void MakeFileWithLinkedObject(const QString& path, const QString& href);
+// A zip package of the given parts (name, content), written by the zip program with
+// `zipOptions`: "mimetype", when given, first and uncompressed, as office packages hold it.
+void WritePackage(const QString& path, const QList<std::pair<QString, QByteArray>>& parts,
+                  const QStringList& zipOptions = {});
 // A workbook (.ods: B1) or a document (.odt: after "アルファ本文") that shows `shown`
 // as the value of A1 of the workbook `source` through a DDE link LibreOffice would update.
 void MakeFileWithDdeLink(OfficeApplication& office, const QString& path, const QString& source, const QString& shown);
@@ -73,6 +89,7 @@ void MakeWorkbookWithFormula(OfficeApplication& office, const QString& path, con
 //   "x" [bookmark whole: "Page"] "y"
 //   "第二 " [bookmark word: "アルファ"] " 節"
 //   "要約 " [reference mark mark: "drawPage"]
+// and in the header of its pages: "ヘッダ " [bookmark head: "draw.Page"] " 終".
 void MakeDocumentWithMarks(OfficeApplication& office, const QString& path);
 // A document with a table of contents of its headings "アルファ章", "draw.Page 説明" and "第三章",
 // each followed by the paragraph "本文 アルファ", and a fourth such heading "追加章" that the
