@@ -596,6 +596,10 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
         if (beside)
             target.backUpFolder = target.folder;
     }
+    // A small content is written without looking first: the checks come again before any name
+    // is taken, and a file refused then is rare.
+    constexpr qsizetype LookFirstFrom = 1 << 20;
+    target.lookBeforeWriting = r.stream || r.content.size() >= LookFirstFrom;
     r.target = std::move(target);
     // Each renewal is reported before anything after it, so the lists keep the order of the files.
     finishRenewal();

@@ -117,6 +117,10 @@ struct RenewalTarget {
     // Whether the caller has just found CheckBeforeWriting passing for this file, which the
     // renewal then does not ask again.
     bool checkedBeforeWriting = false;
+    // Whether the renewal looks for a taken backup name and a file changed since it was read
+    // before it writes anything: worth it before a large content. Either way the same checks
+    // come again before the backup or the new content takes a name.
+    bool lookBeforeWriting = true;
 };
 
 class FileRenewal {
