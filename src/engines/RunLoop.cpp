@@ -414,7 +414,7 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
     ReadOutcome opened = mRenewal.OpenForRun(folder.fd(), rawName, snapshot);
     if (opened == ReadOutcome::Read && mWorker->ReadsBytes()) {
         // A file its first bytes show to be one the worker refuses is never read whole.
-        const QByteArray head = FileRenewal::ReadHead(snapshot, HeadSize);
+        QByteArray head = FileRenewal::ReadHead(snapshot, HeadSize);
         const QString refusal = mWorker->RefusalByHead(head);
         if (!refusal.isEmpty()) {
             mEngine.skip(shown, refusal);
@@ -424,7 +424,7 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
         // the files chosen from it need the whole content).
         file.streamed = !mEngine.Preview() && !listedReport() && mWorker->StreamsFile(snapshot.size);
         if (!file.streamed)
-            opened = FileRenewal::ReadOpened(snapshot, file.bytes, head);
+            opened = FileRenewal::ReadOpened(snapshot, file.bytes, std::move(head));
     }
     switch (opened) {
     case ReadOutcome::Read: break;

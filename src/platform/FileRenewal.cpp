@@ -183,13 +183,14 @@ ReadOutcome FileRenewal::ReadFileAt(int folder, const QByteArray& name, QByteArr
     return opened == ReadOutcome::Read ? ReadOpened(snapshot, bytes) : opened;
 }
 
-ReadOutcome FileRenewal::ReadOpened(FileSnapshot& snapshot, QByteArray& bytes, const QByteArray& head)
+ReadOutcome FileRenewal::ReadOpened(FileSnapshot& snapshot, QByteArray& bytes, QByteArray head)
 {
-    // The head read before is not read again; the rest is read up to the size the file had when
-    // it was opened.
-    bytes = head;
-    bytes.resize(std::max(qsizetype(snapshot.size), head.size()));
-    const std::optional<qsizetype> done = readFrom(snapshot, bytes, head.size());
+    // The head read before is not read again, nor copied: the rest is read behind it, up to the
+    // size the file had when it was opened.
+    const qsizetype headSize = head.size();
+    bytes = std::move(head);
+    bytes.resize(std::max(qsizetype(snapshot.size), headSize));
+    const std::optional<qsizetype> done = readFrom(snapshot, bytes, headSize);
     if (!done) {
         bytes.clear();
         return ReadOutcome::CannotOpen;

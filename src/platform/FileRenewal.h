@@ -138,7 +138,7 @@ public:
     // shrank since then is found changed by every later check. The snapshot then describes what
     // was read. CannotOpen when reading fails.
     static ReadOutcome ReadOpened(FileSnapshot& snapshot, QByteArray& bytes,
-                                  const QByteArray& head = QByteArray());
+                                  QByteArray head = QByteArray());
     // Reads up to `size` bytes from the start of the file a snapshot holds open (no more than
     // its size when it was opened).
     static QByteArray ReadHead(const FileSnapshot& snapshot, qsizetype size);

@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -156,6 +157,19 @@ ChangedLine changedLine(qint64 beforeLine, QString before, qint64 afterLine, QSt
 
 // Lines that correspond place by place: compared in one pass; nothing when the numbers of lines
 // differ after all.
+// How many bytes the two begin with alike.
+qsizetype sameBytes(QByteArrayView x, QByteArrayView y)
+{
+    const qsizetype size = std::min(x.size(), y.size());
+    constexpr qsizetype Chunk = 64;
+    qsizetype i = 0;
+    while (i + Chunk <= size && std::memcmp(x.data() + i, y.data() + i, Chunk) == 0)
+        i += Chunk;
+    while (i < size && x[i] == y[i])
+        ++i;
+    return i;
+}
+
 std::optional<QList<ChangedLine>> changedKeptLines(QByteArrayView before, QByteArrayView after,
                                                    qsizetype limit, qint64& total,
                                                    const std::function<QString(QByteArrayView)>& decode)
@@ -165,6 +179,17 @@ std::optional<QList<ChangedLine>> changedKeptLines(QByteArrayView before, QByteA
     qsizetype a = 0;
     qsizetype b = 0;
     for (qint64 number = 1; a < before.size() || b < after.size(); ++number) {
+        // The lines before the first byte that differs are the same: passed over by their line
+        // breaks alone, on one side.
+        const qsizetype sameUntil = a + sameBytes(before.sliced(a), after.sliced(b));
+        const qsizetype shift = b - a;
+        for (qsizetype at = before.indexOf('\n', a); at >= 0 && at < sameUntil; at = before.indexOf('\n', a)) {
+            a = at + 1;
+            b = a + shift;
+            ++number;
+        }
+        if (a >= before.size() && b >= after.size())
+            break;
         if (a >= before.size() || b >= after.size())
             return std::nullopt;
         const qsizetype endA = before.indexOf('\n', a);
