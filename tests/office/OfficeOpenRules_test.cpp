@@ -191,10 +191,12 @@ TEST(OfficeEngineLinks, LinkedImagesAreNeverFetchedNorStoredWhileAFileIsChanged)
                          || parts.contains(QStringLiteral("media/")))
                 << parts.toStdString();
         }
-        if (c.fileLinkChanged)
+        if (c.fileLinkChanged) {
             EXPECT_EQ(LinkedPictures(byFile), QStringList{image}) << "the link is lost or leads elsewhere";
-        if (c.webLinkChanged)
+        }
+        if (c.webLinkChanged) {
             EXPECT_EQ(LinkedPictures(byWeb), QStringList{web.url(QStringLiteral("picture.png"))}) << "the link is lost";
+        }
     }
 }
 

@@ -236,7 +236,8 @@ TEST(WordEngineFields, TablesOfContentsHaveTheirMatchesReplacedAndAreNotMadeAnew
         for (const auto& [find, replace] : pairs)
             expected.replace(find, replace);
         EXPECT_EQ(ShownText(engine.Application(), path).toStdString(), expected.toStdString());
-        if (QLatin1String(type) == QLatin1String("odt"))
+        if (QLatin1String(type) == QLatin1String("odt")) {
             EXPECT_TRUE(ReadBack(path).contains(QStringLiteral("text:protected=\"true\"")));
+        }
     }
 }
