@@ -16,6 +16,7 @@
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/bootstrap.hxx>
 #include <rtl/ref.hxx>
@@ -309,6 +310,18 @@ void lockUndo(const uno::Reference<lang::XComponent>& component)
         supplier->getUndoManager()->lock();
 }
 
+// LibreOffice works on an open document in its idle time: it lays it out and updates its fields,
+// a reference field then showing its bookmark's text as it is at that moment, not the text the
+// file stored. Whether that time comes between two calls depends on how busy the machine is, so
+// it is held off for as long as the document is open: the document is read, changed and stored
+// exactly as the calls leave it.
+void holdIdleWork(const uno::Reference<lang::XComponent>& component)
+{
+    uno::Reference<frame::XModel> model(component, uno::UNO_QUERY);
+    if (model.is())
+        model->lockControllers();
+}
+
 }  // namespace
 
 std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path, const QString& shownAs)
@@ -344,7 +357,10 @@ std::unique_ptr<OfficeDocument> OfficeApplication::Open(const QString& path, con
     auto impl = std::make_unique<OfficeDocument::Impl>();
     impl->component = component;
     auto document = std::make_unique<OfficeDocument>(*this, std::move(impl));
-    lo::Guarded(*this, QStringLiteral("ファイルが開けません"), [&] { lockUndo(component); });
+    lo::Guarded(*this, QStringLiteral("ファイルが開けません"), [&] {
+        holdIdleWork(component);
+        lockUndo(component);
+    });
     return document;
 }
 
