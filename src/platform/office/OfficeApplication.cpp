@@ -17,6 +17,7 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/bootstrap.hxx>
 #include <rtl/ref.hxx>
@@ -310,15 +311,16 @@ void lockUndo(const uno::Reference<lang::XComponent>& component)
         supplier->getUndoManager()->lock();
 }
 
-// LibreOffice works on an open document in its idle time: it lays it out and updates its fields,
-// a reference field then showing its bookmark's text as it is at that moment, not the text the
-// file stored. Whether that time comes between two calls depends on how busy the machine is, so
-// it is held off for as long as the document is open: the document is read, changed and stored
-// exactly as the calls leave it.
+// Writer works on an open document in its idle time: it lays it out and updates its fields, a
+// reference field then showing its bookmark's text as it is at that moment, not the text the file
+// stored. Whether that time comes between two calls depends on how busy the machine is, so it is
+// held off for as long as the document is open: the document is read, changed and stored exactly
+// as the calls leave it. Workbooks are left alone: locked, their replace-all found nothing.
 void holdIdleWork(const uno::Reference<lang::XComponent>& component)
 {
-    uno::Reference<frame::XModel> model(component, uno::UNO_QUERY);
-    if (model.is())
+    const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
+    const uno::Reference<frame::XModel> model(component, uno::UNO_QUERY);
+    if (info.is() && model.is() && info->supportsService(rtl::OUString("com.sun.star.text.TextDocument")))
         model->lockControllers();
 }
 
