@@ -34,7 +34,6 @@
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/text/XBookmarksSupplier.hpp>
-#include <com/sun/star/text/XDocumentIndex.hpp>
 #include <com/sun/star/text/XReferenceMarksSupplier.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
@@ -602,7 +601,7 @@ void writeReferences(const uno::Reference<lang::XComponent>& component)
     uno::Reference<util::XRefreshable>(
         uno::Reference<text::XTextFieldsSupplier>(component, uno::UNO_QUERY_THROW)->getTextFields(), uno::UNO_QUERY_THROW)
         ->refresh();
-    uno::Reference<text::XDocumentIndex>(index, uno::UNO_QUERY_THROW)->update();
+    uno::Reference<util::XRefreshable>(index, uno::UNO_QUERY_THROW)->refresh();
 }
 
 }  // namespace
@@ -698,7 +697,7 @@ void MakeDocumentWithContents(OfficeApplication& office, const QString& path)
             const auto index = make(component, "com.sun.star.text.ContentIndex");
             setProperty(index, "CreateFromOutline", uno::Any(true));
             text->insertTextContent(text->getStart(), uno::Reference<text::XTextContent>(index, uno::UNO_QUERY_THROW), false);
-            uno::Reference<text::XDocumentIndex>(index, uno::UNO_QUERY_THROW)->update();
+            uno::Reference<util::XRefreshable>(index, uno::UNO_QUERY_THROW)->refresh();
             appendHeading(QStringLiteral("追加章"));
         });
         document->StoreTo(path, FilterOf(QFileInfo(path).suffix()));
