@@ -62,7 +62,9 @@ void ChangedLinesView::setLines(const QList<ChangedLine>& lines)
     clear();
     QTextCursor cursor(document());
     cursor.beginEditBlock();
-    for (const ChangedLine& line : lines) {
+    for (ChangedLine line : lines) {
+        if (Unmarked(line))
+            MarkDifferences(line);
         if (line.beforeLine > 0 || !line.before.isEmpty())
             writeSide(cursor, line.beforeLine, QStringLiteral("前"), line.before, line.beforeMarks,
                       BeforeMark(), QColor(160, 0, 0));

@@ -3,9 +3,11 @@
 #include "engines/ByteSearch.h"
 #include "engines/EncodedCharacters.h"
 #include "engines/ReplaceText.h"
+#include "platform/SpareBuffers.h"
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tralex {
 
@@ -241,7 +243,7 @@ std::optional<qint64> ByteReplacer::Apply(QByteArray& bytes, qsizetype start) co
         total += *count;
     }
     if (total > 0)
-        bytes = std::move(current);
+        SpareBuffers::Give(std::exchange(bytes, std::move(current)));
     return total;
 }
 
@@ -309,9 +311,9 @@ std::optional<qint64> ByteReplacer::applyPair(const Pair& pair, QByteArray& byte
         if (replaceIt) {
             if (!pair.replace)
                 return std::nullopt;  // only the decoded text can go on from here
-            if (out.isNull())
-                out.reserve(inSize + std::max<qsizetype>(pair.replace->bytes.size() - lenF, 0) * 16
-                            + 16);
+            if (count == 0)
+                out = SpareBuffers::Take(inSize + std::max<qsizetype>(pair.replace->bytes.size() - lenF, 0) * 16
+                                         + 16);
             out.append(reinterpret_cast<const char*>(in) + ipos, m - ipos);
             if (inserted)
                 inserted->append(out.size());
@@ -330,7 +332,7 @@ std::optional<qint64> ByteReplacer::applyPair(const Pair& pair, QByteArray& byte
     if (count == 0)
         return 0;
     out.append(reinterpret_cast<const char*>(in) + ipos, inSize - ipos);
-    bytes = std::move(out);
+    SpareBuffers::Give(std::exchange(bytes, std::move(out)));
     return count;
 }
 
@@ -354,8 +356,8 @@ std::optional<qint64> ByteReplacer::applyInOnePass(QByteArray& bytes, qsizetype 
         const Pair& pair = mPairs[mOnePassPairs[m.needle]];
         if (!pair.replace)
             return std::nullopt;  // only the decoded text can go on from here
-        if (out.isNull())
-            out.reserve(inSize + inSize / 8 + 16);
+        if (count == 0)
+            out = SpareBuffers::Take(inSize + inSize / 8 + 16);
         out.append(reinterpret_cast<const char*>(in) + ipos, m.at - ipos);
         out.append(pair.replace->bytes);
         ipos = m.at + pair.find->bytes.size();
@@ -365,7 +367,7 @@ std::optional<qint64> ByteReplacer::applyInOnePass(QByteArray& bytes, qsizetype 
     if (count == 0)
         return 0;
     out.append(reinterpret_cast<const char*>(in) + ipos, inSize - ipos);
-    bytes = std::move(out);
+    SpareBuffers::Give(std::exchange(bytes, std::move(out)));
     return count;
 }
 

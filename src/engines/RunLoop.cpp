@@ -7,6 +7,7 @@
 #include "platform/FolderPath.h"
 #include "platform/MirrorFolder.h"
 #include "platform/ProgramError.h"
+#include "platform/SpareBuffers.h"
 #include "services/FolderWalk.h"
 #include "services/basPathControl.h"
 #include "services/clsFindFile.h"
@@ -444,7 +445,9 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
     }
     std::optional<ReadStamp> read;
     FileWork work = workOn(file, read);
-    file.bytes = QByteArray();  // the file may be large: the old and the new content not at once
+    // The old content's buffer serves the next file; a large one is freed, so that the old and
+    // the new content of a large file are not held at once.
+    SpareBuffers::Give(std::move(file.bytes));
     switch (work.kind) {
     case FileWork::Kind::Unchanged: return;
     case FileWork::Kind::Skipped: mEngine.skip(shown, work.reason); return;
@@ -458,6 +461,7 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
         notePreview(trail, file, mark, work, std::move(read));
     else
         renew(folder, trail, file, mark, work, !first);
+    SpareBuffers::Give(std::move(work.content));
 }
 
 const FileReport* RunLoop::listedReport() const
@@ -474,18 +478,22 @@ FileWork RunLoop::workOn(FileAtHand& file, std::optional<ReadStamp>& read)
         if (stampOf(*file.snapshot, file.bytes) != *listed->read)
             return FileWork::skipped(SkipReason::Changed);
         if (listed->newContent && !mEngine.Preview()) {
-            FileWork kept = FileWork::changed(*listed->newContent, listed->replacements);
-            kept.encoding = listed->encoding;
-            return kept;
+            // Kept content that cannot be read back is made again.
+            if (std::optional<QByteArray> content = listed->newContent->Get()) {
+                FileWork kept = FileWork::changed(std::move(*content), listed->replacements);
+                kept.encoding = listed->encoding;
+                return kept;
+            }
         }
     }
     if (!mEngine.Preview())
         return mWorker->Work(file);
     // A preview notes what it read; the worker may change the bytes it was given in place.
-    const QByteArray bytes = file.bytes;
+    QByteArray bytes = file.bytes;
     FileWork work = mWorker->Work(file);
     if (work.kind == FileWork::Kind::Changed)
         read = stampOf(*file.snapshot, bytes);
+    SpareBuffers::Give(std::move(bytes));
     return work;
 }
 
@@ -528,11 +536,21 @@ void RunLoop::notePreview(const Trail& trail, const FileAtHand& file, const QStr
     report.changedLines = work.changedLines;
     report.read = std::move(read);
     if (mWorker->KeepsPreviewContent() && !work.content.isEmpty()
-        && mEngine.mCachedBytes + work.content.size() <= PreviewKeepsBytes) {
-        mEngine.mCachedBytes += work.content.size();
-        report.newContent = std::make_shared<const QByteArray>(std::move(work.content));
-    }
+        && mEngine.mCachedBytes + work.content.size() <= PreviewKeepsBytes)
+        report.newContent = keep(work.content);
     mEngine.addResult(file.path + mark + mEngine.resultNote(file.path), std::move(report));
+}
+
+std::optional<KeptPiece> RunLoop::keep(const QByteArray& content)
+{
+    std::shared_ptr<MemoryFile>& file = mEngine.mKeptContent;
+    if (!file)
+        file = MemoryFile::Create();
+    const std::optional<MemoryFile::Piece> piece = file ? file->Put(content) : std::nullopt;
+    if (!piece)
+        return std::nullopt;  // made again when the file is chosen
+    mEngine.mCachedBytes += content.size();
+    return KeptPiece{file, *piece};
 }
 
 void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,

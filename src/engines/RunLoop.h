@@ -119,6 +119,9 @@ private:
     // Lists a file a preview found to change, with what a run would do to it.
     void notePreview(const Trail& trail, const FileAtHand& file, const QString& mark,
                      FileWork& work, std::optional<ReadStamp> read);
+    // Puts a file's new content in the preview's memory file, counted against what a preview
+    // keeps; nothing when it cannot.
+    std::optional<KeptPiece> keep(const QByteArray& content);
     // The report of a changed file, as far as the worker and the loop know it.
     FileReport reportOf(const Trail& trail, const FileAtHand& file, const FileWork& work) const;
     // The backup's path as the file system has it.

@@ -3,6 +3,7 @@
 // deleted), and the files it left unchanged, each as its path, a tab and the reason. Beside the
 // text lines, each changed file has a FileReport with what a person may want to act on: how many
 // replacements, its encoding, its backup and, after a preview, the lines that change.
+#include "platform/MemoryFile.h"
 #include "services/TextDiff.h"
 
 #include <QByteArray>
@@ -42,7 +43,7 @@ struct FileReport {
     // After a preview: the file as read, and its new content where it was kept, so that
     // replacing the files chosen from the preview need not replace again.
     std::optional<ReadStamp> read;
-    std::shared_ptr<const QByteArray> newContent;
+    std::optional<KeptPiece> newContent;
 };
 
 struct RunResult {

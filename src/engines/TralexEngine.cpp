@@ -6,6 +6,7 @@
 
 #include "platform/HeapSettings.h"
 #include "platform/ProgramError.h"
+#include "platform/SpareBuffers.h"
 
 #include <QFileInfo>
 
@@ -65,6 +66,7 @@ void TralexEngine::runFiles(FileWorker* worker)
         loop.RunListed(mListedFiles);
     else
         loop.Run();
+    SpareBuffers::Release();
 }
 
 void TralexEngine::runListed(FileWorker* worker, const QList<QByteArray>& files)
@@ -198,6 +200,7 @@ void TralexEngine::RemoveFileAll()
     ItemSkipped()->Clear();
     mReports.clear();
     mCachedBytes = 0;
+    mKeptContent.reset();  // the reports handed out keep theirs
 }
 
 void TralexEngine::skip(const QString& path, const QString& reason)

@@ -242,6 +242,7 @@ private:
     QList<FileReport> mListedFiles;
     QList<FileReport> mReports;               // one per result line
     qint64 mCachedBytes = 0;                  // new content a preview keeps in its reports
+    std::shared_ptr<MemoryFile> mKeptContent;  // where it keeps it
     qint64 mDone = 0;                         // files handled in this run
     qint64 mFound = 0;                        // files found so far
     qint64 mProgressInterval = 40;

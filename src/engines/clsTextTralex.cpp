@@ -207,8 +207,7 @@ void clsTextTralex::TralexGo()
     mByteReplacers.clear();
     mEvidence.clear();
     mSearchedFolder = FolderHandle::Open(TargetPath()).Identity();
-    mKeepsPreviewContent =
-        mPairs.size() >= 4 && !byteReplacer(TextEncoding::Utf8, false).appliesInOnePass();
+    mKeepsPreviewContent = mPairs.size() >= 4;
     runFiles(this);
     mPairs.clear();
     mPrefilter = FindPrefilter();
@@ -232,7 +231,7 @@ QString clsTextTralex::RefusalByHead(const QByteArray& head) const
     if (HasUtf32ByteOrderMark(head))
         return ReasonUtf32;
     // An odd cut could split a UTF-16 unit: only whole units are looked at.
-    if (LooksBinary(head.size() % 2 ? head.chopped(1) : head))
+    if (LooksBinary(QByteArrayView(head).chopped(head.size() % 2)))
         return ReasonBinary;
     return QString();
 }

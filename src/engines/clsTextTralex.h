@@ -97,8 +97,7 @@ private:
     bool ReadsBytes() const override { return true; }
     QString RefusalByHead(const QByteArray& head) const override;
     bool RefusesUnwritableFirst() const override { return false; }
-    // Each pair is a pass over the file: with a few of them, replacing again costs less than
-    // keeping the new content (and the memory faults of keeping it).
+    // With a few pairs, replacing again costs about what keeping the new content costs.
     bool KeepsPreviewContent() const override { return mKeepsPreviewContent; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;
@@ -160,7 +159,7 @@ private:
     FindPrefilter mPrefilter;                    // passes over files no pair can change
     bool mLinesKept = true;                      // no pair holds a line break
     // A preview keeps each file's new content for the files chosen from it: only where making
-    // it again costs more than the page faults of keeping it (many pairs applied one by one).
+    // it again costs more than keeping it (many pairs).
     bool mKeepsPreviewContent = false;
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise

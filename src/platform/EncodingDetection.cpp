@@ -21,17 +21,17 @@ void setFailure(CodePageFailure* failure, qsizetype position)
 
 }  // namespace
 
-bool LooksBinary(const QByteArray& bytes)
+bool LooksBinary(QByteArrayView bytes)
 {
     if (bytes.startsWith(ByteOrderMark(TextEncoding::Utf16LeBom))
         || bytes.startsWith(ByteOrderMark(TextEncoding::Utf16BeBom))) {
-        const char* p = bytes.constData();
+        const char* p = bytes.data();
         for (qsizetype i = 2; i + 1 < bytes.size(); i += 2)
             if (p[i] == 0 && p[i + 1] == 0)
                 return true;
         return false;
     }
-    return std::memchr(bytes.constData(), 0, size_t(bytes.size())) != nullptr;
+    return std::memchr(bytes.data(), 0, size_t(bytes.size())) != nullptr;
 }
 
 bool HasUtf32ByteOrderMark(const QByteArray& bytes)

@@ -15,7 +15,7 @@ namespace tralex {
 
 // Whether the bytes are binary: they hold a NUL byte and no UTF-16 byte order mark, or behind a
 // UTF-16 byte order mark a NUL code unit.
-bool LooksBinary(const QByteArray& bytes);
+bool LooksBinary(QByteArrayView bytes);
 
 // Whether the bytes begin with a UTF-32 byte order mark (FF FE 00 00 or 00 00 FE FF).
 bool HasUtf32ByteOrderMark(const QByteArray& bytes);

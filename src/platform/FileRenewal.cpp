@@ -1,6 +1,7 @@
 #include "platform/FileRenewal.h"
 
 #include "platform/FolderHandle.h"
+#include "platform/SpareBuffers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -202,7 +203,8 @@ ReadOutcome FileRenewal::ReadOpened(FileSnapshot& snapshot, QByteArray& bytes, Q
 
 QByteArray FileRenewal::ReadHead(const FileSnapshot& snapshot, qsizetype size)
 {
-    QByteArray head(std::min(size, qsizetype(snapshot.size)), Qt::Uninitialized);
+    QByteArray head = SpareBuffers::Take(std::min(size, qsizetype(snapshot.size)));
+    head.resize(std::min(size, qsizetype(snapshot.size)));
     head.resize(readFrom(snapshot, head, 0).value_or(0));
     return head;
 }

@@ -34,8 +34,9 @@ std::optional<std::vector<Edit>> shortestScript(const Symbols& a, const Symbols&
     const qsizetype limit = std::min(n + m, maxEdits);
     const qsizetype offset = limit + 1;
     std::vector<qsizetype> v(size_t(2 * limit + 3), 0);
-    // trace[d]: v after round d, over the diagonals -d - 1 .. d + 1.
-    std::vector<std::vector<qsizetype>> trace;
+    // The rows of v after each round d, over the diagonals -d - 1 .. d + 1, one after the other:
+    // row d begins at d * (d + 2).
+    std::vector<qsizetype> trace;
     qsizetype found = -1;
     for (qsizetype d = 0; d <= limit && found < 0; ++d) {
         for (qsizetype k = -d; k <= d; k += 2) {
@@ -53,7 +54,7 @@ std::optional<std::vector<Edit>> shortestScript(const Symbols& a, const Symbols&
                 break;
             }
         }
-        trace.emplace_back(v.begin() + (offset - d - 1), v.begin() + (offset + d + 2));
+        trace.insert(trace.end(), v.begin() + (offset - d - 1), v.begin() + (offset + d + 2));
     }
     if (found < 0)
         return std::nullopt;
@@ -61,8 +62,8 @@ std::optional<std::vector<Edit>> shortestScript(const Symbols& a, const Symbols&
     qsizetype x = n;
     qsizetype y = m;
     for (qsizetype d = found; d > 0; --d) {
-        const std::vector<qsizetype>& row = trace[size_t(d - 1)];
-        const auto at = [&row, d](qsizetype k) { return row[size_t(k + d)]; };
+        const qsizetype* row = trace.data() + (d - 1) * (d + 1);
+        const auto at = [row, d](qsizetype k) { return row[k + d]; };
         const qsizetype k = x - y;
         const bool insert = k == -d || (k != d && at(k - 1) < at(k + 1));
         const qsizetype prevK = insert ? k + 1 : k - 1;
@@ -150,13 +151,9 @@ QString shownLine(QByteArrayView line, const std::function<QString(QByteArrayVie
 
 ChangedLine changedLine(qint64 beforeLine, QString before, qint64 afterLine, QString after)
 {
-    ChangedLine line{beforeLine, afterLine, std::move(before), std::move(after), {}, {}};
-    MarkDifferences(line);
-    return line;
+    return ChangedLine{beforeLine, afterLine, std::move(before), std::move(after), {}, {}};
 }
 
-// Lines that correspond place by place: compared in one pass; nothing when the numbers of lines
-// differ after all.
 // How many bytes the two begin with alike.
 qsizetype sameBytes(QByteArrayView x, QByteArrayView y)
 {
@@ -170,6 +167,21 @@ qsizetype sameBytes(QByteArrayView x, QByteArrayView y)
     return i;
 }
 
+// How many line breaks the bytes hold.
+qint64 lineBreaks(QByteArrayView bytes)
+{
+    qint64 count = 0;
+    for (const char* at = bytes.data(), *end = at + bytes.size();;) {
+        at = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at)));
+        if (!at)
+            return count;
+        ++count;
+        ++at;
+    }
+}
+
+// Lines that correspond place by place: compared in one pass; nothing when the numbers of lines
+// differ after all.
 std::optional<QList<ChangedLine>> changedKeptLines(QByteArrayView before, QByteArrayView after,
                                                    qsizetype limit, qint64& total,
                                                    const std::function<QString(QByteArrayView)>& decode)
@@ -178,18 +190,21 @@ std::optional<QList<ChangedLine>> changedKeptLines(QByteArrayView before, QByteA
     total = 0;
     qsizetype a = 0;
     qsizetype b = 0;
-    for (qint64 number = 1; a < before.size() || b < after.size(); ++number) {
-        // The lines before the first byte that differs are the same: passed over by their line
-        // breaks alone, on one side.
-        const qsizetype sameUntil = a + sameBytes(before.sliced(a), after.sliced(b));
-        const qsizetype shift = b - a;
-        for (qsizetype at = before.indexOf('\n', a); at >= 0 && at < sameUntil; at = before.indexOf('\n', a)) {
-            a = at + 1;
-            b = a + shift;
-            ++number;
-        }
-        if (a >= before.size() && b >= after.size())
+    qint64 number = 1;  // of the line that begins at a; counted only while lines are shown
+    for (;;) {
+        // The lines before the first byte that differs are the same: passed over at once, back
+        // to the start of the line that holds that byte.
+        const qsizetype same = sameBytes(before.sliced(a), after.sliced(b));
+        if (a + same == before.size() && b + same == after.size())
             break;
+        const QByteArrayView sameLines = before.sliced(a, same);
+        const qsizetype lastBreak = sameLines.lastIndexOf('\n');
+        const qsizetype skipped = lastBreak < 0 ? 0 : lastBreak + 1;
+        const bool shown = limit < 0 || lines.size() < limit;
+        if (shown)
+            number += lineBreaks(sameLines.first(skipped));
+        a += skipped;
+        b += skipped;
         if (a >= before.size() || b >= after.size())
             return std::nullopt;
         const qsizetype endA = before.indexOf('\n', a);
@@ -200,11 +215,12 @@ std::optional<QList<ChangedLine>> changedKeptLines(QByteArrayView before, QByteA
         const QByteArrayView lineB = after.sliced(b, nextB - b);
         if (withoutBreak(lineA) != withoutBreak(lineB)) {
             ++total;
-            if (limit < 0 || lines.size() < limit)
+            if (shown)
                 lines.append(changedLine(number, shownLine(lineA, decode), number, shownLine(lineB, decode)));
         }
         a = nextA;
         b = nextB;
+        ++number;
     }
     return lines;
 }
@@ -300,14 +316,32 @@ void MarkDifferences(ChangedLine& line)
 {
     line.beforeMarks.clear();
     line.afterMarks.clear();
-    for (const LineBlock& block : diff(charactersOf(line.before), charactersOf(line.after), MaxCharacterEdits)) {
+    // The common start and end are passed over here, so that only the part between them is
+    // made into symbols.
+    const QStringView before(line.before);
+    const QStringView after(line.after);
+    qsizetype from = 0;
+    while (from < before.size() && from < after.size() && before[from] == after[from])
+        ++from;
+    qsizetype tail = 0;
+    while (tail < before.size() - from && tail < after.size() - from
+           && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    const QStringView middleBefore = before.sliced(from, before.size() - from - tail);
+    const QStringView middleAfter = after.sliced(from, after.size() - from - tail);
+    for (const LineBlock& block : diff(charactersOf(middleBefore), charactersOf(middleAfter), MaxCharacterEdits)) {
         if (block.oldCount > 0)
-            line.beforeMarks.append({block.oldFirst, block.oldCount});
+            line.beforeMarks.append({from + block.oldFirst, block.oldCount});
         if (block.newCount > 0)
-            line.afterMarks.append({block.newFirst, block.newCount});
+            line.afterMarks.append({from + block.newFirst, block.newCount});
     }
     line.beforeMarks = widened(line.beforeMarks, line.before);
     line.afterMarks = widened(line.afterMarks, line.after);
+}
+
+bool Unmarked(const ChangedLine& line)
+{
+    return line.beforeMarks.isEmpty() && line.afterMarks.isEmpty() && line.before != line.after;
 }
 
 QList<ChangedLine> ChangedLines(QStringView before, QStringView after, qsizetype limit, qint64* total)

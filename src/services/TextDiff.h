@@ -51,6 +51,8 @@ QList<LineBlock> DiffLines(const QStringList& before, const QStringList& after);
 
 // Marks the characters of line.before and line.after that differ.
 void MarkDifferences(ChangedLine& line);
+// Whether the line still wants its marks: it differs and none are set.
+bool Unmarked(const ChangedLine& line);
 
 // The lines that differ between two texts: the lines of each block paired in order, the marks
 // set. At most `limit` are given (all when negative); `total`, when given, is set to how many
@@ -61,7 +63,9 @@ QList<ChangedLine> ChangedLines(QStringView before, QStringView after, qsizetype
 // The same for two versions of a file's bytes in an encoding whose line breaks are the bytes LF
 // and CR LF (not UTF-16), decoding only the lines given, by `decode`. With `linesKept` (the change
 // neither removed nor added a line break, so that line i of one is line i of the other) the lines
-// are compared place by place, in one pass without a table of lines.
+// are compared place by place, in one pass without a table of lines. The lines come without
+// marks: a preview gives the lines of thousands of files, of which a person looks at a few, and
+// marking costs more than finding them; where a line is shown, MarkDifferences marks it.
 QList<ChangedLine> ChangedByteLines(QByteArrayView before, QByteArrayView after, bool linesKept,
                                     qsizetype limit, qint64* total,
                                     const std::function<QString(QByteArrayView)>& decode);

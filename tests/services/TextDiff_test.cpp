@@ -148,10 +148,13 @@ TEST(TextDiff, ByteLinesAgreeWithTheDecodedTexts)
         qint64 got = 0;
         const QList<ChangedLine> expected = kept ? ChangedTexts(SplitLines(before), SplitLines(after), limit, &wanted)
                                                  : ChangedLines(before, after, limit, &wanted);
-        const QList<ChangedLine> lines = ChangedByteLines(before.toUtf8(), after.toUtf8(), kept, limit, &got, decode);
+        QList<ChangedLine> lines = ChangedByteLines(before.toUtf8(), after.toUtf8(), kept, limit, &got, decode);
         ASSERT_EQ(got, wanted) << round;
         ASSERT_EQ(lines.size(), expected.size()) << round;
         for (qsizetype i = 0; i < lines.size(); ++i) {
+            // Marked where shown, as the preview window does.
+            if (Unmarked(lines[i]))
+                MarkDifferences(lines[i]);
             EXPECT_EQ(lines[i].beforeLine, expected[i].beforeLine) << round;
             EXPECT_EQ(lines[i].afterLine, expected[i].afterLine) << round;
             EXPECT_EQ(lines[i].before, expected[i].before) << round;
