@@ -203,8 +203,9 @@ ReadOutcome FileRenewal::ReadOpened(FileSnapshot& snapshot, QByteArray& bytes, Q
 
 QByteArray FileRenewal::ReadHead(const FileSnapshot& snapshot, qsizetype size)
 {
-    QByteArray head = SpareBuffers::Take(std::min(size, qsizetype(snapshot.size)));
-    head.resize(std::min(size, qsizetype(snapshot.size)));
+    const qsizetype wanted = std::min(size, qsizetype(snapshot.size));
+    QByteArray head = SpareBuffers::Take(wanted);
+    head.resize(wanted);
     head.resize(readFrom(snapshot, head, 0).value_or(0));
     return head;
 }
