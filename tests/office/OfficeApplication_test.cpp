@@ -40,6 +40,15 @@ TEST(OfficeApplication, OpensEveryFormatItStoresAsThatFormatAndEndsItsProcess)
         }
         pid = office.ProcessId();
         EXPECT_GT(pid, 0);
+        // It runs in a network of its own: nothing a file links to on the network is fetched.
+        const auto network = [](pid_t of) {
+            char target[64] = {};
+            const QByteArray link = "/proc/" + QByteArray::number(of) + "/ns/net";
+            const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
+            return std::string(target, n > 0 ? size_t(n) : 0);  // "net:[inode]"
+        };
+        EXPECT_EQ(network(pid).rfind("net:[", 0), 0u) << network(pid);
+        EXPECT_NE(network(pid), network(::getpid()));
         // One process serves every format, unless it crashed.
         EXPECT_EQ(office.StartCount(), 1 + CrashesRetried - crashesBefore);
         // A write to the socket of a process that died fails; it never ends this program.
@@ -89,14 +98,32 @@ QSet<QString> pipeSockets()
     return {names.begin(), names.end()};
 }
 
+// The sockets bound in every network namespace (each LibreOffice has one of its own), as the
+// lines of their tables.
+QByteArray boundSockets()
+{
+    QByteArray bound;
+    QSet<QByteArray> seen;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        char network[64] = {};
+        const QByteArray link = "/proc/" + pid.toLatin1() + "/ns/net";
+        const ssize_t n = ::readlink(link.constData(), network, sizeof network - 1);
+        QFile table(QStringLiteral("/proc/%1/net/unix").arg(pid));
+        if (n <= 0 || seen.contains(network) || !table.open(QIODevice::ReadOnly))
+            continue;
+        seen.insert(network);
+        bound += table.readAll();
+    }
+    return bound;
+}
+
 // The sockets in /tmp that no process listens on any more (a killed process's leftovers). One
 // that another test's process has just left gets half a second to be removed.
 QSet<QString> stalePipeSockets(const QSet<QString>& candidates)
 {
     QSet<QString> stale;
     for (int look = 0; look < 2; ++look) {
-        QFile table(QStringLiteral("/proc/net/unix"));
-        const QByteArray bound = table.open(QIODevice::ReadOnly) ? table.readAll() : QByteArray();
+        const QByteArray bound = boundSockets();
         stale.clear();
         for (const QString& name : candidates) {
             if (QFileInfo::exists(QStringLiteral("/tmp/") + name) && !bound.contains("/tmp/" + name.toUtf8() + '\n'))

@@ -11,12 +11,74 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace tralex {
+
+namespace {
+
+// LibreOffice runs in a network of its own with nothing in it, so that nothing a document links
+// to on the network is ever fetched, whatever the file's format. As root the process only
+// leaves the network; else it does so in a user namespace of its own in which it is the same
+// user and group (its named pipe, under its user id, must stay where this program looks for it).
+struct OwnNetwork {
+    bool asUser = false;  // in a user namespace of its own
+    QByteArray uidMap;
+    QByteArray gidMap;
+};
+
+// Written whole or not at all; async-signal-safe.
+bool writeProcFile(const char* path, const QByteArray& text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool whole = ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    ::close(fd);
+    return whole;
+}
+
+// Async-signal-safe: for the child between fork and exec. False when the process still shares
+// the network.
+bool leaveNetwork(const OwnNetwork& network)
+{
+    if (!network.asUser)
+        return ::unshare(CLONE_NEWNET) == 0;
+    return ::unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0 && writeProcFile("/proc/self/setgroups", "deny")
+           && writeProcFile("/proc/self/uid_map", network.uidMap)
+           && writeProcFile("/proc/self/gid_map", network.gidMap);
+}
+
+// How this system lets a child leave the network, tried once in a child of its own; nothing
+// when it does not (user namespaces turned off, say): LibreOffice then shares the network.
+const std::optional<OwnNetwork>& ownNetwork()
+{
+    static const std::optional<OwnNetwork> network = []() -> std::optional<OwnNetwork> {
+        OwnNetwork tried;
+        tried.asUser = ::geteuid() != 0;
+        tried.uidMap = QByteArray::number(::getuid()) + ' ' + QByteArray::number(::getuid()) + " 1";
+        tried.gidMap = QByteArray::number(::getgid()) + ' ' + QByteArray::number(::getgid()) + " 1";
+        const pid_t pid = ::fork();
+        if (pid < 0)
+            return std::nullopt;
+        if (pid == 0)
+            ::_exit(leaveNetwork(tried) ? 0 : 1);
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return std::nullopt;
+        return tried;
+    }();
+    return network;
+}
+
+}  // namespace
 
 OfficeProcess::~OfficeProcess()
 {
@@ -70,6 +132,7 @@ bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QStrin
     envp.append(const_cast<char*>(tmpDir.constData()));
     envp.append(nullptr);
 
+    const std::optional<OwnNetwork>& network = ownNetwork();
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0)
@@ -80,6 +143,8 @@ bool OfficeProcess::launch(const QList<QByteArray>& extraArguments, const QStrin
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent)
             ::_exit(127);  // the parent died before the signal was set
+        if (network && !leaveNetwork(*network))
+            ::_exit(127);  // the probe said it works: never started with the network after all
         const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0) {
             // Its output goes nowhere: a pipe nobody reads could block it.
