@@ -205,7 +205,7 @@ TEST(OfficeEngineLinks, LinkedImagesAreNeverFetchedNorStoredWhileAFileIsChanged)
 // opens nothing linked and leaves the file as it was.
 TEST(OfficeEngineLinks, FilesWithLinkedObjectsAreLeftAsTheyWereAndTheLinkedFileIsNeverOpened)
 {
-    for (const char* type : {"odt", "ods"}) {
+    for (const char* type : {"odt", "ods", "docx", "xlsx"}) {
         SCOPED_TRACE(type);
         TempFolder dir;
         TempFolder elsewhere;

@@ -455,8 +455,83 @@ void MakeXlsxWithLinkedImage(OfficeApplication& office, const QString& path, con
     zipFolder(parts.path(), path);
 }
 
+namespace {
+
+// Word's and Excel's packages: the object's link is a relationship to a file outside.
+void makeOfficeOpenXmlWithLinkedObject(const QString& path, const QByteArray& target)
+{
+    const bool spreadsheet = isSpreadsheet(path);
+    const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const QByteArray relationships = "http://schemas.openxmlformats.org/package/2006/relationships";
+    const QByteArray types = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const auto rels = [&](const QList<QByteArray>& entries) {
+        return declaration + "<Relationships xmlns=\"" + relationships + "\">" + entries.join() + "</Relationships>";
+    };
+    const auto rel = [&](const QByteArray& id, const QByteArray& type, const QByteArray& to, bool external) {
+        return "<Relationship Id=\"" + id + "\" Type=\"" + types + '/' + type + "\" Target=\"" + to + "\""
+               + (external ? " TargetMode=\"External\"" : "") + "/>";
+    };
+    const auto override = [](const QByteArray& part, const QByteArray& type) {
+        return "<Override PartName=\"/" + part + "\" ContentType=\"application/vnd.openxmlformats-officedocument."
+               + type + "\"/>";
+    };
+    const QByteArray main = spreadsheet ? "xl/workbook.xml" : "word/document.xml";
+    QByteArray contentTypes = declaration
+        + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+          "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+          "<Default Extension=\"xml\" ContentType=\"application/xml\"/>";
+    QList<std::pair<QString, QByteArray>> parts = {
+        {QStringLiteral("_rels/.rels"), rels({rel("rId1", "officeDocument", main, false)})},
+    };
+    if (spreadsheet) {
+        // The sheet's object shows item '' of external link 1, whose source is the other file.
+        const QByteArray sheetMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+        contentTypes += override(main, "spreadsheetml.sheet.main+xml")
+                        + override("xl/worksheets/sheet1.xml", "spreadsheetml.worksheet+xml")
+                        + override("xl/externalLinks/externalLink1.xml", "spreadsheetml.externalLink+xml");
+        parts += {
+            {QStringLiteral("xl/workbook.xml"),
+             declaration + "<workbook xmlns=\"" + sheetMain + "\" xmlns:r=\"" + types
+                 + "\"><sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets>"
+                   "<externalReferences><externalReference r:id=\"rId2\"/></externalReferences></workbook>"},
+            {QStringLiteral("xl/_rels/workbook.xml.rels"),
+             rels({rel("rId1", "worksheet", "worksheets/sheet1.xml", false),
+                   rel("rId2", "externalLink", "externalLinks/externalLink1.xml", false)})},
+            {QStringLiteral("xl/worksheets/sheet1.xml"),
+             declaration + "<worksheet xmlns=\"" + sheetMain + "\"><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\">"
+                 "<is><t>アルファ</t></is></c></row></sheetData><oleObjects><oleObject "
+                 "progId=\"soffice.StarCalcDocument.6\" link=\"[1]!''\" oleUpdate=\"OLEUPDATE_ALWAYS\" "
+                 "shapeId=\"1025\"/></oleObjects></worksheet>"},
+            {QStringLiteral("xl/externalLinks/externalLink1.xml"),
+             declaration + "<externalLink xmlns=\"" + sheetMain + "\" xmlns:r=\"" + types
+                 + "\"><oleLink r:id=\"rId1\" progId=\"soffice.StarCalcDocument.6\"><oleItems>"
+                   "<oleItem name=\"''\" advise=\"1\"/></oleItems></oleLink></externalLink>"},
+            {QStringLiteral("xl/externalLinks/_rels/externalLink1.xml.rels"), rels({rel("rId1", "oleObject", target, true)})},
+        };
+    } else {
+        contentTypes += override(main, "wordprocessingml.document.main+xml");
+        parts += {
+            {QStringLiteral("word/document.xml"),
+             declaration + "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+                 "xmlns:r=\"" + types + "\" xmlns:o=\"urn:schemas-microsoft-com:office:office\"><w:body><w:p>"
+                 "<w:r><w:t>アルファ本文</w:t></w:r><w:r><w:object><o:OLEObject Type=\"Link\" "
+                 "ProgID=\"soffice.StarCalcDocument.6\" ShapeID=\"_x0000_i1025\" DrawAspect=\"Content\" "
+                 "r:id=\"rId5\" UpdateMode=\"Always\"/></w:object></w:r></w:p></w:body></w:document>"},
+            {QStringLiteral("word/_rels/document.xml.rels"), rels({rel("rId5", "oleObject", target, true)})},
+        };
+    }
+    parts.prepend({QStringLiteral("[Content_Types].xml"), contentTypes + "</Types>"});
+    WritePackage(path, parts);
+}
+
+}  // namespace
+
 void MakeFileWithLinkedObject(const QString& path, const QString& href)
 {
+    if (path.endsWith(QLatin1Char('x'))) {
+        makeOfficeOpenXmlWithLinkedObject(path, href.toUtf8().toPercentEncoding(":/"));
+        return;
+    }
     const bool spreadsheet = isSpreadsheet(path);
     const QByteArray mediaType = spreadsheet ? "application/vnd.oasis.opendocument.spreadsheet"
                                              : "application/vnd.oasis.opendocument.text";

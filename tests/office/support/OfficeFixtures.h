@@ -59,9 +59,9 @@ void MakeFileWithLinkedImage(OfficeApplication& office, const QString& path, con
 // made as MakeFileWithLinkedImage makes one and its picture is then linked by hand, as Excel
 // links them.
 void MakeXlsxWithLinkedImage(OfficeApplication& office, const QString& path, const QString& imageUrl);
-// A workbook (.ods: "アルファ" in A1) or a document (.odt: the text "アルファ本文") zipped by hand,
-// that shows the file `href` as an object linked to it instead of held in it (LibreOffice drops
-// such an object from a file it stores from a flat file).
+// A workbook (.ods, .xlsx: "アルファ" in A1) or a document (.odt, .docx: the text "アルファ本文")
+// zipped by hand, that shows the file `href` as an object linked to it instead of held in it
+// (LibreOffice drops such an object from a file it stores from a flat file).
 void MakeFileWithLinkedObject(const QString& path, const QString& href);
 // A zip package of the given parts (name, content), written by the zip program with
 // `zipOptions`: "mimetype", when given, first and uncompressed, as office packages hold it.
