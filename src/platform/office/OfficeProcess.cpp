@@ -32,13 +32,13 @@ struct OwnNetwork {
     QByteArray gidMap;
 };
 
-// Written whole or not at all; async-signal-safe.
-bool writeProcFile(const char* path, const QByteArray& text)
+// Written whole or not at all; async-signal-safe (nothing is allocated).
+bool writeProcFile(const char* path, const char* text, size_t size)
 {
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool whole = ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    const bool whole = ::write(fd, text, size) == ssize_t(size);
     ::close(fd);
     return whole;
 }
@@ -49,9 +49,11 @@ bool leaveNetwork(const OwnNetwork& network)
 {
     if (!network.asUser)
         return ::unshare(CLONE_NEWNET) == 0;
-    return ::unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0 && writeProcFile("/proc/self/setgroups", "deny")
-           && writeProcFile("/proc/self/uid_map", network.uidMap)
-           && writeProcFile("/proc/self/gid_map", network.gidMap);
+    static constexpr char Deny[] = "deny";
+    return ::unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0
+           && writeProcFile("/proc/self/setgroups", Deny, sizeof Deny - 1)
+           && writeProcFile("/proc/self/uid_map", network.uidMap.constData(), size_t(network.uidMap.size()))
+           && writeProcFile("/proc/self/gid_map", network.gidMap.constData(), size_t(network.gidMap.size()));
 }
 
 // How this system lets a child leave the network, tried once in a child of its own; nothing
