@@ -23,9 +23,10 @@ namespace tralex {
 namespace {
 
 // LibreOffice runs in a network of its own with nothing in it, so that nothing a document links
-// to on the network is ever fetched, whatever the file's format. As root the process only
-// leaves the network; else it does so in a user namespace of its own in which it is the same
-// user and group (its named pipe, under its user id, must stay where this program looks for it).
+// to on the network is ever fetched, whatever the file's format. Where the process may not
+// simply leave the network (not root), it does so in a user namespace of its own in which it is
+// the same user and group (its named pipe, under its user id, must stay where this program
+// looks for it).
 struct OwnNetwork {
     bool asUser = false;  // in a user namespace of its own
     QByteArray uidMap;
@@ -56,26 +57,35 @@ bool leaveNetwork(const OwnNetwork& network)
            && writeProcFile("/proc/self/gid_map", network.gidMap.constData(), size_t(network.gidMap.size()));
 }
 
-// How this system lets a child leave the network, tried once in a child of its own; nothing
-// when it does not (user namespaces turned off, say): LibreOffice then shares the network.
+// Whether a child of its own leaves the network that way.
+bool works(const OwnNetwork& way)
+{
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0)
+        ::_exit(leaveNetwork(way) ? 0 : 1);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// How this system lets a child leave the network, tried once: on its own (root), else in a user
+// namespace; nothing when neither works (namespaces turned off, say): LibreOffice then shares
+// the network.
 const std::optional<OwnNetwork>& ownNetwork()
 {
     static const std::optional<OwnNetwork> network = []() -> std::optional<OwnNetwork> {
-        OwnNetwork tried;
-        tried.asUser = ::geteuid() != 0;
-        tried.uidMap = QByteArray::number(::getuid()) + ' ' + QByteArray::number(::getuid()) + " 1";
-        tried.gidMap = QByteArray::number(::getgid()) + ' ' + QByteArray::number(::getgid()) + " 1";
-        const pid_t pid = ::fork();
-        if (pid < 0)
-            return std::nullopt;
-        if (pid == 0)
-            ::_exit(leaveNetwork(tried) ? 0 : 1);
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        OwnNetwork way;
+        way.uidMap = QByteArray::number(::getuid()) + ' ' + QByteArray::number(::getuid()) + " 1";
+        way.gidMap = QByteArray::number(::getgid()) + ' ' + QByteArray::number(::getgid()) + " 1";
+        for (const bool asUser : {false, true}) {
+            way.asUser = asUser;
+            if (works(way))
+                return way;
         }
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            return std::nullopt;
-        return tried;
+        return std::nullopt;
     }();
     return network;
 }
