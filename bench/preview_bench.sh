@@ -11,7 +11,8 @@
 #   bench/preview_bench.sh [--old BIN] [--files N] [--mb N] [--runs N] [--settle S] [--work DIR]
 #
 # Prints the median of the engine's own time per mode and the ratios:
-#   preview/run 1-pair: X   then-all/run 100-pair: Y   run/old 1-pair: Z
+#   preview/run 1-pair: X   then-all/run 100-pair: Y   then-all/(preview+run) 100-pair: W
+#   run/old 1-pair: Z
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 files=2000 mb=100 runs=5 settle=1 old=""
@@ -25,7 +26,7 @@ source "$top/bench/corpus_options.sh" "${args[@]}"
 prepare_corpus tralex_bench
 pairs() { for ((i = 1; i <= $1; i++)); do printf 'tralexkey%03d replaced%03d ' "$i" "$i"; done; }
 
-modes=("run 1" "preview 1" "then-all 1" "run 100" "then-all 100")
+modes=("run 1" "preview 1" "then-all 1" "run 100" "preview 100" "then-all 100")
 [ -n "$old" ] && modes+=("old 1")
 declare -A times
 for ((r = 1; r <= runs; r++)); do
@@ -60,5 +61,8 @@ ratio() { echo "scale=3; $1 / $2" | bc -l | sed 's/^\./0./'; }
 line="preview/run 1-pair: $(ratio "${med[preview 1]}" "${med[run 1]}")"
 line+="   then-all/run 1-pair: $(ratio "${med[then-all 1]}" "${med[run 1]}")"
 line+="   then-all/run 100-pair: $(ratio "${med[then-all 100]}" "${med[run 100]}")"
+# Choosing from a preview against running again after it.
+both=$(echo "${med[preview 100]} + ${med[run 100]}" | bc -l)
+line+="   then-all/(preview+run) 100-pair: $(ratio "${med[then-all 100]}" "$both")"
 [ -n "$old" ] && line+="   run/old 1-pair: $(ratio "${med[run 1]}" "${med[old 1]}")"
 echo "$line"
