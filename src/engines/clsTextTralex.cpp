@@ -207,7 +207,6 @@ void clsTextTralex::TralexGo()
     mByteReplacers.clear();
     mEvidence.clear();
     mSearchedFolder = FolderHandle::Open(TargetPath()).Identity();
-    mKeepsPreviewContent = mPairs.size() >= 4;
     runFiles(this);
     mPairs.clear();
     mPrefilter = FindPrefilter();

@@ -97,8 +97,10 @@ private:
     bool ReadsBytes() const override { return true; }
     QString RefusalByHead(const QByteArray& head) const override;
     bool RefusesUnwritableFirst() const override { return false; }
-    // With a few pairs, replacing again costs about what keeping the new content costs.
-    bool KeepsPreviewContent() const override { return mKeepsPreviewContent; }
+    // A preview keeps each file's new content for the files chosen from it where making it
+    // again costs more than keeping it: with many pairs. With a few, replacing again costs about
+    // what keeping costs.
+    bool KeepsPreviewContent() const override { return mPairs.size() >= 4; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;
     bool StreamsFile(qint64 size) const override;
@@ -158,9 +160,6 @@ private:
     QList<Pair> mPairs;                         // the pair list as split at the start of a run
     FindPrefilter mPrefilter;                    // passes over files no pair can change
     bool mLinesKept = true;                      // no pair holds a line break
-    // A preview keeps each file's new content for the files chosen from it: only where making
-    // it again costs more than keeping it (many pairs).
-    bool mKeepsPreviewContent = false;
     std::map<int, QList<TextPair>> mPairForms;   // per encoding and line-break kind, made on use
     std::map<int, ByteReplacer> mByteReplacers;  // likewise
     AsciiFileEncoding mAsciiFileEncoding = AsciiFileEncoding::Utf8;
