@@ -4,12 +4,15 @@
 // formats (the walk, the filters, the checks, the snapshot, the renewal and the reports); the
 // worker only turns the file's old content into its new content.
 #include "platform/FileRenewal.h"
+#include "platform/MemoryFile.h"
 #include "services/TextDiff.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace tralex {
 
@@ -47,6 +50,7 @@ struct FileWork {
     Kind kind = Kind::Unchanged;
     QString reason;
     QByteArray content;         // empty from a preview of a format the worker does not keep
+    std::optional<KeptPiece> kept;  // or where a preview kept it, for a file chosen from it
     std::shared_ptr<ContentStream> stream;  // of a streamed file: makes the content instead
     qint64 replacements = 0;    // of a changed file: how many
     QString encoding;           // of a changed text file: the encoding it is written in
@@ -54,6 +58,10 @@ struct FileWork {
     // were asked for, and how many in all.
     QList<ChangedLine> lines;
     qint64 changedLines = 0;
+    // Or, where the worker leaves them to be made apart from the work (while the next file is
+    // worked on): what makes those lines and sets how many there are. It holds what it needs and
+    // touches nothing of the worker.
+    std::function<QList<ChangedLine>(qint64& total)> linesLater;
 
     static FileWork unchanged() { return {}; }
     static FileWork skipped(const QString& why)

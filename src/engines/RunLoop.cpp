@@ -1,7 +1,7 @@
 #include "engines/RunLoop.h"
 
 #include "engines/BackUpFile.h"
-#include "engines/RenewalThread.h"
+#include "engines/JobThread.h"
 #include "engines/SkipReasons.h"
 #include "engines/TralexEngine.h"
 #include "platform/FolderPath.h"
@@ -134,10 +134,13 @@ RunLoop::RunLoop(TralexEngine& engine, FileWorker* worker, FileRenewal& renewal,
                  FileSystemFlush& flush)
     : mEngine(engine), mWorker(worker), mRenewal(renewal), mFlush(flush)
 {
-    if (worker && mEngine.mRenewalThread && !mEngine.Preview()) {
-        mThread = std::make_unique<RenewalThread>();
-        // Whatever the run reports, the renewal in hand is reported first.
-        mEngine.mBeforeReport = [this] { finishRenewal(); };
+    // A preview of bytes read notes each file (hashes what it read, makes its lines, keeps its new
+    // content) while the next one is read and replaced.
+    const bool notesApart = worker && mEngine.Preview() && worker->ReadsBytes();
+    if (notesApart || (worker && mEngine.mRenewalThread && !mEngine.Preview())) {
+        mThread = std::make_unique<JobThread>();
+        // Whatever the run reports, the file in hand there is reported first.
+        mEngine.mBeforeReport = [this] { finishJob(); };
     }
 }
 
@@ -153,7 +156,7 @@ struct RunLoop::EndOfRun {
     RunLoop& loop;
     ~EndOfRun()
     {
-        loop.finishRenewal();
+        loop.finishJob();
         if (!loop.mEngine.StopFlag())
             loop.mEngine.mFound = loop.mEngine.mDone;
         loop.endJournal();
@@ -443,7 +446,7 @@ void RunLoop::replaceIn(const FolderHandle& folder, const Trail& trail, const Fi
         mEngine.reportRenewal(file.path, refused, mark);
         return;
     }
-    std::optional<ReadStamp> read;
+    PreviewRead read;
     FileWork work = workOn(file, read);
     // The old content's buffer serves the next file; a large one is freed, so that the old and
     // the new content of a large file are not held at once.
@@ -470,7 +473,7 @@ const FileReport* RunLoop::listedReport() const
                                                                          : nullptr;
 }
 
-FileWork RunLoop::workOn(FileAtHand& file, std::optional<ReadStamp>& read)
+FileWork RunLoop::workOn(FileAtHand& file, PreviewRead& read)
 {
     const FileReport* listed = listedReport();
     if (listed && listed->read) {
@@ -478,32 +481,45 @@ FileWork RunLoop::workOn(FileAtHand& file, std::optional<ReadStamp>& read)
         if (stampOf(*file.snapshot, file.bytes) != *listed->read)
             return FileWork::skipped(SkipReason::Changed);
         if (listed->newContent && !mEngine.Preview()) {
-            // Kept content that cannot be read back is made again.
-            if (std::optional<QByteArray> content = listed->newContent->Get()) {
-                FileWork kept = FileWork::changed(std::move(*content), listed->replacements);
-                kept.encoding = listed->encoding;
-                return kept;
-            }
+            // Its new content is written from where the preview kept it.
+            FileWork kept = FileWork::changed(QByteArray(), listed->replacements);
+            kept.kept = listed->newContent;
+            kept.encoding = listed->encoding;
+            return kept;
         }
     }
     if (!mEngine.Preview())
         return mWorker->Work(file);
-    // A preview notes what it read; the worker may change the bytes it was given in place.
+    // A preview notes what it read; the worker may change the bytes it was given in place. The
+    // bytes read are hashed when the file is noted.
     QByteArray bytes = file.bytes;
     FileWork work = mWorker->Work(file);
-    if (work.kind == FileWork::Kind::Changed)
-        read = stampOf(*file.snapshot, bytes);
+    if (work.kind == FileWork::Kind::Changed) {
+        if (mWorker->ReadsBytes()) {
+            read.stamp = identityOf(*file.snapshot);
+            read.bytes = std::move(bytes);
+            read.hashLater = true;
+        } else {
+            read.stamp = stampOf(*file.snapshot, bytes);
+        }
+    }
     SpareBuffers::Give(std::move(bytes));
     return work;
 }
 
-ReadStamp RunLoop::stampOf(const FileSnapshot& snapshot, const QByteArray& bytes) const
+ReadStamp RunLoop::identityOf(const FileSnapshot& snapshot)
 {
     ReadStamp stamp;
     stamp.device = snapshot.device;
     stamp.inode = snapshot.inode;
     stamp.size = snapshot.size;
     stamp.modifiedNs = qint64(snapshot.modified.tv_sec) * 1000000000 + snapshot.modified.tv_nsec;
+    return stamp;
+}
+
+ReadStamp RunLoop::stampOf(const FileSnapshot& snapshot, const QByteArray& bytes) const
+{
+    ReadStamp stamp = identityOf(snapshot);
     if (mWorker->ReadsBytes()) {
         stamp.hash = RunJournal::ContentHash(bytes);
     } else {
@@ -528,29 +544,85 @@ FileReport RunLoop::reportOf(const Trail& trail, const FileAtHand& file, const F
 }
 
 void RunLoop::notePreview(const Trail& trail, const FileAtHand& file, const QString& mark,
-                          FileWork& work, std::optional<ReadStamp> read)
+                          FileWork& work, PreviewRead read)
 {
-    FileReport report = reportOf(trail, file, work);
-    report.path += mark;
-    report.lines = std::move(work.lines);
-    report.changedLines = work.changedLines;
-    report.read = std::move(read);
-    if (mWorker->KeepsPreviewContent() && !work.content.isEmpty()
-        && mEngine.mCachedBytes + work.content.size() <= PreviewKeepsBytes)
-        report.newContent = keep(work.content);
-    mEngine.addResult(file.path + mark + mEngine.resultNote(file.path), std::move(report));
+    auto noting = std::make_unique<Noting>();
+    Noting& n = *noting;
+    n.path = file.path + mark;
+    n.line = n.path + mEngine.resultNote(file.path);
+    n.report = reportOf(trail, file, work);
+    n.report.path += mark;
+    n.report.lines = std::move(work.lines);
+    n.report.changedLines = work.changedLines;
+    n.report.read = std::move(read.stamp);
+    n.read = std::move(read.bytes);
+    n.hashRead = read.hashLater;
+    n.lines = std::move(work.linesLater);
+    n.content = std::move(work.content);
+    if (mWorker->KeepsPreviewContent() && !n.content.isEmpty()
+        && mEngine.mCachedBytes + n.content.size() <= PreviewKeepsBytes) {
+        if (!mEngine.mKeptContent)
+            mEngine.mKeptContent = MemoryFile::Create();
+        n.keepIn = mEngine.mKeptContent;  // none: the content is made again when chosen
+        if (n.keepIn)
+            mEngine.mCachedBytes += n.content.size();
+    }
+    finishNote();
+    // A large file is noted in turn, so that the bytes of no two large files are held at once.
+    constexpr qsizetype NoteApartUpTo = qsizetype(32) << 20;
+    if (!mThread || n.read.size() > NoteApartUpTo || n.content.size() > NoteApartUpTo) {
+        completeNote(n);
+        reportNote(n);
+        return;
+    }
+    mNoting = std::move(noting);
+    mThread->Start([job = mNoting.get()] { completeNote(*job); });
 }
 
-std::optional<KeptPiece> RunLoop::keep(const QByteArray& content)
+void RunLoop::completeNote(Noting& n)
 {
-    std::shared_ptr<MemoryFile>& file = mEngine.mKeptContent;
-    if (!file)
-        file = MemoryFile::Create();
-    const std::optional<MemoryFile::Piece> piece = file ? file->Put(content) : std::nullopt;
-    if (!piece)
-        return std::nullopt;  // made again when the file is chosen
-    mEngine.mCachedBytes += content.size();
-    return KeptPiece{file, *piece};
+    try {
+        if (n.hashRead)
+            n.report.read->hash = RunJournal::ContentHash(n.read);
+        if (n.lines) {
+            n.report.lines = n.lines(n.report.changedLines);
+            n.lines = nullptr;  // lets go of the bytes it shares
+        }
+        if (n.keepIn) {
+            if (const std::optional<MemoryFile::Piece> piece = n.keepIn->Put(n.content))
+                n.report.newContent = KeptPiece{n.keepIn, *piece, RunJournal::ContentHash(n.content)};
+        }
+    } catch (const std::bad_alloc&) {
+        n.lines = nullptr;
+        n.outOfMemory = true;
+    }
+}
+
+void RunLoop::reportNote(Noting& n)
+{
+    if (n.keepIn && !n.report.newContent)
+        mEngine.mCachedBytes -= n.content.size();  // made again when the file is chosen
+    if (n.outOfMemory)
+        mEngine.skip(n.path, ReasonOutOfMemory);
+    else
+        mEngine.addResult(n.line, std::move(n.report));
+    SpareBuffers::Give(std::move(n.read));
+    SpareBuffers::Give(std::move(n.content));
+}
+
+void RunLoop::finishNote()
+{
+    if (!mNoting)
+        return;
+    const std::unique_ptr<Noting> done = std::move(mNoting);
+    mThread->Wait();  // completeNote throws nothing
+    reportNote(*done);
+}
+
+void RunLoop::finishJob()
+{
+    finishRenewal();
+    finishNote();
 }
 
 void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
@@ -599,6 +671,7 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     r.report.rawBackUp = backUpPathOf(trail, target);
     r.report.backUp = QFile::decodeName(r.report.rawBackUp);
     r.content = work.content;
+    r.kept = work.kept;
     r.stream = work.stream;
     r.snapshot = *file.snapshot;
     r.backUpFolder = std::move(backUpFolder);
@@ -617,7 +690,8 @@ void RunLoop::renew(const FolderHandle& folder, const Trail& trail, const FileAt
     // A small content is written without looking first: the checks come again before any name
     // is taken, and a file refused then is rare.
     constexpr qsizetype LookFirstFrom = 1 << 20;
-    target.lookBeforeWriting = r.stream || r.content.size() >= LookFirstFrom;
+    const qint64 size = r.kept ? r.kept->piece.size : r.content.size();
+    target.lookBeforeWriting = r.stream || size >= LookFirstFrom;
     r.target = std::move(target);
     // Each renewal is reported before anything after it, so the lists keep the order of the files.
     finishRenewal();
@@ -643,21 +717,26 @@ void RunLoop::carryOut(Renewing& r)
     bool recorded = false;
     qint64 size = 0;
     ContentHasher hasher;
-    const ContentSource source = [&](const PutBytes& put) {
+    const ContentSource source = [&](const ContentSink& to) {
+        if (r.kept) {
+            // Kept by a preview, with its hash: copied as it is.
+            size = r.kept->piece.size;
+            return r.kept->file->Copy(r.kept->piece, to.copy);
+        }
         const PutBytes counted = [&](QByteArrayView piece) {
             size += piece.size();
             if (mJournal)
                 hasher.Add(piece);
-            return put(piece);
+            return to.put(piece);
         };
-        return r.stream ? r.stream->write(counted) : counted(r.content);
+        return r.stream ? r.stream->write(ContentSink{counted, nullptr}) : counted(r.content);
     };
     std::optional<JournalFile> line;
     if (mJournal) {
         line = JournalFile{r.report.absolutePath, r.report.rawBackUp, 0, 0, QByteArray()};
         r.target.beforeTakingName = [&](qint64 modifiedNs) {
             line->size = size;
-            line->hash = hasher.Result();
+            line->hash = r.kept ? r.kept->hash : hasher.Result();
             line->modifiedNs = modifiedNs;
             recorded = mJournal->Record(*line);
             if (recorded && !std::exchange(mJournalNoted, true))
@@ -669,6 +748,7 @@ void RunLoop::carryOut(Renewing& r)
     if (recorded && r.outcome != RenewOutcome::Renewed)
         mJournal->Drop(line->target);
     r.content = QByteArray();
+    r.kept.reset();
 }
 
 void RunLoop::report(Renewing& r)

@@ -26,12 +26,13 @@
 // only the innermost folder open. Running out of memory in a folder skips that folder, reported,
 // and the run goes on.
 #include "engines/FileWorker.h"
-#include "engines/RenewalThread.h"
+#include "engines/JobThread.h"
 #include "engines/RunResult.h"
 #include "platform/FileNameText.h"
 #include "platform/FileRenewal.h"
 #include "platform/FileSystemFlush.h"
 #include "platform/LocalClock.h"
+#include "platform/MemoryFile.h"
 #include "platform/FolderHandle.h"
 #include "services/RunJournal.h"
 
@@ -75,12 +76,33 @@ private:
         QString note;            // the worker's note on the file, taken before the next file
         FileReport report;
         QByteArray content;
+        std::optional<KeptPiece> kept;          // or where a preview kept it
         std::shared_ptr<ContentStream> stream;  // of a file in blocks: makes the content instead
         FileSnapshot snapshot;   // keeps the file open
         std::shared_ptr<UniqueFd> folder;  // the file's folder, when the renewal has a thread
         FolderHandle backUpFolder;
         RenewalTarget target;
         RenewOutcome outcome = RenewOutcome::WriteFailed;
+    };
+    // What a preview read of a file it found to change: its stamp, and, when the worker read
+    // bytes, the bytes whose hash is still to complete it.
+    struct PreviewRead {
+        std::optional<ReadStamp> stamp;
+        QByteArray bytes;
+        bool hashLater = false;
+    };
+    // A file a preview found to change, being noted (its read hashed, its lines made, its new
+    // content kept), and what its report needs.
+    struct Noting {
+        QString path;            // as reported, with its mark
+        QString line;            // its result line
+        FileReport report;
+        QByteArray read;         // the bytes read
+        bool hashRead = false;   // report.read still wants their hash
+        QByteArray content;      // the new content
+        std::function<QList<ChangedLine>(qint64&)> lines;  // when they are still to be made
+        std::shared_ptr<MemoryFile> keepIn;  // where the new content is to be kept, if anywhere
+        bool outOfMemory = false;
     };
 
     // The target folder with its final "/"; notes its absolute path's bytes for the mirror.
@@ -105,9 +127,11 @@ private:
     void replaceIn(const FolderHandle& folder, const Trail& trail, const FileNameText& name,
                    const QByteArray& rawName);
     // The work on an opened file: the worker's, or what the preview it was listed from kept.
-    FileWork workOn(FileAtHand& file, std::optional<ReadStamp>& read);
+    FileWork workOn(FileAtHand& file, PreviewRead& read);
     // What a file holds now, as a preview notes it and the files chosen from it are checked.
     ReadStamp stampOf(const FileSnapshot& snapshot, const QByteArray& bytes) const;
+    // The same without the hash of the content.
+    static ReadStamp identityOf(const FileSnapshot& snapshot);
     // Puts the new content in place; `checked`: CheckBeforeWriting passed just now. With a
     // renewal thread, the renewal is started there and reported later (finishRenewal).
     void renew(const FolderHandle& folder, const Trail& trail, const FileAtHand& file,
@@ -116,12 +140,17 @@ private:
     void report(Renewing& r);
     // Waits for the renewal in hand, if any, and reports it.
     void finishRenewal();
-    // Lists a file a preview found to change, with what a run would do to it.
+    // Lists a file a preview found to change, with what a run would do to it: noted on the
+    // thread, when there is one, and reported later (finishNote).
     void notePreview(const Trail& trail, const FileAtHand& file, const QString& mark,
-                     FileWork& work, std::optional<ReadStamp> read);
-    // Puts a file's new content in the preview's memory file, counted against what a preview
-    // keeps; nothing when it cannot.
-    std::optional<KeptPiece> keep(const QByteArray& content);
+                     FileWork& work, PreviewRead read);
+    // The part of the note that touches nothing of the run: on the thread, when there is one.
+    static void completeNote(Noting& n);
+    void reportNote(Noting& n);
+    // Waits for the note in hand, if any, and reports it.
+    void finishNote();
+    // Waits for whatever is in hand on the thread, and reports it.
+    void finishJob();
     // The report of a changed file, as far as the worker and the loop know it.
     FileReport reportOf(const Trail& trail, const FileAtHand& file, const FileWork& work) const;
     // The backup's path as the file system has it.
@@ -152,7 +181,8 @@ private:
     QByteArray mStartBytes;       // the target folder's absolute path, for the backup mirror
     LocalClock mClock;            // the time the backups are stamped with
     std::unique_ptr<Renewing> mRenewing;  // started on mThread, not reported yet
-    std::unique_ptr<RenewalThread> mThread;  // when renewals overlap the next file's work
+    std::unique_ptr<Noting> mNoting;      // likewise
+    std::unique_ptr<JobThread> mThread;   // when renewals or notes overlap the next file's work
 };
 
 }  // namespace tralex

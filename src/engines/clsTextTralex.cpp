@@ -84,6 +84,23 @@ QString shownText(const QByteArray& bytes, TextEncoding encoding)
     return decoded ? decoded->text : QString();
 }
 
+// The lines a preview shows of a file: its content before and after, in its encoding. linesKept:
+// no pair holds a line break. Touches nothing of the engine: it runs apart from the work.
+QList<ChangedLine> changedLines(const QByteArray& before, const QByteArray& after, TextEncoding encoding,
+                                bool linesKept, qsizetype limit, qint64& total)
+{
+    if (encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom)
+        return ChangedLines(shownText(before, encoding), shownText(after, encoding), limit, &total);
+    // LF is one byte of its own in the other encodings: the lines are cut in the bytes, and only
+    // those shown are decoded.
+    const qsizetype mark = ByteOrderMarkSize(encoding);
+    return ChangedByteLines(QByteArrayView(before).sliced(mark), QByteArrayView(after).sliced(mark),
+                            linesKept, limit, &total, [encoding](QByteArrayView line) {
+                                const std::optional<DecodedText> decoded = DecodeAs(line, encoding);
+                                return decoded ? decoded->text : QString();
+                            });
+}
+
 // The first bytes of a file of the folder, opened without following a link; nothing for what is
 // not a regular file or cannot be read. truncated tells whether the file goes on.
 std::optional<QByteArray> readStart(int folder, const QByteArray& name, bool& truncated)
@@ -272,24 +289,15 @@ FileWork clsTextTralex::Work(FileAtHand& file)
         return FileWork::unchanged();  // not touched, not listed
     FileWork work = FileWork::changed(std::move(bytes), *total);
     work.encoding = EncodingName(*encoding);
-    if (Preview())
-        work.lines = changedLines(original, work.content, *encoding, work.changedLines);
+    if (Preview()) {
+        // The lines are made apart from the work: the loop may make them while the next file
+        // is worked on.
+        work.linesLater = [original, after = work.content, encoding = *encoding, linesKept = mLinesKept,
+                           limit = PreviewLineLimit()](qint64& total) {
+            return changedLines(original, after, encoding, linesKept, limit, total);
+        };
+    }
     return work;
-}
-
-QList<ChangedLine> clsTextTralex::changedLines(const QByteArray& before, const QByteArray& after,
-                                               TextEncoding encoding, qint64& total) const
-{
-    if (encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom)
-        return ChangedLines(shownText(before, encoding), shownText(after, encoding), PreviewLineLimit(), &total);
-    // LF is one byte of its own in the other encodings: the lines are cut in the bytes, and only
-    // those shown are decoded.
-    const qsizetype mark = ByteOrderMarkSize(encoding);
-    return ChangedByteLines(QByteArrayView(before).sliced(mark), QByteArrayView(after).sliced(mark),
-                            mLinesKept, PreviewLineLimit(), &total, [encoding](QByteArrayView line) {
-                                const std::optional<DecodedText> decoded = DecodeAs(line.toByteArray(), encoding);
-                                return decoded ? decoded->text : QString();
-                            });
 }
 
 std::optional<TextEncoding> clsTextTralex::scannedEncoding(const TextScan& scan,
@@ -533,8 +541,8 @@ FileWork clsTextTralex::workInBlocks(FileAtHand& file)
     const TextEncoding writtenIn = asciiOnly ? encodingForAsciiFile(file) : *encoding;
     auto stream = std::make_shared<ContentStream>();
     stream->write = [this, fd, writtenIn, asciiOnly, lfOnly = scan.LfOnly(), path = file.path,
-                     state = stream.get()](const PutBytes& put) {
-        return writeInBlocks(fd, writtenIn, lfOnly, asciiOnly, path, *state, put);
+                     state = stream.get()](const ContentSink& to) {
+        return writeInBlocks(fd, writtenIn, lfOnly, asciiOnly, path, *state, to.put);
     };
     work = FileWork::changed(QByteArray(), 0);
     work.stream = std::move(stream);

@@ -131,9 +131,6 @@ private:
     // Both ways of replacing in turn; nothing when the result cannot be written.
     std::optional<qint64> replaceIn(QByteArray& bytes, TextEncoding encoding, bool lfOnly,
                                     bool marked = true);
-    // The lines a preview shows of a file: its content before and after, in its encoding.
-    QList<ChangedLine> changedLines(const QByteArray& before, const QByteArray& after,
-                                    TextEncoding encoding, qint64& total) const;
 
     // What the text files of one folder tell of their encoding: how many are of each encoding
     // that ASCII text can be written in unchanged. Files valid in both Windows-31J and EUC-JP

@@ -257,7 +257,7 @@ bool HasUniqueEncoding(QStringView text, TextEncoding encoding)
     return true;
 }
 
-std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encoding,
+std::optional<DecodedText> DecodeAs(QByteArrayView bytes, TextEncoding encoding,
                                     CodePageFailure* failure)
 {
     DecodedText decoded;

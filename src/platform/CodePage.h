@@ -6,6 +6,7 @@
 // Telling a file's encoding is in EncodingDetection.h, the encoding of Tralex's own files in
 // OwnFileEncoding.h; both are included here, so that this is the one header callers need.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -70,7 +71,7 @@ qsizetype ByteOrderMarkSize(TextEncoding encoding);
 bool HasUniqueEncoding(QStringView text, TextEncoding encoding);
 
 // Strict decoding of bytes in one given encoding (a byte order mark, if any, already removed).
-std::optional<DecodedText> DecodeAs(const QByteArray& bytes, TextEncoding encoding,
+std::optional<DecodedText> DecodeAs(QByteArrayView bytes, TextEncoding encoding,
                                     CodePageFailure* failure = nullptr);
 
 // Strict encoding, with the byte order mark of the encoding in front. Characters listed in kept

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <stdio.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -230,6 +231,34 @@ int FileRenewal::writeAll(int fd, const char* data, size_t size)
     return 0;
 }
 
+int FileRenewal::copyAll(int fd, int from, qint64 offset, qint64 size)
+{
+    off_t at = off_t(offset);
+    const off_t end = at + off_t(size);
+    while (at < end) {
+        const ssize_t n = ::sendfile(fd, from, &at, size_t(std::min<off_t>(end - at, off_t(1) << 30)));
+        if (n > 0 || (n < 0 && errno == EINTR))
+            continue;
+        if (n == 0)
+            return EIO;  // the file ends before the stretch does
+        if (errno != EINVAL && errno != ENOSYS)
+            return errno;
+        // A file system that takes no copy from the kernel: the rest goes through the process.
+        QByteArray buffer(qsizetype(std::min<off_t>(end - at, off_t(1) << 20)), Qt::Uninitialized);
+        while (at < end) {
+            const ssize_t got = ::pread(from, buffer.data(), size_t(std::min<off_t>(end - at, buffer.size())), at);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return got == 0 ? EIO : errno;
+            if (const int error = writeAll(fd, buffer.constData(), size_t(got)); error != 0)
+                return error;
+            at += got;
+        }
+    }
+    return 0;
+}
+
 int FileRenewal::linkOpened(int fd, int toFolder, const char* to)
 {
     // The open file's entry in /proc names the inode itself, not whatever its name holds now.
@@ -339,9 +368,9 @@ int FileRenewal::writeTemporary(const RenewalTarget& target, QByteArray& tempora
             error = errno;
             continue;
         }
-        error = content([this, &fd](QByteArrayView piece) {
-            return writeAll(fd.get(), piece.data(), size_t(piece.size()));
-        });
+        error = content(ContentSink{
+            [this, &fd](QByteArrayView piece) { return writeAll(fd.get(), piece.data(), size_t(piece.size())); },
+            [this, &fd](int from, qint64 offset, qint64 size) { return copyAll(fd.get(), from, offset, size); }});
         // Its inode, and its time: nothing that follows writes to it.
         struct stat st {};
         if (error == 0) {
@@ -553,7 +582,7 @@ RenewOutcome FileRenewal::CheckBeforeWriting(int folder, const QByteArray& name,
 RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const QByteArray& newContent,
                                   const FileSnapshot& snapshot)
 {
-    return RenewAt(target, [&newContent](const PutBytes& put) { return put(newContent); }, snapshot);
+    return RenewAt(target, [&newContent](const ContentSink& to) { return to.put(newContent); }, snapshot);
 }
 
 RenewOutcome FileRenewal::RenewAt(const RenewalTarget& target, const ContentSource& newContent,

@@ -90,9 +90,17 @@ enum class RenewOutcome {
 
 // Writes one piece of new content; 0 or an errno value.
 using PutBytes = std::function<int(QByteArrayView piece)>;
-// Makes the new content through put, piece after piece, and returns 0, the first error put
+// Writes `size` bytes of the open file `from`, from `offset` on, as a piece of new content,
+// copied by the kernel without passing through the process; 0 or an errno value.
+using CopyBytes = std::function<int(int from, qint64 offset, qint64 size)>;
+// Where the new content goes, piece after piece: bytes held, or a stretch of a file they are in.
+struct ContentSink {
+    PutBytes put;
+    CopyBytes copy;
+};
+// Makes the new content through `to`, piece after piece, and returns 0, the first error `to`
 // returned, or FileRenewal::ContentDeclined when it finds partway that it cannot make it.
-using ContentSource = std::function<int(const PutBytes& put)>;
+using ContentSource = std::function<int(const ContentSink& to)>;
 
 // The names of one renewal, as paths.
 struct RenewalPaths {
@@ -176,6 +184,8 @@ protected:
     // The steps that touch the disk. Each returns 0 or an errno value; a test double overrides
     // them to make a step fail as a full disk, a vanished folder or a network file system would.
     virtual int writeAll(int fd, const char* data, size_t size);
+    // Writes `size` bytes of the file `from`, from `offset` on (CopyBytes).
+    virtual int copyAll(int fd, int from, qint64 offset, qint64 size);
     // Gives the open file (the inode that was read) a further name.
     virtual int linkOpened(int fd, int toFolder, const char* to);
     // Exchanges two names of one folder in one step.

@@ -38,18 +38,4 @@ std::optional<MemoryFile::Piece> MemoryFile::Put(QByteArrayView bytes)
     return piece;
 }
 
-std::optional<QByteArray> MemoryFile::Get(const Piece& piece) const
-{
-    QByteArray bytes(piece.size, Qt::Uninitialized);
-    for (qint64 done = 0; done < piece.size;) {
-        const ssize_t n = ::pread(mFd, bytes.data() + done, size_t(piece.size - done), off_t(piece.offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return std::nullopt;
-        done += n;
-    }
-    return bytes;
-}
-
 }  // namespace tralex

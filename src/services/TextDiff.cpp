@@ -180,6 +180,13 @@ qint64 lineBreaks(QByteArrayView bytes)
     }
 }
 
+// Room for the lines shown, when they are a few, so that the list is not moved as it grows.
+void reserveShown(QList<ChangedLine>& lines, qsizetype limit)
+{
+    if (limit >= 0 && limit <= 100)
+        lines.reserve(limit);
+}
+
 // Lines that correspond place by place: compared in one pass; nothing when the numbers of lines
 // differ after all.
 std::optional<QList<ChangedLine>> changedKeptLines(QByteArrayView before, QByteArrayView after,
@@ -187,6 +194,7 @@ std::optional<QList<ChangedLine>> changedKeptLines(QByteArrayView before, QByteA
                                                    const std::function<QString(QByteArrayView)>& decode)
 {
     QList<ChangedLine> lines;
+    reserveShown(lines, limit);
     total = 0;
     qsizetype a = 0;
     qsizetype b = 0;
@@ -380,6 +388,7 @@ QList<ChangedLine> ChangedByteLines(QByteArrayView before, QByteArrayView after,
         return symbols;
     };
     QList<ChangedLine> lines;
+    reserveShown(lines, limit);
     for (const LineBlock& block : diff(hashed(oldLines), hashed(newLines), MaxLineEdits)) {
         const qsizetype rows = std::max(block.oldCount, block.newCount);
         count += rows;

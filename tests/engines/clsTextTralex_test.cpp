@@ -92,12 +92,18 @@ protected:
     TempFolder data;
 };
 
-// Makes the temporary file's write fail as on a full disk.
+// Makes the temporary file's write fail as on a full disk, whether the bytes come from the run or
+// are copied from where a preview kept them.
 class FullDisk : public FileRenewal {
 protected:
     int writeAll(int fd, const char* d, size_t n) override
     {
         FileRenewal::writeAll(fd, d, n / 2);
+        return ENOSPC;
+    }
+    int copyAll(int fd, int from, qint64 offset, qint64 size) override
+    {
+        FileRenewal::copyAll(fd, from, offset, size / 2);
         return ENOSPC;
     }
 };
@@ -618,14 +624,27 @@ TEST_F(TextTralexTest, ExistingBackUpNameLeavesTheFileUnchanged)
 TEST_F(TextTralexTest, FullDiskLeavesTheOldFileAndReportsIt)
 {
     data.write(QStringLiteral("a.txt"), "abc");
-    auto engine = engineFor(data.path(), {{QStringLiteral("abc"), QStringLiteral("xyz")}});
-    engine->setFileRenewal(std::make_unique<FullDisk>());
-    engine->TralexGo();
-    EXPECT_EQ(readBytes(data.file(QStringLiteral("a.txt"))), "abc");
-    EXPECT_EQ(engine->CountResult(), 0);
-    EXPECT_EQ(engine->ItemSkipped()->items(),
-              QStringList({data.file(QStringLiteral("a.txt")) + "\tファイルを書き込めません"}));
-    EXPECT_EQ(names(data.path()), QStringList({"a.txt"}));
+    // Four pairs: a preview keeps the new content, which the files chosen from it are given.
+    const QList<std::pair<QString, QString>> pairs = {
+        {QStringLiteral("abc"), QStringLiteral("xyz")}, {"q1", "r"}, {"q2", "r"}, {"q3", "r"}};
+    for (const bool chosen : {false, true}) {
+        SCOPED_TRACE(chosen);
+        auto engine = engineFor(data.path(), pairs);
+        if (chosen) {
+            auto preview = engineFor(data.path(), pairs);
+            preview->setPreview(true);
+            preview->TralexGo();
+            ASSERT_TRUE(preview->Result().files.value(0).newContent.has_value());
+            engine->setListedFiles(preview->Result().files);
+        }
+        engine->setFileRenewal(std::make_unique<FullDisk>());
+        engine->TralexGo();
+        EXPECT_EQ(readBytes(data.file(QStringLiteral("a.txt"))), "abc");
+        EXPECT_EQ(engine->CountResult(), 0);
+        EXPECT_EQ(engine->ItemSkipped()->items(),
+                  QStringList({data.file(QStringLiteral("a.txt")) + "\tファイルを書き込めません"}));
+        EXPECT_EQ(names(data.path()), QStringList({"a.txt"}));
+    }
 }
 
 // A disk that fails when the run puts its writes on it at the end: the change is still listed,

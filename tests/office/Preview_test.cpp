@@ -1,10 +1,12 @@
 // A preview runs the same loop as a run but writes nothing; the files chosen from it are then
 // replaced alone. Each case runs against "txt" and, with the real LibreOffice, "xlsx".
+#include "engines/RunUndo.h"
 #include "engines/SkipReasons.h"
 #include "engines/clsTextTralex.h"
 #include "engines/office/clsExcelControl.h"
 #include "office/support/OfficeFixtures.h"
 #include "platform/SettingsFolder.h"
+#include "services/RunJournal.h"
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
@@ -166,6 +168,7 @@ TEST_P(Preview, WritesNothingAndCountsWhatTheRunThenDoes)
     run->TralexGo();
     EXPECT_EQ(replacements(run->Result()), previewed);
     EXPECT_EQ(run->Result().skipped, shown.skipped);
+    EXPECT_EQ(run->Result().changed, shown.changed);  // the same files, in the same order
     EXPECT_EQ(runCount.done, 5);
     EXPECT_EQ(runCount.found, 5);
 }
@@ -188,6 +191,8 @@ TEST_P(Preview, ChosenFilesAloneAreReplacedAndOneChangedSinceIsRefused)
 
     LastCount count;
     auto run = engine(&count);
+    const QString journals = settings.path() + QStringLiteral("Journal/");
+    run->setJournalFolder(journals);
     run->setListedFiles(chosen);
     run->TralexGo();
     const RunResult result = run->Result();
@@ -210,6 +215,14 @@ TEST_P(Preview, ChosenFilesAloneAreReplacedAndOneChangedSinceIsRefused)
     TreeState rest = before;
     rest.remove(a);
     EXPECT_EQ(after, rest);
+
+    // Its journal takes it back: what was written is what the journal says was written.
+    const QList<JournalRun> history = RunJournal::History(journals);
+    ASSERT_EQ(history.size(), 1);
+    RunUndo undo(journals, history.first().id);
+    undo.TralexGo();
+    EXPECT_EQ(undo.CountSkipped(), 0) << undo.ItemSkipped()->items().join('\n').toStdString();
+    EXPECT_EQ(readBytes(a), std::get<0>(before.value(a)));
 }
 
 INSTANTIATE_TEST_SUITE_P(TextAndOffice, Preview, ::testing::Values("txt", "xlsx"),

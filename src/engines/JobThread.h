@@ -1,7 +1,8 @@
 #pragma once
-// A thread of its own for putting files' new content in place, so that the renewal of one file
-// (its writes, links and renames) runs while the run reads and replaces the next one. One job at
-// a time: the run waits for the job before, and reports it, before it starts the next.
+// A thread of its own for the part of a file's handling that can run while the run reads and
+// replaces the next file: putting its new content in place (its writes, links and renames), or
+// what a preview notes of it. One job at a time: the run waits for the job before, and reports
+// it, before it starts the next.
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -10,13 +11,13 @@
 
 namespace tralex {
 
-class RenewalThread {
+class JobThread {
 public:
-    RenewalThread();
+    JobThread();
     // Waits for the job in hand, then ends the thread.
-    ~RenewalThread();
-    RenewalThread(const RenewalThread&) = delete;
-    RenewalThread& operator=(const RenewalThread&) = delete;
+    ~JobThread();
+    JobThread(const JobThread&) = delete;
+    JobThread& operator=(const JobThread&) = delete;
 
     // Starts a job; the one before must have been waited for.
     void Start(std::function<void()> job);

@@ -1,12 +1,12 @@
-#include "engines/RenewalThread.h"
+#include "engines/JobThread.h"
 
 #include <utility>
 
 namespace tralex {
 
-RenewalThread::RenewalThread() : mThread([this] { serve(); }) {}
+JobThread::JobThread() : mThread([this] { serve(); }) {}
 
-RenewalThread::~RenewalThread()
+JobThread::~JobThread()
 {
     {
         const std::lock_guard lock(mMutex);
@@ -16,7 +16,7 @@ RenewalThread::~RenewalThread()
     mThread.join();
 }
 
-void RenewalThread::Start(std::function<void()> job)
+void JobThread::Start(std::function<void()> job)
 {
     {
         const std::lock_guard lock(mMutex);
@@ -27,7 +27,7 @@ void RenewalThread::Start(std::function<void()> job)
     mChanged.notify_all();
 }
 
-void RenewalThread::Wait()
+void JobThread::Wait()
 {
     std::unique_lock lock(mMutex);
     mChanged.wait(lock, [this] { return !mBusy; });
@@ -35,7 +35,7 @@ void RenewalThread::Wait()
         std::rethrow_exception(std::exchange(mError, nullptr));
 }
 
-void RenewalThread::serve()
+void JobThread::serve()
 {
     std::unique_lock lock(mMutex);
     for (;;) {
