@@ -745,6 +745,7 @@ void RunLoop::carryOut(Renewing& r)
         };
     }
     r.outcome = mRenewal.RenewAt(r.target, source, r.snapshot);
+    r.written = size;
     if (recorded && r.outcome != RenewOutcome::Renewed)
         mJournal->Drop(line->target);
     r.content = QByteArray();
@@ -764,6 +765,7 @@ void RunLoop::report(Renewing& r)
         mFlush.Note(r.target.folder, quint64(r.snapshot.device));
         if (r.target.backUpFolder != r.target.folder)
             mFlush.Note(r.target.backUpFolder);
+        mFlush.Wrote(r.written);
     }
 }
 

@@ -83,6 +83,7 @@ private:
         FolderHandle backUpFolder;
         RenewalTarget target;
         RenewOutcome outcome = RenewOutcome::WriteFailed;
+        qint64 written = 0;      // bytes of new content written
     };
     // What a preview read of a file it found to change: its stamp, and, when the worker read
     // bytes, the bytes whose hash is still to complete it.

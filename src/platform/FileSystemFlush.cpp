@@ -12,8 +12,11 @@ namespace tralex {
 
 namespace {
 
-// How often the background thread asks for a write-out while a run goes on.
+// How often the background thread asks for a write-out while a run goes on, and after how many
+// bytes written it asks at once: a run that writes fast (files chosen from a preview, whose new
+// content is ready) would otherwise leave most of its writes to the flush at its end.
 constexpr std::chrono::milliseconds BackgroundInterval{100};
+constexpr qint64 WriteOutAfter = qint64(16) << 20;
 
 }  // namespace
 
@@ -45,6 +48,18 @@ void FileSystemFlush::Note(int folderFd, quint64 device)
     }
 }
 
+void FileSystemFlush::Wrote(qint64 bytes)
+{
+    bool now = false;
+    {
+        std::lock_guard lock(mMutex);
+        mWaiting += bytes;
+        now = mWaiting >= WriteOutAfter;
+    }
+    if (now)
+        mWake.notify_all();
+}
+
 bool FileSystemFlush::Flush()
 {
     stopBackground();
@@ -63,7 +78,12 @@ int FileSystemFlush::syncFileSystem(int fd)
 void FileSystemFlush::flushInBackground()
 {
     std::unique_lock lock(mMutex);
-    while (!mWake.wait_for(lock, BackgroundInterval, [this] { return mStopping; })) {
+    const auto due = [this] { return mStopping || mWaiting >= WriteOutAfter; };
+    for (;;) {
+        mWake.wait_for(lock, BackgroundInterval, due);
+        if (mStopping)
+            return;
+        mWaiting = 0;
         // The descriptors stay open until the thread has ended, so they can be used unlocked.
         const QList<int> folders = mFolders.values();
         lock.unlock();
@@ -90,6 +110,7 @@ void FileSystemFlush::forget()
     for (const int fd : std::as_const(mFolders))
         ::close(fd);
     mFolders.clear();
+    mWaiting = 0;
 }
 
 }  // namespace tralex

@@ -12,8 +12,9 @@ namespace tralex {
 // touched to write out everything it holds.
 //
 // While the run goes on, a background thread asks the noted file systems to write out now and
-// then, so that the inodes and folders already changed go to the disk in parallel with the run and
-// the flush at the end has little left to wait for. Only the flush at the end is relied upon.
+// then, and as soon as enough has been written since the last time, so that the inodes and folders
+// already changed go to the disk in parallel with the run and the flush at the end has little left
+// to wait for. Only the flush at the end is relied upon.
 class FileSystemFlush {
 public:
     FileSystemFlush() = default;
@@ -30,6 +31,9 @@ public:
     void Note(int folderFd);
     // The same for a folder whose file system (st_dev) the caller knows.
     void Note(int folderFd, quint64 device);
+    // Counts bytes written to the noted file systems: once enough are waiting, the background
+    // thread writes them out at once rather than at its next turn.
+    void Wrote(qint64 bytes);
     // Flushes every file system noted and forgets them. False when one of them failed.
     bool Flush();
 
@@ -47,6 +51,7 @@ private:
     std::condition_variable mWake;
     std::thread mBackground;
     bool mStopping = false;
+    qint64 mWaiting = 0;          // bytes written since the last write-out began
     bool mFlushWhileRunning = true;
     QHash<quint64, int> mFolders;  // device -> a folder on it
 };
