@@ -155,7 +155,9 @@ int main(int argc, char** argv)
         engine.setPreview(preview);
         engine.setRenewalThread(renewalThread);
         engine.TralexGo();
+        double previewSeconds = 0;
         if (thenAll) {
+            previewSeconds = timer.nsecsElapsed() / 1e9;
             // The files the preview found, handed over as the preview window hands the ticked ones.
             const QList<FileReport> chosen = engine.Result().files;
             engine.RemoveFileAll();
@@ -166,6 +168,8 @@ int main(int argc, char** argv)
         const double seconds = timer.nsecsElapsed() / 1e9;
         for (const QString& entry : engine.ItemSkipped()->items())
             std::fprintf(stderr, "skipped: %s\n", qPrintable(entry));
+        if (thenAll)
+            std::printf("preview %.3f s, chosen %.3f s, ", previewSeconds, seconds - previewSeconds);
         std::printf("changed %d, skipped %d, %.3f s\n", engine.CountResult(),
                     engine.CountSkipped(), seconds);
     } catch (const ProgramError& e) {
