@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the tests whose runs use more than one thread (the main window's run thread, the
-# LibreOffice watchdog, the background flush) with ThreadSanitizer into build-tsan/, and runs them
+# thread a preview notes each file on, the renewal thread, the LibreOffice watchdog, the
+# background flush) with ThreadSanitizer into build-tsan/, and runs them
 # one at a time with the suppressions of tests/tsan.supp. Office tests start the real LibreOffice.
 # Exits non-zero when a test fails or when ThreadSanitizer reports anything, in any process.
 # Slow (a full build of its own, and every test several times slower): not part of scripts/test.sh.
@@ -14,8 +15,9 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-"$top"}
 # run on the parent's ThreadSanitizer state, after which correctly locked code (a mutex and a
 # condition variable, no code of ours needed) is reported as racing. Their engine runs, background
 # flush included, are those of the other cases of clsTextTralex_test.
-tests=(clsTextTralex_test frmMain_test OfficeDispatch_test OfficeEngine_test OfficeKilled_test
-       HostileFolders_test OfficeApplication_test clsExcelControl_test clsWordControl_test)
+tests=(clsTextTralex_test RenewalThread_test Preview_test frmPreview_test frmMain_test
+       OfficeDispatch_test OfficeEngine_test OfficeKilled_test HostileFolders_test
+       OfficeApplication_test clsExcelControl_test clsWordControl_test)
 
 cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread \
