@@ -548,10 +548,9 @@ void RunLoop::notePreview(const Trail& trail, const FileAtHand& file, const QStr
 {
     auto noting = std::make_unique<Noting>();
     Noting& n = *noting;
-    n.path = file.path + mark;
-    n.line = n.path + mEngine.resultNote(file.path);
     n.report = reportOf(trail, file, work);
     n.report.path += mark;
+    n.line = n.report.path + mEngine.resultNote(file.path);
     n.report.lines = std::move(work.lines);
     n.report.changedLines = work.changedLines;
     n.report.read = std::move(read.stamp);
@@ -603,7 +602,7 @@ void RunLoop::reportNote(Noting& n)
     if (n.keepIn && !n.report.newContent)
         mEngine.mCachedBytes -= n.content.size();  // made again when the file is chosen
     if (n.outOfMemory)
-        mEngine.skip(n.path, ReasonOutOfMemory);
+        mEngine.skip(n.report.path, ReasonOutOfMemory);
     else
         mEngine.addResult(n.line, std::move(n.report));
     SpareBuffers::Give(std::move(n.read));

@@ -95,7 +95,6 @@ private:
     // A file a preview found to change, being noted (its read hashed, its lines made, its new
     // content kept), and what its report needs.
     struct Noting {
-        QString path;            // as reported, with its mark
         QString line;            // its result line
         FileReport report;
         QByteArray read;         // the bytes read
