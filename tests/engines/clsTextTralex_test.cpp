@@ -4,6 +4,7 @@
 #include "engines/BackUpFile.h"
 #include "platform/CodePage.h"
 #include "platform/SettingsFolder.h"
+#include "services/RunJournal.h"
 #include "platform/ProgramError.h"
 #include "support/TestFiles.h"
 
@@ -619,6 +620,34 @@ TEST_F(TextTralexTest, ExistingBackUpNameLeavesTheFileUnchanged)
               QStringList({data.file(QStringLiteral("a.txt")) + "\tバックアップファイル名が既に存在します"}));
     for (const QString& n : backUpsIn(data.path()))
         EXPECT_EQ(readBytes(data.file(n)), "earlier");
+}
+
+// A preview notes small files on a thread of its own and a large one in turn: its list still has
+// the files as the run lists them, each with its own count and lines.
+TEST_F(TextTralexTest, PreviewListsTheFilesAsTheRunDoesWhetherNotedApartOrInTurn)
+{
+    const qsizetype fillerLines = qsizetype(3) << 20;  // 36 MiB: over what is noted apart
+    data.write(QStringLiteral("a.txt"), "abc\n");
+    data.write(QStringLiteral("b.txt"), QByteArray("filler line\n").repeated(fillerLines) + "abc abc\n");
+    data.write(QStringLiteral("c.txt"), "one\nabc\n");
+    const QList<std::pair<QString, QString>> pairs = {{QStringLiteral("abc"), QStringLiteral("xyz")}};
+    auto preview = engineFor(data.path(), pairs);
+    preview->setPreview(true);
+    preview->TralexGo();
+    const QMap<QString, std::pair<qint64, qint64>> expected = {
+        {QStringLiteral("a.txt"), {1, 1}}, {QStringLiteral("b.txt"), {2, fillerLines + 1}}, {QStringLiteral("c.txt"), {1, 2}}};
+    QMap<QString, std::pair<qint64, qint64>> seen;  // replacements, and the changed line's number
+    for (const FileReport& report : preview->Result().files) {
+        ASSERT_EQ(report.lines.size(), 1) << report.path.toStdString();
+        EXPECT_EQ(report.lines.first().after.count(QStringLiteral("xyz")), report.replacements);
+        ASSERT_TRUE(report.read.has_value());
+        EXPECT_EQ(report.read->hash, RunJournal::ContentHash(readBytes(data.file(QFileInfo(report.path).fileName()))));
+        seen.insert(QFileInfo(report.path).fileName(), {report.replacements, report.lines.first().afterLine});
+    }
+    EXPECT_EQ(seen, expected);
+    auto run = engineFor(data.path(), pairs);
+    run->TralexGo();
+    EXPECT_EQ(preview->Result().changed, run->Result().changed);
 }
 
 TEST_F(TextTralexTest, FullDiskLeavesTheOldFileAndReportsIt)
