@@ -110,6 +110,33 @@ TEST(FileRenewal, NewContentInPlaceAndTheOldFileAsBackup)
     EXPECT_EQ(names(temp.path()), QStringList({"Bk202601010101_a.txt", "a.txt"}));
 }
 
+// New content copied from another open file arrives whole: through the kernel, or through the
+// process where the kernel refuses the copy (it does for a file opened for appending).
+TEST(FileRenewal, ContentCopiedFromAnotherFileArrivesWhole)
+{
+    struct Copier : FileRenewal {
+        using FileRenewal::copyAll;
+    };
+    test::TempFolder temp;
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < (3 << 20); ++i)
+        bytes += QByteArray::number(i) + ' ';
+    const int from = ::open(QFile::encodeName(temp.write("source", bytes)).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(from, 0);
+    const QByteArray target = QFile::encodeName(temp.file("target"));
+    for (const int flags : {0, O_APPEND}) {
+        SCOPED_TRACE(flags);
+        const int to = ::open(target.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | flags, 0600);
+        ASSERT_GE(to, 0);
+        EXPECT_EQ(Copier().copyAll(to, from, 7, bytes.size() - 10), 0);
+        // A stretch reaching past the end of its file is an error, not a shorter copy.
+        EXPECT_EQ(Copier().copyAll(to, from, bytes.size() - 2, 5), EIO);
+        ::close(to);
+        EXPECT_EQ(readBytes(target), bytes.mid(7, bytes.size() - 10) + bytes.right(2));
+    }
+    ::close(from);
+}
+
 TEST(FileRenewal, ExistingBackUpNameIsNeverOverwritten)
 {
     test::TempFolder temp;
