@@ -97,10 +97,10 @@ private:
     bool ReadsBytes() const override { return true; }
     QString RefusalByHead(const QByteArray& head) const override;
     bool RefusesUnwritableFirst() const override { return false; }
-    // A preview keeps each file's new content for the files chosen from it where making it
-    // again costs more than keeping it: with many pairs. With a few, replacing again costs about
-    // what keeping costs.
-    bool KeepsPreviewContent() const override { return mPairs.size() >= 4; }
+    // A preview keeps each file's new content for the files chosen from it, whatever the pairs:
+    // it is kept while the next file is worked on, and put in place by a copy in the kernel,
+    // which costs less than replacing again even with one pair.
+    bool KeepsPreviewContent() const override { return true; }
     QString ProgressText(const QString& path, const QString& name) const override;
     FileWork Work(FileAtHand& file) override;
     bool StreamsFile(qint64 size) const override;

@@ -95,9 +95,8 @@ protected:
             e = std::make_unique<clsExcelControl>();
         else
             e = std::make_unique<clsTextTralex>();
-        // Pairs that match nothing make the list long enough, and overlapping enough (so that
-        // they are applied one after another), for a text preview to keep the new content, which
-        // replacing the chosen files then puts in place.
+        // Pairs that match nothing, overlapping (so that they are applied one after another); a
+        // text preview keeps the new content, which replacing the chosen files then puts in place.
         Configure(*e, dir.path(), type(),
                   {{Find, Replace}, {"zz1", "y"}, {"z1", "y"}, {"zz3", "y"}});
         e->setSubFolder(true);
