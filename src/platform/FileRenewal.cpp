@@ -244,17 +244,27 @@ int FileRenewal::copyAll(int fd, int from, qint64 offset, qint64 size)
         if (errno != EINVAL && errno != ENOSYS)
             return errno;
         // A file system that takes no copy from the kernel: the rest goes through the process.
-        QByteArray buffer(qsizetype(std::min<off_t>(end - at, off_t(1) << 20)), Qt::Uninitialized);
-        while (at < end) {
-            const ssize_t got = ::pread(from, buffer.data(), size_t(std::min<off_t>(end - at, buffer.size())), at);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return got == 0 ? EIO : errno;
-            if (const int error = writeAll(fd, buffer.constData(), size_t(got)); error != 0)
-                return error;
-            at += got;
-        }
+        return copyByReading(fd, from, at, end);
+    }
+    return 0;
+}
+
+int FileRenewal::copyByReading(int fd, int from, off_t at, std::optional<off_t> end)
+{
+    constexpr off_t BufferSize = off_t(1) << 20;
+    QByteArray buffer(qsizetype(end ? std::clamp<off_t>(*end - at, 1, BufferSize) : BufferSize), Qt::Uninitialized);
+    while (!end || at < *end) {
+        const off_t wanted = end ? std::min<off_t>(*end - at, buffer.size()) : buffer.size();
+        const ssize_t got = ::pread(from, buffer.data(), size_t(wanted), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            return end ? EIO : 0;  // a stretch must be there whole; a whole file ends here
+        if (const int error = writeAll(fd, buffer.constData(), size_t(got)); error != 0)
+            return error;
+        at += got;
     }
     return 0;
 }
@@ -403,23 +413,7 @@ int FileRenewal::copyBackUp(int copyFolder, const QByteArray& copy, const FileSn
         return errno;
     // The copy is made from the inode that was read, from its start, and counts only when that
     // inode is still as it was read afterwards: then it holds exactly the content read.
-    int error = 0;
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (off_t offset = 0;;) {
-        const ssize_t n = ::pread(snapshot.opened->get(), buffer.data(), size_t(buffer.size()), offset);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            break;
-        }
-        if (n == 0)
-            break;
-        error = writeAll(out.get(), buffer.constData(), size_t(n));
-        if (error != 0)
-            break;
-        offset += n;
-    }
+    int error = copyByReading(out.get(), snapshot.opened->get(), 0, std::nullopt);
     if (error == 0 && !unchangedSinceRead(snapshot))
         error = ESTALE;
     // The copy stands for the old file: same permissions, attributes (where the backup's file

@@ -34,6 +34,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tralex {
 
@@ -202,6 +203,9 @@ protected:
     virtual int setAttribute(int fd, const char* name, const QByteArray& value);
 
 private:
+    // Copies the file `from`, from `at` on, to fd through a buffer of the process: up to `end`
+    // (EIO when the file ends before it), or without one to the file's end. Writes by writeAll.
+    int copyByReading(int fd, int from, off_t at, std::optional<off_t> end);
     int copyExtendedAttributes(int from, int to);
     // Gives the new file at fd the old one's owner, group, permissions and attributes; `now` is
     // then what fstat says of the new file.
